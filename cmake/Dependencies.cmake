@@ -1,0 +1,20 @@
+find_package(PkgConfig REQUIRED)
+find_package(pugixml REQUIRED)
+find_package(ZLIB REQUIRED)
+find_package(CLI11 CONFIG REQUIRED)
+find_package(Threads REQUIRED)
+pkg_check_modules(BOTAN REQUIRED IMPORTED_TARGET botan-2)
+pkg_check_modules(PCRE2 REQUIRED IMPORTED_TARGET libpcre2-8)
+
+find_path(LIBCSV_INCLUDE_DIR csv.h REQUIRED)
+find_library(LIBCSV_LIBRARY csv REQUIRED)
+add_library(libcsv::libcsv UNKNOWN IMPORTED)
+set_target_properties(libcsv::libcsv PROPERTIES IMPORTED_LOCATION ${LIBCSV_LIBRARY}
+  INTERFACE_INCLUDE_DIRECTORIES ${LIBCSV_INCLUDE_DIR})
+
+if(KEYMORA_TESTS)
+  find_package(GTest REQUIRED)
+endif()
+if(KEYMORA_GUI)
+  find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Test)
+endif()

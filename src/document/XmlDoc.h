@@ -1,0 +1,45 @@
+#pragma once
+// The document of one data file: a pugixml DOM holding UTF-8 text. It is the
+// only copy of the user's records while a window is open.
+#include <pugixml.hpp>
+
+#include <string>
+#include <string_view>
+
+namespace keymora {
+
+class XmlDoc {
+public:
+    XmlDoc() = default;
+    XmlDoc(const XmlDoc&) = delete;
+    XmlDoc& operator=(const XmlDoc&) = delete;
+    ~XmlDoc();
+
+    // Parses UTF-8 XML text. Text nodes holding only white space are dropped,
+    // so entry fields can be read by position. On a parse error the document
+    // is left empty and false is returned (errorText gets the parser's words).
+    bool loadXml(std::string_view utf8, std::string* errorText = nullptr);
+    // Same, taking over the buffer (parsed in place, then wiped on destruction).
+    bool loadXmlInPlace(std::string&& utf8, std::string* errorText = nullptr);
+
+    // UTF-8 serialisation without indentation, as the data files hold it.
+    std::string xml() const;
+
+    pugi::xml_document& dom() noexcept { return m_doc; }
+    const pugi::xml_document& dom() const noexcept { return m_doc; }
+
+    // "//datafile" and "//records": empty nodes when missing.
+    pugi::xml_node datafile() const;
+    pugi::xml_node records() const;
+
+    // "//*[@id='X']": the first node in document order with that identifier.
+    pugi::xml_node nodeById(std::string_view id) const;
+
+    // Wipes and drops the content (used when a window closes).
+    void clear();
+
+private:
+    pugi::xml_document m_doc;
+};
+
+}  // namespace keymora

@@ -1,0 +1,29 @@
+#pragma once
+// The bytes of a data file: RC4 over [zlib stream of the Windows-1252 XML text]
+// followed by a ten-character size field (decimal, blank-padded on the right).
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace keymora::container {
+
+// Payload from Windows-1252 XML bytes: compressed stream + size field.
+std::string encodePayload(std::string_view xmlBytes);
+
+// File bytes from Windows-1252 XML bytes and the key text (UTF-8).
+std::string encode(std::string_view xmlBytes, std::string_view keyTextUtf8);
+
+enum class PayloadKind { OldFile, Compressed, BareXml, Unreadable };
+
+// Recognises a decrypted payload. fileName decides only the ".kmfoldfile" case.
+PayloadKind classifyPayload(std::string_view fileName, std::string_view payload);
+
+// Windows-1252 XML text from a decrypted payload, or nothing when it cannot
+// be expanded (legacy archives included). Never throws on damaged input.
+std::optional<std::string> decodePayload(std::string_view fileName, std::string payload);
+
+// decrypt + decodePayload.
+std::optional<std::string> decode(std::string_view fileName, std::string_view fileBytes,
+                                  std::string_view keyTextUtf8);
+
+}  // namespace keymora::container

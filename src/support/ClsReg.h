@@ -1,0 +1,82 @@
+#pragma once
+// Per-user settings store standing in for the registry: keys addressed by a
+// backslash path ("Software\Orrindale\Keymora\options"), each holding named
+// text, 32-bit and binary values. Value names are compared without regard to
+// case; key paths likewise, as the registry does.
+//
+// The store is one file, by default $XDG_CONFIG_HOME/keymora/settings.reg
+// (~/.config/... when unset); KEYMORA_CONFIG_DIR moves it (tests use this).
+// Every operation reads the file afresh and every write is a locked
+// read-modify-write followed by an atomic rename, so concurrent processes lose
+// nothing. A damaged file is reported once through the damage reporter, moved
+// aside and treated as empty; no operation throws.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace keymora {
+
+enum class RegRoot { CurrentUser };  // the only root the program uses
+
+enum class RegType { String, DWord, Binary };
+
+struct cRegKey {
+    std::string name;
+};
+
+struct cRegValue {
+    std::string name;
+    RegType type = RegType::String;
+    std::string text;                   // for String
+    std::uint32_t dword = 0;            // for DWord
+    std::vector<std::uint8_t> binary;   // for Binary
+};
+
+using cRegKeys = std::vector<cRegKey>;
+using cRegValues = std::vector<cRegValue>;
+
+class clsReg {
+public:
+    // Uses the default location (or KEYMORA_CONFIG_DIR).
+    clsReg();
+    // Uses an explicit settings file (tests, tools).
+    explicit clsReg(std::string filePath);
+
+    static std::string defaultFilePath();
+
+    bool KeyExist(RegRoot root, const std::string& subKey) const;
+    bool ValueExists(RegRoot root, const std::string& subKey, const std::string& valueName) const;
+    bool CreateKey(RegRoot root, const std::string& subKey);
+    bool DeleteKey(RegRoot root, const std::string& subKey);
+    bool WriteString(RegRoot root, const std::string& subKey, const std::string& valueName,
+                     const std::string& text);
+    std::string ReadString(RegRoot root, const std::string& subKey, const std::string& valueName,
+                           const std::string& defaultText) const;
+    bool WriteDWord(RegRoot root, const std::string& subKey, const std::string& valueName,
+                    std::uint32_t value);
+    std::uint32_t ReadDWord(RegRoot root, const std::string& subKey, const std::string& valueName,
+                            std::uint32_t defaultValue) const;
+    bool WriteBinary(RegRoot root, const std::string& subKey, const std::string& valueName,
+                     const std::vector<std::uint8_t>& bytes);
+    std::vector<std::uint8_t> ReadBinary(RegRoot root, const std::string& subKey,
+                                         const std::string& valueName,
+                                         const std::vector<std::uint8_t>& defaultValue) const;
+    cRegKeys ListKeys(RegRoot root, const std::string& subKey) const;
+    cRegValues ListValues(RegRoot root, const std::string& subKey) const;
+
+    const std::string& filePath() const noexcept { return m_path; }
+
+    // Called (at most once per damaged file) with a readable message when the
+    // settings file could not be read and was set aside. Default: stderr + syslog.
+    static void setDamageReporter(std::function<void(const std::string&)> reporter);
+
+private:
+    std::string m_path;
+};
+
+// The program's keys.
+inline constexpr const char* kOptionsKey = "Software\\Orrindale\\Keymora\\options";
+inline constexpr const char* kMruKey = "Software\\Orrindale\\Keymora\\MRU";
+
+}  // namespace keymora

@@ -1,0 +1,25 @@
+#pragma once
+// A fresh folder under the system temp folder, removed with everything in it.
+#include <filesystem>
+#include <string>
+
+namespace keymora::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const noexcept { return m_path; }
+    std::string file(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+
+}  // namespace keymora::test
