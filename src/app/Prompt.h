@@ -1,0 +1,58 @@
+#pragma once
+// Every message box, file dialog and credential prompt of the program goes
+// through this interface, so tests can script each flow with its exact texts.
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+namespace keymora {
+
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+
+// The buttons of a message box, as the program asks them.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore, RetryCancel };
+
+enum class MsgAnswer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
+
+struct FileDialogRequest {
+    QString title;
+    QString folder;         // starting folder
+    QString filter;         // Qt filter text, e.g. "Keymora Files (*.kmf);;All Files (*)"
+    QString defaultSuffix;  // without dot, e.g. "kmf"
+    bool save = false;
+};
+
+struct Credentials {
+    QString userId;
+    QString password;
+};
+
+// What the login dialogs are asked to show and check.
+struct LoginRequest {
+    QString instructions;   // the text above the boxes
+    bool confirm = false;   // ask the password twice (new credentials)
+    QString userId;         // preset user name
+};
+
+class Prompt {
+public:
+    virtual ~Prompt() = default;
+
+    virtual MsgAnswer message(const QString& text, const QString& title, MsgIcon icon,
+                              MsgButtons buttons) = 0;
+    // An empty string when cancelled.
+    virtual QString openFileName(const FileDialogRequest& request) = 0;
+    virtual QString saveFileName(const FileDialogRequest& request) = 0;
+    virtual QStringList openFileNames(const FileDialogRequest& request) = 0;
+    // Nothing when cancelled.
+    virtual std::optional<Credentials> credentials(const LoginRequest& request) = 0;
+
+    // The prompt in use: the real dialogs unless a test installed its own.
+    static Prompt& current();
+    static void install(Prompt* prompt);  // nullptr restores the real dialogs
+    static void setParentWidget(QWidget* parent);
+};
+
+}  // namespace keymora
