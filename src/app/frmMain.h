@@ -1,0 +1,164 @@
+#pragma once
+// The main window: a multiple-document frame holding one frmKMF per open data
+// file, with the menus, toolbar, recent-files bar and status bar, and the
+// routing of their commands to the active document.
+#include <QHash>
+#include <QKeySequence>
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+class QToolButton;
+class QWidget;
+
+namespace keymora {
+
+class frmKMF;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The single main window, or nullptr when none exists.
+    static frmMain* instance();
+
+    // --- Document windows ---------------------------------------------------
+    QMdiArea* mdiArea() const { return m_mdi; }
+    // Wraps a document window in a sub-window of the frame (not shown yet).
+    QMdiSubWindow* addDocumentWindow(QWidget* documentWindow);
+    // The active child when it is a document window, else nullptr.
+    frmKMF* activeDocument() const;
+    // Every open document window, in the frame's creation order.
+    QList<frmKMF*> documents() const;
+
+    // A document window calls documentLoaded() when it loads and
+    // documentUnloaded() when it unloads; they keep OpenDocumentCount and the
+    // menu state in step.
+    void documentLoaded();
+    void documentUnloaded();
+    int OpenDocumentCount() const;
+
+    // No-document and document-open states of menus and toolbar.
+    void ShowDocumentCommands();
+    void HideDocumentCommands();
+    bool DocumentCommandsShown() const;
+    void HideListToolBarButtons();
+    void ShowListToolBarButtons();
+
+    // Edit menu (also the tree's popup) set up for the selected node's kind.
+    void SetCategoryEditMenu(const QString& name);
+    void SetSubCategoryEditMenu(const QString& name);
+    void SetEntryEditMenu(const QString& name);
+    QMenu* editMenu() const { return m_mnuEdit; }
+
+    // Menu items by design name ("mnuFileSave", "mnuEditSortAsc", ...) and
+    // toolbar buttons by key ("Save", "UpLevel", "find cut separator", ...).
+    QAction* menuItem(const QString& name) const;
+    QAction* toolbarButton(const QString& key) const;
+    QStringList toolbarKeys() const;
+
+    // Status bar panels, numbered from 1 (panel 1: document status text).
+    void setStatusPanel(int panel, const QString& text);
+    QString statusPanel(int panel) const;
+
+    // --- Recent files ----------------------------------------------------------
+    QComboBox* cboMRU() const { return m_cboMRU; }
+    QToolButton* cmdOpenMRU() const { return m_cmdOpenMRU; }
+    static void AddToMRU(const QString& fileName);
+    void RefreshMRUList();
+    // The open-recent button: open the box's file, list it on success.
+    void cmdOpenMRU_Click();
+
+    // --- Lifecycle -----------------------------------------------------------
+    // Adds 1 and returns the number of the next new document ("Document n").
+    int nextDocumentNumber() { return ++m_newDocumentCounter; }
+    int NewDocumentCounter() const { return m_newDocumentCounter; }
+    // Cleared by a document window whose user refused its close.
+    bool CanShutDown() const { return m_canShutDown; }
+    void setCanShutDown(bool value) { m_canShutDown = value; }
+
+    // Public commands document windows call.
+    void mnuFileSave_Click();
+
+    // --- Drag and drop between documents ----------------------------------------
+    QString SelectedDragNodeId;     // id of the dragged tree node
+    QString SelectedXMLNodeId;      // id of the element selected in the active document
+    bool blnDragOperation = false;
+    QPointer<frmKMF> SourceDoc;
+    QPointer<frmKMF> DestinationDoc;
+
+    // Placement in twips (15 per pixel) and state (0 normal, 1 min, 2 max).
+    void RestoreWindowPlacement();
+    void SaveWindowPlacement();
+
+signals:
+    // Minimising the main window arms the inactivity lock of every document
+    // window; any other resize stops those timers. Document windows connect
+    // these to SetTimeToLockTimer and to stopping TimeLockFile.
+    void armLockTimers();
+    void disarmLockTimers();
+    // The active document changed (or none is active any more).
+    void activeDocumentChanged(keymora::frmKMF* document);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildMruBar();
+    void buildStatusBar();
+    void SetToolbarTips();
+    void connectCommands();
+    QAction* addMenuItem(QMenu* menu, const QString& name, int captionId,
+                         const QKeySequence& shortcut = {});
+    QAction* addSeparator(QMenu* menu, const QString& name);
+    QAction* addToolButton(const QString& key, const QString& iconName, int tipId);
+    void addToolSeparator(const QString& key);
+    void onSubWindowActivated(QMdiSubWindow* window);
+    void notifyLockTimers();
+
+    // Commands.
+    void viewToolbarToggled(bool checked);
+    void viewStatusBarToggled(bool checked);
+    void toolsOptions();
+    void changePassword();
+    void unlockPassword();
+    void createPassword();
+    void upLevel();
+    void setListView(int mode);
+
+    QMdiArea* m_mdi = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QToolBar* m_mruBar = nullptr;
+    QComboBox* m_cboMRU = nullptr;
+    QToolButton* m_cmdOpenMRU = nullptr;
+    QMenu* m_mnuFile = nullptr;
+    QMenu* m_mnuEdit = nullptr;
+    QMenu* m_mnuEditAddItem = nullptr;
+    QMenu* m_mnuView = nullptr;
+    QMenu* m_mnuTools = nullptr;
+    QMenu* m_mnuWindow = nullptr;
+    QMenu* m_mnuHelp = nullptr;
+    QList<QLabel*> m_statusPanels;
+    QHash<QString, QAction*> m_menuItems;
+    QHash<QString, QAction*> m_toolButtons;
+    QStringList m_toolKeys;
+    int m_newDocumentCounter = 0;
+    bool m_canShutDown = true;
+    bool m_wasMinimised = false;
+};
+
+}  // namespace keymora
