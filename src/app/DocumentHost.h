@@ -1,0 +1,41 @@
+#pragma once
+// What document windows and the document commands need from the window that
+// holds them. The main window is adapted to it (MainWindowHost); tests can
+// supply a small host of their own.
+#include <QString>
+
+class QMdiArea;
+class QWidget;
+
+namespace keymora {
+
+class frmKMF;
+
+class DocumentHost {
+public:
+    virtual ~DocumentHost() = default;
+
+    virtual QMdiArea* mdiArea() = 0;
+    virtual QWidget* dialogParent() = 0;
+
+    // Adds 1 to the running number of new documents and returns it.
+    virtual int nextDocumentNumber() = 0;
+
+    // Set false by a document window whose close was refused.
+    virtual bool canShutDown() const = 0;
+    virtual void setCanShutDown(bool value) = 0;
+
+    // Recent files.
+    virtual void addToMru(const QString& fileName) = 0;
+    virtual void refreshMruList() = 0;
+
+    // Count of open document windows and the document-command state.
+    virtual void documentOpened(frmKMF& window) = 0;
+    virtual void documentClosed(frmKMF& window) = 0;
+
+    // Whether a default web browser was found at start-up.
+    virtual bool browserAvailable() const { return false; }
+    virtual void launchUrl(const QString& url) { (void)url; }
+};
+
+}  // namespace keymora

@@ -1,0 +1,182 @@
+#pragma once
+// The document window: one per open data file. It owns the document, the
+// file's credentials and the file lock, and shows the document as a tree on
+// the left and, on the right, either the children of the selected node or
+// the fields of the selected entry.
+//
+// The main window hears about windows through frmKMF::events() (opened,
+// closed) and about each window's state through the signals below, so this
+// class never needs the main window's definition.
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include <pugixml.hpp>
+
+#include "document/XmlDoc.h"
+
+class QLabel;
+class QModelIndex;
+class QSplitter;
+class QStatusBar;
+class QStackedWidget;
+class QTimer;
+class QTreeView;
+class QPlainTextEdit;
+
+namespace keymora {
+
+class FileLock;
+class DocumentHost;
+class DocTreeModel;
+class DocListModel;
+class EntryPane;
+class frmKMF;
+
+enum class NodeKind { None, Category, SubCategory, Entry };
+
+// Program-wide notifications about document windows.
+class DocumentWindowEvents : public QObject {
+    Q_OBJECT
+signals:
+    void opened(keymora::frmKMF* window);  // after the window was created and shown
+    void closed(keymora::frmKMF* window);  // closing work done, window about to go
+};
+
+class frmKMF : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr const char* kSaveRequiredTag = "SAVE REQUIRED";
+    static constexpr const char* kDirtyMarker = " - *";
+
+    explicit frmKMF(DocumentHost* host, QWidget* parent = nullptr);
+    ~frmKMF() override;
+
+    static DocumentWindowEvents& events();
+
+    // --- the document and the file -------------------------------------
+    XmlDoc& XMLDoc();                               // created empty on first use
+    void setDocument(std::unique_ptr<XmlDoc> doc);  // takes over a parsed document
+
+    std::string gsUserID;        // UTF-8; wiped when the window closes
+    std::string gsUserPassword;  // UTF-8; wiped when the window closes
+    std::unique_ptr<FileLock> FileHandle;  // no lock held when empty
+    std::int16_t iFileType = 0;            // 0 private, 1 shared
+    bool ReadOnlyFile = false;
+    bool IsDirty = false;
+    bool FormActivated = false;
+    bool RequireChangeNotification = false;
+    bool NotifyofChanges = false;
+    bool blnNodeSelected = false;
+
+    // The tag: "SAVE REQUIRED" for a never-saved document.
+    QString tag() const { return m_tag; }
+    void setTag(const QString& tag) { m_tag = tag; }
+
+    // Caption = window title (the subwindow mirrors it).
+    QString caption() const;
+    void setCaption(const QString& caption);
+    // The caption without a trailing " - *".
+    QString fileName() const;
+    bool neverSaved() const;  // caption begins with "Document"
+
+    // Title strip: index 0 kind of file, 1 access; green or red background.
+    void setTitleLabels(const QString& kind, const QString& access, bool readOnlyColours);
+    QString titleLabel(int index) const;
+
+    // --- selection --------------------------------------------------------
+    std::string GUIDSelected;                   // id of the node last clicked in the list
+    pugi::xml_node CurrentlySelectedXMLNode;    // element of the shown entry
+    QString SelectedXMLResource, SelectedXMLUserName, SelectedXMLPassword, SelectedXMLNotes,
+        SelectedXMLURL;
+
+    // Id of the tree's selected node, "" when none.
+    std::string selectedTreeNodeId() const;
+    NodeKind selectedTreeNodeKind() const;
+    pugi::xml_node selectedTreeElement() const;
+
+    // --- operations ------------------------------------------------------
+    void MarkDocumentDirty();
+    void ParseAndLoadXMLFile(const QString& unused = {});  // rebuild the whole tree
+    void ParseSubCategory(pugi::xml_node element);        // rebuild one branch
+    void NodeClick(const std::string& id);                // select a tree node and show it
+    void LoadListView(const std::string& id);
+    void DisplayEntry(const std::string& id);
+    void SizeControls(int splitterTwips);
+    void selectTreeNode(const std::string& id);
+    void clearTree();
+    // Marks the document clean: no marker, clean icon.
+    void markClean();
+
+    // Inactivity lock hook: the main window calls these when minimised or
+    // restored; the lock itself lives in this window.
+    void SetTimeToLockTimer();
+    void stopLockTimer();
+    bool lockTimerActive() const;
+
+    // Releases the lock and wipes credentials and the document (closing work).
+    void releaseEverything();
+
+    // Widgets for tests and the main window.
+    QTreeView* treeView() const { return m_tree; }
+    QTreeView* listView() const { return m_list; }
+    EntryPane* entryPane() const { return m_entry; }
+    QString statusText() const;  // panel 1: "<n> Entries"
+    bool entryPaneVisible() const;
+    DocumentHost* host() const { return m_host; }
+    void setHost(DocumentHost* host) { m_host = host; }
+
+    // The millisecond tick used for click-to-rename (tests replace it).
+    static std::uint32_t (*tickCount)();
+
+signals:
+    void selectionKindChanged(keymora::NodeKind kind, const QString& name);
+    void mainStatusText(const QString& text);   // panel 1 of the main status bar
+    void unlockPasswordEnabled(bool enabled);
+    void upLevelEnabled(bool enabled);
+    void deleteEnabled(bool enabled);
+    void listToolbarButtonsShown(bool shown);
+    void dirtyChanged(bool dirty);
+    void captionChanged(const QString& caption);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildUi();
+    void onTreeActivated(const QModelIndex& index);
+    void onListDoubleClicked(const QModelIndex& index);
+    void onListClicked(const QModelIndex& index);
+    void onSplitterMoved(int pos);
+    void checkLockDeadline();
+
+    DocumentHost* m_host = nullptr;
+    std::unique_ptr<XmlDoc> m_doc;
+    QString m_tag;
+    QString m_caption;
+    bool m_closingDone = false;
+
+    QLabel* m_lblTitle[2] = {nullptr, nullptr};
+    QSplitter* m_splitter = nullptr;
+    QTreeView* m_tree = nullptr;
+    QTreeView* m_list = nullptr;
+    QStackedWidget* m_right = nullptr;
+    EntryPane* m_entry = nullptr;
+    QPlainTextEdit* m_instructions = nullptr;
+    QStatusBar* m_status = nullptr;
+    DocTreeModel* m_treeModel = nullptr;
+    DocListModel* m_listModel = nullptr;
+    QTimer* m_lockTimer = nullptr;
+    qint64 m_lockDeadlineMs = 0;
+
+    std::string m_lastClickedId;
+    std::uint32_t m_lastClickTick = 0;
+};
+
+}  // namespace keymora
