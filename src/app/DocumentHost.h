@@ -5,6 +5,7 @@
 #include <QString>
 
 class QMdiArea;
+class QMdiSubWindow;
 class QWidget;
 
 namespace keymora {
@@ -16,6 +17,8 @@ public:
     virtual ~DocumentHost() = default;
 
     virtual QMdiArea* mdiArea() = 0;
+    // Wraps a document window in a subwindow of the frame (not shown yet).
+    virtual QMdiSubWindow* addWindow(QWidget* window) = 0;
     virtual QWidget* dialogParent() = 0;
 
     // Adds 1 to the running number of new documents and returns it.

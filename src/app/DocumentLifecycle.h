@@ -30,6 +30,7 @@ bool OpenDataFile(frmMain& main, const QString& fileName);
 // File Open: dialog in the default folder, then OpenDataFile, then the
 // recent-files list.
 void OpenCommand(DocumentHost& host);
+void OpenCommand(frmMain& main);
 
 // Writes the window's document to fileName and moves its lock there.
 // Read-only documents are not written (returns true, nothing done). On failure

@@ -17,6 +17,7 @@
 
 #include <pugixml.hpp>
 
+#include "document/NodeKind.h"
 #include "document/XmlDoc.h"
 
 class QLabel;
@@ -36,8 +37,6 @@ class DocTreeModel;
 class DocListModel;
 class EntryPane;
 class frmKMF;
-
-enum class NodeKind { None, Category, SubCategory, Entry };
 
 // Program-wide notifications about document windows.
 class DocumentWindowEvents : public QObject {
@@ -115,6 +114,9 @@ public:
     // Inactivity lock hook: the main window calls these when minimised or
     // restored; the lock itself lives in this window.
     void SetTimeToLockTimer();
+    // "Unlock Password": shows the password in clear for ms, then masks it
+    // again with the mask character.
+    void revealPassword(int ms);
     void stopLockTimer();
     bool lockTimerActive() const;
 
