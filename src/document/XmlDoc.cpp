@@ -1,0 +1,202 @@
+#include "document/XmlDoc.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "support/SecureWipe.h"
+
+namespace keymora {
+
+namespace {
+
+// pugixml keeps strings set after parsing in its own pages and frees them
+// without clearing; every block it gives back is wiped first. The size is
+// kept in front of the block, which keeps malloc's alignment.
+constexpr std::size_t kBlockHeader = alignof(std::max_align_t);
+
+void* wipingAllocate(std::size_t size) {
+    void* base = std::malloc(size + kBlockHeader);
+    if (base == nullptr) return nullptr;
+    std::memcpy(base, &size, sizeof size);
+    return static_cast<char*>(base) + kBlockHeader;
+}
+
+void wipingDeallocate(void* ptr) {
+    if (ptr == nullptr) return;
+    char* base = static_cast<char*>(ptr) - kBlockHeader;
+    std::size_t size = 0;
+    std::memcpy(&size, base, sizeof size);
+    secureWipe(ptr, size);
+    std::free(base);
+}
+
+// Installed before any other static object of the program can build a document:
+// blocks from one allocator must never be freed by the other.
+struct WipingAllocatorInstaller {
+    WipingAllocatorInstaller() noexcept {
+        pugi::set_memory_management_functions(wipingAllocate, wipingDeallocate);
+    }
+};
+__attribute__((init_priority(101))) const WipingAllocatorInstaller g_installWipingAllocator;
+
+// parse_default drops text nodes that hold only white space (no parse_ws_pcdata).
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration;
+
+// Overwrites a string that pugixml holds; the empty string may be a literal.
+void wipeText(const char* text) noexcept {
+    if (text == nullptr || *text == '\0') return;
+    secureWipe(const_cast<char*>(text), std::strlen(text));
+}
+
+void wipeValues(pugi::xml_node root) noexcept {
+    pugi::xml_node n = root.first_child();
+    while (n) {
+        wipeText(n.value());
+        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+            wipeText(a.value());
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n && n != root && !n.next_sibling()) n = n.parent();
+        if (!n || n == root) break;
+        n = n.next_sibling();
+    }
+}
+
+// A well-formed document has exactly one element at the top and no text there.
+bool hasSingleDocumentElement(const pugi::xml_document& doc) noexcept {
+    int elements = 0;
+    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
+        switch (n.type()) {
+        case pugi::node_element: ++elements; break;
+        case pugi::node_pcdata:
+        case pugi::node_cdata: return false;
+        default: break;
+        }
+    }
+    return elements == 1;
+}
+
+// Grows by doubling and wipes each buffer it leaves behind.
+class WipingStringWriter final : public pugi::xml_writer {
+public:
+    explicit WipingStringWriter(std::size_t expected) { m_out.reserve(expected); }
+    void write(const void* data, std::size_t size) override {
+        if (m_out.size() + size > m_out.capacity()) {
+            std::string bigger;
+            bigger.reserve(std::max(m_out.capacity() * 2, m_out.size() + size));
+            bigger.append(m_out);
+            secureWipe(m_out);
+            m_out.swap(bigger);
+        }
+        m_out.append(static_cast<const char*>(data), size);
+    }
+    std::string take() { return std::move(m_out); }
+
+private:
+    std::string m_out;
+};
+
+}  // namespace
+
+pugi::xml_node firstElementNamed(pugi::xml_node from, std::string_view name) noexcept {
+    if (!from) return {};
+    if (from.type() == pugi::node_element && name == from.name()) return from;
+    pugi::xml_node n = from.first_child();
+    while (n) {
+        if (n.type() == pugi::node_element && name == n.name()) return n;
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n && n != from && !n.next_sibling()) n = n.parent();
+        if (!n || n == from) break;
+        n = n.next_sibling();
+    }
+    return {};
+}
+
+XmlDoc::~XmlDoc() { wipeContent(); }
+
+void XmlDoc::wipeContent() noexcept {
+    wipeValues(m_doc);
+    wipeValues(m_scratch);
+    secureWipe(m_buffer);
+    m_buffer.shrink_to_fit();
+}
+
+void XmlDoc::clear() {
+    wipeContent();
+    m_doc.reset();
+    m_scratch.reset();
+    m_loadedSize = 0;
+}
+
+bool XmlDoc::loadXml(std::string_view utf8, std::string* errorText) {
+    std::string copy;
+    copy.reserve(utf8.size());
+    copy.assign(utf8);
+    return loadXmlInPlace(std::move(copy), errorText);
+}
+
+bool XmlDoc::loadXmlInPlace(std::string&& utf8, std::string* errorText) {
+    clear();
+    m_buffer = std::move(utf8);
+    // The caller's string is empty now; the text lives on only in m_buffer.
+    const pugi::xml_parse_result result =
+        m_doc.load_buffer_inplace(m_buffer.data(), m_buffer.size(), kParseOptions, pugi::encoding_utf8);
+    std::string error;
+    if (!result) {
+        error = std::string(result.description()) + " at offset " + std::to_string(result.offset);
+    } else if (!hasSingleDocumentElement(m_doc)) {
+        error = "The document must hold exactly one root element and no text outside it";
+    }
+    if (!error.empty()) {
+        clear();
+        if (errorText != nullptr) *errorText = std::move(error);
+        return false;
+    }
+    m_loadedSize = m_buffer.size();
+    return true;
+}
+
+std::string XmlDoc::xml() const {
+    WipingStringWriter writer(m_loadedSize + m_loadedSize / 16 + 256);
+    m_doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return writer.take();
+}
+
+pugi::xml_node XmlDoc::datafile() const { return firstElementNamed(m_doc, "datafile"); }
+
+pugi::xml_node XmlDoc::records() const {
+    // "//records" in document order; in every sound file that is datafile's only child.
+    return firstElementNamed(m_doc, "records");
+}
+
+pugi::xml_node XmlDoc::nodeById(std::string_view id) const {
+    if (id.empty()) return {};
+    pugi::xml_node root = m_doc;
+    pugi::xml_node n = root.first_child();
+    while (n) {
+        if (n.type() == pugi::node_element) {
+            for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+                if (std::strcmp(a.name(), "id") == 0 && id == a.value()) return n;
+            }
+        }
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n && n != root && !n.next_sibling()) n = n.parent();
+        if (!n || n == root) break;
+        n = n.next_sibling();
+    }
+    return {};
+}
+
+}  // namespace keymora
