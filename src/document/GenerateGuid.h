@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace keymora {
 
@@ -16,10 +17,13 @@ std::string GenerateGUID();
 // Formats 16 bytes laid out as a Windows GUID (Data1..Data3 little-endian).
 std::string FormatGuid(const std::array<std::uint8_t, 16>& bytes);
 
+// True for exactly the form GenerateGUID writes (braces, dashes, upper case).
 bool IsGuidText(std::string_view text) noexcept;
 
 // New identifiers for the element, and for every record_detail and subcategory
-// of the tree that holds it (its own subtree when it is not in a document).
+// of the tree that holds it. That tree is the one under the element's topmost
+// ancestor: in a document, the whole document; for a detached element (one
+// standing in a scratch area, see XmlDoc::scratch), its own subtree.
 void ResetUniqueIdentifiers(pugi::xml_node element);
 
 }  // namespace keymora
