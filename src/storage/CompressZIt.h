@@ -12,7 +12,7 @@ public:
     // Largest expansion we will allocate for: zlib cannot expand one input byte
     // into more than 1032 output bytes, and no data file is near this cap.
     static constexpr std::int64_t kMaxExpansionRatio = 1032;
-    static constexpr std::int64_t kMaxExpandedSize = 1LL << 31;  // 2 GiB
+    static constexpr std::int64_t kMaxExpandedSize = 1LL << 30;  // 1 GiB
 
     int CompressString(std::string& text);
     int DecompressString(std::string& text, std::int32_t expectedSize);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "document/XmlDoc.h"
+#include "storage/FileLock.h"
 #include "support/KmError.h"
 
 namespace keymora::datafile {
@@ -32,8 +33,17 @@ std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view
 std::string saveDocument(const XmlDoc& doc, std::string_view userId, std::string_view password);
 
 // Writes bytes to path through a temporary file in the same folder, fsync and
-// rename; new files are readable by their owner only. Throws KmError and
-// leaves any existing file untouched on failure.
-void writeFileAtomically(const std::string& path, std::string_view bytes);
+// rename; new files are readable by their owner only, an existing file keeps
+// its mode. Throws KmError and leaves any existing file untouched on failure;
+// 70 "Permission denied" when another holder has the file's write lock.
+// ownLock is the caller's own lock on the file, if it holds one. Afterwards
+// path names a new file: a lock on the old one no longer guards it.
+void writeFileAtomically(const std::string& path, std::string_view bytes,
+                         const FileLock* ownLock = nullptr);
+
+// Same, and the new file carries a lock of the given mode from the moment it
+// appears under path, so no other instance can slip in between.
+FileLock replaceFileLocked(const std::string& path, std::string_view bytes, LockMode mode,
+                           const FileLock* ownLock = nullptr);
 
 }  // namespace keymora::datafile

@@ -5,6 +5,7 @@
 // ('?' for characters it lacks) before hashing.
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,10 @@ bool Encrypt(std::string_view inputBuffer, std::string_view keyTextUtf8, std::st
 bool Decrypt(std::string_view inputBuffer, std::string_view keyTextUtf8, std::string& output);
 
 // In-place form used on large buffers (same key stream as Encrypt/Decrypt).
+// An empty buffer is left as it is.
 void ApplyInPlace(std::string& buffer, std::string_view keyTextUtf8);
+
+// Plain RC4 (key of 1 to 256 bytes) over data, key stream started afresh.
+void Rc4(std::span<const std::uint8_t> key, std::span<std::uint8_t> data);
 
 }  // namespace keymora::modCrypto

@@ -1,0 +1,247 @@
+#include "storage/DataFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+#include "storage/CompressZIt.h"
+#include "storage/Container.h"
+#include "storage/FileErrors.h"
+#include "support/Cp1252.h"
+#include "support/SecureWipe.h"
+
+namespace keymora::datafile {
+
+namespace {
+
+constexpr const char* kReadSource = "ReadFileContents";
+constexpr const char* kWriteSource = "WriteDataFile";
+
+class Fd {
+public:
+    explicit Fd(int fd) noexcept : m_fd(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const noexcept { return m_fd; }
+    int release() noexcept {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+    void reset() noexcept {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+};
+
+bool sameFile(int fd, const struct stat& st) noexcept {
+    struct stat own {};
+    return ::fstat(fd, &own) == 0 && own.st_dev == st.st_dev && own.st_ino == st.st_ino;
+}
+
+// A symbolic link is followed, so the file it names is replaced, not the link.
+std::string resolveTarget(const std::string& path) {
+    struct stat lst {};
+    if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            std::string resolved(real);
+            std::free(real);
+            return resolved;
+        }
+    }
+    return path;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string titleOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void writeAll(int fd, std::string_view bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw fileError(errno, kWriteSource);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// Writes a temporary file next to path, optionally locks it, and renames it
+// over path. Returns the lock (or an empty one when mode is not given).
+FileLock replace(const std::string& requested, std::string_view bytes,
+                 const std::optional<LockMode>& mode, const FileLock* ownLock) {
+    const std::string path = resolveTarget(requested);
+
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists) {
+        if (!S_ISREG(existing.st_mode)) throw KmError(75, kWriteSource, "Path/File access error");
+        // Another instance's write lock forbids replacing the file under it.
+        // Our own lock is tested through its own descriptor, which excludes it.
+        bool blocked;
+        if (ownLock != nullptr && ownLock->held() && sameFile(ownLock->fd(), existing)) {
+            blocked = FileLock::writerElsewhere(ownLock->fd());
+        } else {
+            Fd probe(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+            blocked = probe.get() >= 0 && FileLock::writerElsewhere(probe.get());
+        }
+        if (blocked) throw KmError(errnum::kPermissionDenied, kWriteSource, "Permission denied");
+    }
+
+    std::string tmpl = folderOf(path) + "/." + titleOf(path) + ".XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    Fd fd(::mkostemp(name.data(), O_CLOEXEC));  // created with mode 0600
+    if (fd.get() < 0) throw fileError(errno, kWriteSource);
+    const std::string tempPath(name.data());
+
+    try {
+        if (exists) {
+            // Keep the permissions and, where allowed, the group of the file replaced.
+            if (::fchmod(fd.get(), existing.st_mode & 07777) != 0) {
+                throw fileError(errno, kWriteSource);
+            }
+            [[maybe_unused]] const int ignored = ::fchown(fd.get(), static_cast<uid_t>(-1), existing.st_gid);
+        }
+        writeAll(fd.get(), bytes);
+        if (::fsync(fd.get()) != 0) throw fileError(errno, kWriteSource);
+
+        FileLock lock;
+        if (mode) {
+            LockResult locked = FileLock::adopt(fd.release(), path, *mode);
+            if (!locked.ok()) throw *locked.error;
+            lock = std::move(locked.lock);
+        } else if (::close(fd.release()) != 0) {
+            throw fileError(errno, kWriteSource);
+        }
+
+        if (::rename(tempPath.c_str(), path.c_str()) != 0) throw fileError(errno, kWriteSource);
+
+        // The rename itself must survive a crash too.
+        Fd folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder.get() >= 0) ::fsync(folder.get());
+        return lock;
+    } catch (...) {
+        ::unlink(tempPath.c_str());
+        throw;
+    }
+}
+
+}  // namespace
+
+std::string errorMessage(const KmError& error) {
+    return "Error: " + std::to_string(error.number()) + "\r\nDescription: " + error.description();
+}
+
+std::string ReadFileContents(const std::string& path) {
+    // Non-blocking so that a named pipe in place of a file cannot hang the open.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0) {
+        const int err = errno;
+        if (err == ENOENT || err == ENOTDIR || path.empty()) {
+            throw KmError(errnum::kFileNotFound, kReadSource, "File Not Found");
+        }
+        throw fileError(err, kReadSource);
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) throw fileError(errno, kReadSource);
+    if (!S_ISREG(st.st_mode)) throw KmError(75, kReadSource, "Path/File access error");
+    if (st.st_size > CompressZIt::kMaxExpandedSize) throw KmError(7, kReadSource, "Out of memory");
+
+    // Held while reading: fails only when a private holder has the file.
+    if (const int err = FileLock::takeReadGate(fd.get()); err != 0) {
+        if (err == EAGAIN || err == EACCES) {
+            throw KmError(errnum::kPermissionDenied, kReadSource, "Permission denied");
+        }
+        throw fileError(err, kReadSource);
+    }
+
+    std::string bytes;
+    bytes.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t have = 0;
+    for (;;) {
+        if (have == bytes.size()) {
+            // The file may have grown since fstat; read on until its end.
+            if (static_cast<std::int64_t>(bytes.size()) >= CompressZIt::kMaxExpandedSize) {
+                char probe;
+                const ssize_t more = ::read(fd.get(), &probe, 1);
+                if (more == 0) break;
+                throw KmError(7, kReadSource, "Out of memory");
+            }
+            bytes.resize(std::max<std::size_t>(bytes.size() * 2, 4096));
+        }
+        const ssize_t n = ::read(fd.get(), bytes.data() + have, bytes.size() - have);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw fileError(errno, kReadSource);
+        }
+        if (n == 0) break;
+        have += static_cast<std::size_t>(n);
+    }
+    bytes.resize(have);
+    return bytes;
+}
+
+std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view fileBytes,
+                                     std::string_view userId, std::string_view password) {
+    WipedString key;
+    key.value().reserve(userId.size() + password.size());
+    key.value().append(userId).append(password);
+
+    std::optional<std::string> text;
+    try {
+        text = container::decode(fileName, fileBytes, key.value());
+    } catch (const KmError&) {
+        return nullptr;
+    }
+    if (!text) return nullptr;
+
+    std::string utf8 = cp1252::toUtf8(*text);
+    secureWipe(*text);
+    auto doc = std::make_unique<XmlDoc>();
+    // The document takes over the buffer and wipes it, also on a parse error.
+    if (!doc->loadXmlInPlace(std::move(utf8))) return nullptr;
+    return doc;
+}
+
+std::string saveDocument(const XmlDoc& doc, std::string_view userId, std::string_view password) {
+    WipedString key;
+    key.value().reserve(userId.size() + password.size());
+    key.value().append(userId).append(password);
+
+    WipedString utf8(doc.xml());
+    WipedString bytes(cp1252::fromUtf8XmlText(utf8.value()));
+    secureWipe(utf8.value());
+    return container::encode(bytes.value(), key.value());
+}
+
+void writeFileAtomically(const std::string& path, std::string_view bytes,
+                         const FileLock* ownLock) {
+    replace(path, bytes, std::nullopt, ownLock);
+}
+
+FileLock replaceFileLocked(const std::string& path, std::string_view bytes, LockMode mode,
+                           const FileLock* ownLock) {
+    return replace(path, bytes, mode, ownLock);
+}
+
+}  // namespace keymora::datafile
