@@ -1,0 +1,201 @@
+#include "document/Merge.h"
+
+#include <exception>
+#include <new>
+#include <stdexcept>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "document/GenerateGuid.h"
+
+namespace keymora::merge {
+
+namespace {
+
+bool isNamed(pugi::xml_node node, const char* name) {
+    return node.type() == pugi::node_element && std::string_view(node.name()) == name;
+}
+
+bool sameDocument(pugi::xml_node a, pugi::xml_node b) { return a.root() == b.root(); }
+
+bool isInside(pugi::xml_node node, pugi::xml_node ancestor) {
+    for (pugi::xml_node n = node; n; n = n.parent())
+        if (n == ancestor) return true;
+    return false;
+}
+
+// Moves node (with everything below it) to the end of newParent; between two
+// documents the node is copied over and then removed from its old place.
+pugi::xml_node moveTo(pugi::xml_node node, pugi::xml_node newParent) {
+    if (sameDocument(node, newParent)) {
+        pugi::xml_node moved = newParent.append_move(node);
+        if (!moved) throw std::runtime_error("A node could not be moved.");
+        return moved;
+    }
+    pugi::xml_node copy = newParent.append_copy(node);
+    if (!copy) throw std::bad_alloc();
+    node.parent().remove_child(node);
+    return copy;
+}
+
+// Walks below node without recursion: nesting depth comes from the file.
+template <typename Visit>
+void forEachElementBelow(pugi::xml_node node, Visit visit) {
+    std::vector<pugi::xml_node> stack;
+    for (pugi::xml_node c = node.last_child(); c; c = c.previous_sibling())
+        if (c.type() == pugi::node_element) stack.push_back(c);
+    while (!stack.empty()) {
+        const pugi::xml_node n = stack.back();
+        stack.pop_back();
+        visit(n);
+        for (pugi::xml_node c = n.last_child(); c; c = c.previous_sibling())
+            if (c.type() == pugi::node_element) stack.push_back(c);
+    }
+}
+
+std::size_t countEntries(pugi::xml_node node) {
+    std::size_t n = 0;
+    forEachElementBelow(node, [&n](pugi::xml_node e) {
+        if (isNamed(e, "record_detail")) ++n;
+    });
+    return n;
+}
+
+std::vector<pugi::xml_node> childrenNamed(pugi::xml_node node, const char* name) {
+    std::vector<pugi::xml_node> list;
+    for (pugi::xml_node child : node.children(name)) list.push_back(child);
+    return list;
+}
+
+void setId(pugi::xml_node node, const std::string& id) {
+    pugi::xml_attribute a = node.attribute("id");
+    if (!a) a = node.append_attribute("id");
+    a.set_value(id.c_str());
+}
+
+// New identifiers for the category and every sub-category and entry below it.
+// Only the subtree about to be merged is touched: renumbering the whole source
+// for each of its categories would make a merge quadratic.
+void resetIdentifiers(pugi::xml_node node) {
+    const auto renew = [](pugi::xml_node n) {
+        const std::string id = GenerateGUID();
+        if (id.empty()) throw std::runtime_error("No unique identifier could be generated");
+        setId(n, id);
+    };
+    renew(node);
+    forEachElementBelow(node, [&renew](pugi::xml_node e) {
+        if (isNamed(e, "subcategory") || isNamed(e, "record_detail")) renew(e);
+    });
+}
+
+}  // namespace
+
+void MoveEntries(pugi::xml_node sourceNode, pugi::xml_node destNode, MergeStats* stats) {
+    if (!sourceNode || !destNode || isInside(destNode, sourceNode)) return;
+    for (pugi::xml_node entry : childrenNamed(sourceNode, "record_detail")) {
+        moveTo(entry, destNode);
+        if (stats != nullptr) ++stats->entries;
+    }
+}
+
+void MergeSubcategories(pugi::xml_node sourceNode, pugi::xml_node destNode, MergeStats* stats) {
+    if (!sourceNode || !destNode || isInside(destNode, sourceNode)) return;
+    // Pairs of same-named sub-categories still to merge. Each pair changes only
+    // its own destination branch, so the order they are taken in does not show
+    // in the result; a work list keeps deep nesting off the call stack.
+    std::vector<std::pair<pugi::xml_node, pugi::xml_node>> pending;
+    for (std::pair<pugi::xml_node, pugi::xml_node> pair{sourceNode, destNode};;) {
+        const auto [from, into] = pair;
+        // The destination's direct sub-categories by name; the first of a name
+        // wins, as a search in document order would find it.
+        std::unordered_map<std::string, pugi::xml_node> byName;
+        for (pugi::xml_node sub : into.children("subcategory"))
+            byName.emplace(sub.attribute("value").value(), sub);
+
+        for (pugi::xml_node sub : childrenNamed(from, "subcategory")) {
+            std::string name = sub.attribute("value").value();
+            auto found = byName.find(name);
+            if (found == byName.end()) {
+                const std::size_t entries = stats != nullptr ? countEntries(sub) : 0;
+                pugi::xml_node moved = moveTo(sub, into);
+                byName.emplace(std::move(name), moved);
+                if (stats != nullptr) {
+                    ++stats->subcategoriesCreated;
+                    stats->entries += entries;
+                }
+            } else {
+                pending.emplace_back(sub, found->second);
+                if (stats != nullptr) ++stats->subcategoriesMatched;
+            }
+        }
+        if (pair.first != sourceNode) MoveEntries(from, into, stats);
+        if (pending.empty()) break;
+        pair = pending.back();
+        pending.pop_back();
+    }
+}
+
+MergeOutcome MergeSourceCategoryToDestination(XmlDoc& source, XmlDoc& destination,
+                                              const ProgressFn& progress) {
+    MergeOutcome outcome;
+    try {
+        // The merge runs on a copy that replaces the destination only when
+        // everything went through, so a failure leaves the destination as it was.
+        pugi::xml_document work;
+        work.reset(destination.dom());
+        const pugi::xml_node records = firstElementNamed(work, "records");
+        if (!records) throw std::runtime_error("The destination document has no records");
+
+        std::unordered_map<std::string, pugi::xml_node> categories;
+        for (const pugi::xpath_node& c : work.select_nodes("//category"))
+            categories.emplace(c.node().attribute("value").value(), c.node());
+
+        std::vector<pugi::xml_node> sourceCategories;
+        for (const pugi::xpath_node& c : source.dom().select_nodes("//category"))
+            sourceCategories.push_back(c.node());
+
+        MergeProgress state;
+        state.maximum = static_cast<int>(sourceCategories.size()) + 1;
+        const auto report = [&](std::string status) {
+            state.status = std::move(status);
+            if (progress) progress(state);
+        };
+
+        MergeStats stats;
+        for (const pugi::xml_node category : sourceCategories) {
+            report(kStatusResetting);
+            resetIdentifiers(category);
+            report(kStatusResetComplete);
+
+            std::string name = category.attribute("value").value();
+            report("Looking for Category: " + name);
+            auto found = categories.find(name);
+            if (found == categories.end()) {
+                stats.entries += countEntries(category);
+                pugi::xml_node moved = moveTo(category, records);
+                categories.emplace(name, moved);
+                ++stats.categoriesCreated;
+                report("Created Category " + name);
+            } else {
+                report("Found " + name + " in dest doc");
+                MergeSubcategories(category, found->second, &stats);
+                MoveEntries(category, found->second, &stats);
+                ++stats.categoriesMatched;
+            }
+            ++state.value;
+            if (progress) progress(state);
+        }
+
+        destination.dom() = std::move(work);
+        outcome.ok = true;
+        outcome.stats = stats;
+    } catch (const std::bad_alloc&) {
+        outcome.errorDescription = "Out of memory";
+    } catch (const std::exception& e) {
+        outcome.errorDescription = e.what();
+    }
+    return outcome;
+}
+
+}  // namespace keymora::merge

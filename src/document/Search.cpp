@@ -1,0 +1,153 @@
+#include "document/Search.h"
+
+#include <cstring>
+#include <unordered_set>
+
+#include "document/ModXml.h"
+#include "document/RegexMatcher.h"
+
+namespace keymora::search {
+
+namespace {
+
+constexpr int kStepCompile = 3;
+constexpr int kStepMatch = 4;
+
+bool isNodeKey(std::string_view key) { return key == "category" || key == "subcategory"; }
+
+// Every element of the document named by one of the keys, per key, in document
+// order; one walk serves all keys.
+std::vector<std::vector<pugi::xml_node>> collectByName(const pugi::xml_node root,
+                                                       const std::vector<std::string>& keys) {
+    std::vector<std::vector<pugi::xml_node>> found(keys.size());
+    pugi::xml_node node = root.first_child();
+    while (node) {
+        if (node.type() == pugi::node_element) {
+            const char* name = node.name();
+            for (std::size_t k = 0; k < keys.size(); ++k) {
+                if (std::strcmp(name, keys[k].c_str()) == 0) {
+                    found[k].push_back(node);
+                    break;
+                }
+            }
+            if (pugi::xml_node child = node.first_child(); child) {
+                node = child;
+                continue;
+            }
+        }
+        // Next node in document order: a sibling, or the sibling of an ancestor.
+        while (node && !node.next_sibling() && node != root) node = node.parent();
+        if (!node || node == root) break;
+        node = node.next_sibling();
+    }
+    return found;
+}
+
+}  // namespace
+
+bool IsFieldKey(std::string_view key) noexcept {
+    for (const char* k : kFieldKeys)
+        if (key == k) return true;
+    return false;
+}
+
+pugi::xml_node CreateSearchOptions(XmlDoc& scratchOwner) {
+    return modXml::CreateDetachedElement(scratchOwner, "searchnode");
+}
+
+void AddSearchField(pugi::xml_node searchnode, std::string_view key) {
+    if (!searchnode || !IsFieldKey(key)) return;
+    for (pugi::xml_node s : searchnode.children("search"))
+        if (key == s.attribute("value").value()) return;
+    searchnode.append_child("search").append_attribute("value").set_value(std::string(key).c_str());
+}
+
+void RemoveSearchField(pugi::xml_node searchnode, std::string_view key) {
+    if (!searchnode) return;
+    for (pugi::xml_node s = searchnode.child("search"); s;) {
+        pugi::xml_node next = s.next_sibling("search");
+        if (key == s.attribute("value").value()) searchnode.remove_child(s);
+        s = next;
+    }
+}
+
+std::vector<std::string> SearchFields(pugi::xml_node searchnode) {
+    std::vector<std::string> keys;
+    for (pugi::xml_node s : searchnode.children("search")) keys.emplace_back(s.attribute("value").value());
+    return keys;
+}
+
+std::string SearchOutcome::errorDialogText() const {
+    return "Error: " + std::to_string(errorNumber) + " " + errorDescription + "\r\nErl" +
+           std::to_string(errorStep) + "\r\n\r\n" + kProcedureName;
+}
+
+SearchOutcome SearchNodes(const XmlDoc& doc, std::string_view searchText,
+                          pugi::xml_node searchnode, pugi::xml_node results) {
+    return SearchNodes(doc, searchText, SearchFields(searchnode), results);
+}
+
+SearchOutcome SearchNodes(const XmlDoc& doc, std::string_view searchText,
+                          const std::vector<std::string>& fieldKeys, pugi::xml_node results) {
+    SearchOutcome outcome;
+
+    std::vector<std::string> keys;
+    for (const std::string& key : fieldKeys) {
+        if (!IsFieldKey(key)) continue;
+        bool seen = false;
+        for (const std::string& k : keys) seen = seen || k == key;
+        if (!seen) keys.push_back(key);
+    }
+    if (keys.empty()) return outcome;
+
+    std::string pattern;
+    pattern.reserve(searchText.size() + 2);
+    pattern += '(';
+    pattern += searchText;
+    pattern += ')';
+    RegexMatcher matcher(pattern, {.caseless = true});
+    if (!matcher.valid()) {
+        outcome.ok = false;
+        outcome.errorNumber = kPatternErrorNumber;
+        outcome.errorDescription = "Syntax error in regular expression: " + matcher.errorText();
+        outcome.errorStep = kStepCompile;
+        return outcome;
+    }
+
+    const auto elements = collectByName(doc.dom(), keys);
+
+    // Identifiers already listed; views into the document, which does not
+    // change while the search runs.
+    std::unordered_set<std::string_view> listed;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        const std::string& key = keys[k];
+        const bool nodeKey = isNodeKey(key);
+        for (const pugi::xml_node element : elements[k]) {
+            const char* text = nodeKey ? element.attribute("value").value() : element.text().get();
+            const RegexMatcher::Result r = matcher.find(text);
+            if (r == RegexMatcher::Result::Error) {
+                outcome.ok = false;
+                outcome.errorNumber = kPatternErrorNumber;
+                outcome.errorDescription = "Regular expression failed: " + matcher.lastErrorText();
+                outcome.errorStep = kStepMatch;
+                return outcome;
+            }
+            if (r != RegexMatcher::Result::Match) continue;
+
+            const pugi::xml_node node = nodeKey ? element : element.parent();
+            const char* id = node.attribute("id").value();
+            ++outcome.matchCount;
+            if (results) {
+                pugi::xml_node hit = results.append_child(key.c_str());
+                hit.append_attribute("type").set_value(node.attribute("type").value());
+                hit.append_attribute("id").set_value(id);
+                hit.append_attribute("value").set_value(text);
+            }
+            if (listed.insert(std::string_view(id)).second)
+                outcome.rows.push_back({id, nodeKey ? key : std::string("entry"), text, key});
+        }
+    }
+    return outcome;
+}
+
+}  // namespace keymora::search
