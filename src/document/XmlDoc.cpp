@@ -68,6 +68,17 @@ void wipeValues(pugi::xml_node root) noexcept {
     }
 }
 
+bool isXmlBlank(char c) noexcept { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The parser skips text outside the root element; a sound file has none
+// before its first markup or after its last.
+bool startsAndEndsWithMarkup(std::string_view text) noexcept {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    while (!text.empty() && isXmlBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isXmlBlank(text.back())) text.remove_suffix(1);
+    return !text.empty() && text.front() == '<' && text.back() == '>';
+}
+
 // A well-formed document has exactly one element at the top and no text there.
 bool hasSingleDocumentElement(const pugi::xml_document& doc) noexcept {
     int elements = 0;
@@ -148,10 +159,13 @@ bool XmlDoc::loadXmlInPlace(std::string&& utf8, std::string* errorText) {
     clear();
     m_buffer = std::move(utf8);
     // The caller's string is empty now; the text lives on only in m_buffer.
+    const bool framed = startsAndEndsWithMarkup(m_buffer);
     const pugi::xml_parse_result result =
         m_doc.load_buffer_inplace(m_buffer.data(), m_buffer.size(), kParseOptions, pugi::encoding_utf8);
     std::string error;
-    if (!result) {
+    if (!framed) {
+        error = "Text outside the root element";
+    } else if (!result) {
         error = std::string(result.description()) + " at offset " + std::to_string(result.offset);
     } else if (!hasSingleDocumentElement(m_doc)) {
         error = "The document must hold exactly one root element and no text outside it";

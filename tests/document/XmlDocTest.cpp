@@ -1,0 +1,175 @@
+#include "document/XmlDoc.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "document/VersionUpdates.h"
+
+namespace keymora {
+namespace {
+
+const char* const kIndented = R"(<?xml version='1.0' encoding='iso-8859-1' ?>
+<datafile version="1.5" DateModified="12/6/2026 1:05:09 PM" filetype="private">
+  <records>
+    <category id="{11111111-1111-4111-8111-111111111111}" type="category" value="Internet Sites">
+      <record_detail id="{22222222-2222-4222-8222-222222222222}" type="entry">
+        <resource>Bank</resource>
+        <userid>me</userid>
+        <password>secret</password>
+        <notes></notes>
+        <DateCreated>12/6/2026 1:05:09 PM</DateCreated>
+        <DateModified>12/6/2026 1:05:09 PM</DateModified>
+        <URL>https://bank.example</URL>
+      </record_detail>
+    </category>
+    <category id="{33333333-3333-4333-8333-333333333333}" type="category" value="Other">
+    </category>
+  </records>
+</datafile>
+)";
+
+int childCount(pugi::xml_node n) {
+    int count = 0;
+    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) ++count;
+    return count;
+}
+
+TEST(XmlDoc, IndentationDoesNotBecomeChildren) {
+    XmlDoc doc;
+    ASSERT_TRUE(doc.loadXml(kIndented));
+    pugi::xml_node entry = doc.records().first_child().first_child();
+    ASSERT_STREQ(entry.name(), "record_detail");
+    EXPECT_STREQ(entry.first_child().name(), "resource");
+    EXPECT_STREQ(entry.first_child().child_value(), "Bank");
+    EXPECT_EQ(childCount(entry), 7);
+    // Fields by position, as the entry pane reads them.
+    pugi::xml_node field = entry.first_child();
+    for (const char* name : {"resource", "userid", "password", "notes", "DateCreated", "DateModified", "URL"}) {
+        ASSERT_TRUE(field);
+        EXPECT_STREQ(field.name(), name);
+        field = field.next_sibling();
+    }
+    EXPECT_EQ(childCount(doc.datafile()), 1);
+
+    // An empty category holds nothing and is written with attributes only.
+    const std::string xml = doc.xml();
+    EXPECT_NE(xml.find(R"(<category id="{33333333-3333-4333-8333-333333333333}" type="category" value="Other"/>)"),
+              std::string::npos)
+        << xml;
+    EXPECT_EQ(xml.find('\n'), std::string::npos);
+    EXPECT_NE(xml.find("<notes/>"), std::string::npos);
+}
+
+TEST(XmlDoc, SerialisesWithOwnDeclarationOnlyAndRoundTrips) {
+    XmlDoc doc;
+    ASSERT_TRUE(doc.loadXml(kIndented));
+    const std::string first = doc.xml();
+    EXPECT_EQ(first.rfind("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?><datafile ", 0), 0u) << first;
+
+    XmlDoc again;
+    ASSERT_TRUE(again.loadXml(first));
+    EXPECT_EQ(again.xml(), first);
+
+    XmlDoc bare;
+    ASSERT_TRUE(bare.loadXml("<datafile><records/></datafile>"));
+    EXPECT_EQ(bare.xml(), "<datafile><records/></datafile>");
+}
+
+TEST(XmlDoc, EscapesAndKeepsQuotesAndNonAsciiText) {
+    XmlDoc doc;
+    ASSERT_TRUE(doc.loadXml("<datafile><records/></datafile>"));
+    pugi::xml_node cat = doc.records().append_child("category");
+    const std::string name = "Bob's \"best\" <sites> & more \xC3\xA9\xE2\x82\xAC";
+    cat.append_attribute("value").set_value(name.c_str());
+    cat.append_attribute("id").set_value("{44444444-4444-4444-8444-444444444444}");
+    cat.append_child("resource").text().set("a < b & c > d 'x' \"y\"");
+
+    XmlDoc reread;
+    ASSERT_TRUE(reread.loadXml(doc.xml()));
+    pugi::xml_node found = reread.nodeById("{44444444-4444-4444-8444-444444444444}");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(std::string(found.attribute("value").value()), name);
+    EXPECT_STREQ(found.child_value("resource"), "a < b & c > d 'x' \"y\"");
+}
+
+TEST(XmlDoc, NodeByIdFindsFirstInDocumentOrderAndNeverInterpretsTheId) {
+    XmlDoc doc;
+    ASSERT_TRUE(doc.loadXml(R"(<datafile><records>)"
+                            R"(<category id="A" value="1"><subcategory id="B" value="2"/></category>)"
+                            R"(<category id="B" value="3"/>)"
+                            R"(<category id="" value="4"/>)"
+                            R"(<category id="C" value="5"><subcategory id="C" value="6"/></category>)"
+                            R"(</records></datafile>)"));
+    EXPECT_STREQ(doc.nodeById("B").attribute("value").value(), "2");
+    EXPECT_STREQ(doc.nodeById("C").attribute("value").value(), "5");
+    EXPECT_STREQ(doc.nodeById("A").attribute("value").value(), "1");
+    EXPECT_FALSE(doc.nodeById("D"));
+    EXPECT_FALSE(doc.nodeById(""));
+    // Text that would change the meaning of a joined expression finds nothing.
+    EXPECT_FALSE(doc.nodeById("x' or '1'='1"));
+    EXPECT_FALSE(doc.nodeById("\"]|//*[\""));
+}
+
+TEST(XmlDoc, LookupsOfRootAndRecords) {
+    XmlDoc doc;
+    EXPECT_FALSE(doc.datafile());
+    EXPECT_FALSE(doc.records());
+    ASSERT_TRUE(doc.loadXml("<other><records id='r'/></other>"));
+    EXPECT_FALSE(doc.datafile());
+    EXPECT_STREQ(doc.records().attribute("id").value(), "r");
+    ASSERT_TRUE(doc.loadXml(kIndented));
+    EXPECT_STREQ(doc.datafile().attribute("version").value(), "1.5");
+    EXPECT_EQ(doc.records().parent(), doc.datafile());
+}
+
+TEST(XmlDoc, MalformedTextLeavesAnEmptyDocumentAndSays) {
+    for (const char* bad : {"", "   ", "<datafile>", "<datafile></records>", "<a/><b/>", "text<a/>",
+                            "<a/>text", "\xEF\xBB\xBF", "<?xml version='1.0'?>"}) {
+        XmlDoc doc;
+        ASSERT_TRUE(doc.loadXml(kIndented));
+        std::string error;
+        EXPECT_FALSE(doc.loadXml(bad, &error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+        EXPECT_FALSE(doc.datafile()) << bad;
+        EXPECT_FALSE(doc.dom().first_child()) << bad;
+        EXPECT_EQ(doc.xml(), "");
+    }
+}
+
+TEST(XmlDoc, InPlaceLoadAndClear) {
+    XmlDoc doc;
+    std::string text = kIndented;
+    ASSERT_TRUE(doc.loadXmlInPlace(std::move(text)));
+    EXPECT_STREQ(doc.nodeById("{22222222-2222-4222-8222-222222222222}").child_value("password"), "secret");
+    // The tree stays sound after edits that replace buffer text with longer text.
+    pugi::xml_node pass = doc.nodeById("{22222222-2222-4222-8222-222222222222}").child("password");
+    pass.text().set("a much longer secret than the one parsed in place");
+    XmlDoc reread;
+    ASSERT_TRUE(reread.loadXml(doc.xml()));
+    EXPECT_STREQ(reread.nodeById("{22222222-2222-4222-8222-222222222222}").child_value("password"),
+                 "a much longer secret than the one parsed in place");
+
+    doc.clear();
+    EXPECT_FALSE(doc.datafile());
+    EXPECT_EQ(doc.xml(), "");
+    ASSERT_TRUE(doc.loadXml("<datafile/>"));
+    EXPECT_EQ(doc.xml(), "<datafile/>");
+}
+
+TEST(VersionStep, ChangesNothingForAnyVersion) {
+    for (const char* text : {R"(<datafile version="1.1" filetype="private"><records/></datafile>)",
+                             R"(<datafile filetype="private"><records/></datafile>)",
+                             R"(<datafile version="1.5"><records/></datafile>)"}) {
+        XmlDoc doc;
+        ASSERT_TRUE(doc.loadXml(text));
+        const std::string before = doc.xml();
+        EXPECT_FALSE(modVersionUpdates::UpdateDocumentVersion(doc.datafile(), true));
+        EXPECT_FALSE(modVersionUpdates::UpdateDocumentVersion(doc.datafile(), false));
+        EXPECT_EQ(doc.xml(), before);
+        EXPECT_EQ(doc.xml(), text);
+    }
+}
+
+}  // namespace
+}  // namespace keymora
