@@ -1,0 +1,35 @@
+#pragma once
+// Opening and saving data files for keymora-cli commands, with failures turned
+// into the program's own texts (thrown as CliError).
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "cli/Command.h"
+#include "cli/Credentials.h"
+#include "document/XmlDoc.h"
+#include "support/KmError.h"
+
+namespace keymora::cli {
+
+// The program's text for a low-level error, lines separated by "\n" (the
+// message boxes used CR LF). Permission denied on a data file is "File in use".
+std::string messageFor(const KmError& error);
+
+// The whole file. Missing file: "Error: 53" / "Description: File Not Found";
+// held by another program: "File in use"; empty: refused.
+std::string readDataFile(const std::string& path);
+
+// Reads the file, asks its password (user name as given) and opens it.
+// Wrong credentials or damage: the decryption-failure text.
+std::unique_ptr<XmlDoc> openDataFile(Context& ctx, const std::string& path,
+                                     std::string_view userId, Credentials& credentials);
+
+// Serialises, compresses and encrypts the document and replaces the file in
+// one step (the old file stays whole on any failure).
+void saveDataFile(const std::string& path, const XmlDoc& doc, const Credentials& credentials);
+
+// The key text: user name followed by password.
+void keyText(const Credentials& credentials, std::string& key);
+
+}  // namespace keymora::cli

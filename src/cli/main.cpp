@@ -1,0 +1,11 @@
+#include <unistd.h>
+
+#include <iostream>
+
+#include "cli/Cli.h"
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    keymora::cli::CliIo io{std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1};
+    return keymora::cli::runCli(argc, argv, io);
+}
