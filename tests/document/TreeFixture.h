@@ -1,0 +1,69 @@
+#pragma once
+// Small documents for the tree-editing tests, written as XML with readable ids.
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/NodeKind.h"
+#include "document/XmlDoc.h"
+
+namespace keymora::test {
+
+inline std::string entryXml(const std::string& id, const std::string& name,
+                            const std::string& extra = "") {
+    return "<record_detail id=\"" + id + "\" type=\"entry\"><resource>" + name +
+           "</resource><userid>u</userid><password>p</password><notes/>"
+           "<DateCreated>1/2/2020 3:04:05 PM</DateCreated>"
+           "<DateModified>1/2/2020 3:04:05 PM</DateModified><URL/>" +
+           extra + "</record_detail>";
+}
+
+inline std::string subXml(const std::string& id, const std::string& name, const std::string& inner = "") {
+    return "<subcategory id=\"" + id + "\" type=\"subcategory\" value=\"" + name + "\">" + inner +
+           "</subcategory>";
+}
+
+inline std::string catXml(const std::string& id, const std::string& name, const std::string& inner = "") {
+    return "<category id=\"" + id + "\" type=\"category\" value=\"" + name + "\">" + inner +
+           "</category>";
+}
+
+inline std::unique_ptr<XmlDoc> docFrom(const std::string& categories,
+                                       const std::string& filetype = "private") {
+    auto doc = std::make_unique<XmlDoc>();
+    const std::string text = "<datafile version=\"1.5\" DateModified=\"1/2/2020 3:04:05 PM\" filetype=\"" +
+                             filetype + "\"><records>" + categories + "</records></datafile>";
+    std::string error;
+    EXPECT_TRUE(doc->loadXml(text, &error)) << error;
+    return doc;
+}
+
+// Identifiers of the tree-node children of a node, in document order.
+inline std::vector<std::string> childIds(pugi::xml_node node) {
+    std::vector<std::string> ids;
+    for (pugi::xml_node c : node.children()) {
+        if (IsTreeNode(c)) ids.emplace_back(c.attribute("id").value());
+    }
+    return ids;
+}
+
+// Every identifier of the document in document order.
+inline std::vector<std::string> allIds(const XmlDoc& doc) {
+    std::vector<std::string> ids;
+    for (pugi::xpath_node n : doc.dom().select_nodes("//*[@id]")) {
+        ids.emplace_back(n.node().attribute("id").value());
+    }
+    return ids;
+}
+
+// Names of the element children of a node, in order.
+inline std::vector<std::string> childNames(pugi::xml_node node) {
+    std::vector<std::string> names;
+    for (pugi::xml_node c : node.children()) names.emplace_back(c.name());
+    return names;
+}
+
+}  // namespace keymora::test
