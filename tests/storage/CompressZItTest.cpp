@@ -1,0 +1,181 @@
+#include "storage/CompressZIt.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace keymora;
+
+namespace {
+
+std::string sampleText() {
+    std::string text = "<datafile><records>";
+    for (int i = 0; i < 200; ++i) {
+        text += "<record_detail type=\"entry\" id=\"{" + std::to_string(i) +
+                "}\"><resource>Bank " + std::to_string(i) + "</resource></record_detail>";
+    }
+    return text + "</records></datafile>";
+}
+
+std::string randomBytes(std::size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string s(n, '\0');
+    for (auto& c : s) c = static_cast<char>(rng() & 0xFF);
+    return s;
+}
+
+std::string compressed(const std::string& text) {
+    std::string s = text;
+    CompressZIt zip;
+    EXPECT_EQ(zip.CompressString(s), Z_OK);
+    return s;
+}
+
+}  // namespace
+
+TEST(CompressZIt, CompressesAndReportsSizes) {
+    const std::string text = sampleText();
+    std::string s = text;
+    CompressZIt zip;
+    EXPECT_EQ(zip.CompressedSize(), 0);
+    EXPECT_EQ(zip.OriginalSize(), 0);
+    ASSERT_EQ(zip.CompressString(s), Z_OK);
+    EXPECT_LT(s.size(), text.size());
+    EXPECT_EQ(zip.CompressedSize(), static_cast<std::int32_t>(s.size()));
+    EXPECT_EQ(zip.OriginalSize(), static_cast<std::int32_t>(text.size()));
+    // A zlib stream, as compress writes it at the default level.
+    EXPECT_EQ(static_cast<unsigned char>(s[0]), 0x78);
+    EXPECT_EQ(static_cast<unsigned char>(s[1]), 0x9C);
+
+    CompressZIt unzip;
+    ASSERT_EQ(unzip.DecompressString(s, static_cast<std::int32_t>(text.size())), Z_OK);
+    EXPECT_EQ(s, text);
+    EXPECT_EQ(unzip.OriginalSize(), static_cast<std::int32_t>(text.size()));
+    EXPECT_EQ(unzip.CompressedSize(), zip.CompressedSize());
+}
+
+TEST(CompressZIt, EmptyTextGivesAStreamOfNothing) {
+    std::string s;
+    CompressZIt zip;
+    ASSERT_EQ(zip.CompressString(s), Z_OK);
+    EXPECT_FALSE(s.empty());
+    EXPECT_EQ(zip.OriginalSize(), 0);
+    EXPECT_EQ(zip.CompressedSize(), static_cast<std::int32_t>(s.size()));
+    ASSERT_EQ(zip.DecompressString(s, 0), Z_OK);
+    EXPECT_TRUE(s.empty());
+}
+
+TEST(CompressZIt, ExpectedSizeRules) {
+    const std::string text = sampleText();
+    const auto n = static_cast<std::int32_t>(text.size());
+    const std::string stream = compressed(text);
+
+    // Exact size and one below both fit: the buffer has one byte to spare.
+    for (const std::int32_t expected : {n, n - 1, n + 500}) {
+        std::string s = stream;
+        CompressZIt zip;
+        EXPECT_EQ(zip.DecompressString(s, expected), Z_OK) << expected;
+        EXPECT_EQ(s, text);
+    }
+    // Two or more below: Z_BUF_ERROR, text left compressed, sizes reset.
+    for (const std::int32_t expected : {n - 2, n / 2, 0}) {
+        std::string s = stream;
+        CompressZIt zip;
+        EXPECT_EQ(zip.DecompressString(s, expected), Z_BUF_ERROR) << expected;
+        EXPECT_EQ(s, stream);
+        EXPECT_EQ(zip.CompressedSize(), 0);
+        EXPECT_EQ(zip.OriginalSize(), 0);
+    }
+}
+
+TEST(CompressZIt, BytesAfterTheStreamAreIgnored) {
+    const std::string text = sampleText();
+    std::string s = compressed(text) + "12345     ";
+    CompressZIt zip;
+    ASSERT_EQ(zip.DecompressString(s, static_cast<std::int32_t>(text.size())), Z_OK);
+    EXPECT_EQ(s, text);
+}
+
+TEST(CompressZIt, GarbageIsADataErrorAndLeftAlone) {
+    const std::string garbage = "this is not a zlib stream at all";
+    std::string s = garbage;
+    CompressZIt zip;
+    EXPECT_EQ(zip.DecompressString(s, 1000), Z_DATA_ERROR);
+    EXPECT_EQ(s, garbage);
+    EXPECT_EQ(zip.CompressedSize(), 0);
+    EXPECT_EQ(zip.OriginalSize(), 0);
+
+    // A stream cut short never reports success.
+    std::string cut = compressed(sampleText());
+    cut.resize(cut.size() / 2);
+    const std::string before = cut;
+    EXPECT_NE(zip.DecompressString(cut, 100000), Z_OK);
+    EXPECT_EQ(cut, before);
+}
+
+TEST(CompressZIt, IncompressibleTextFitsTheHeadroom) {
+    const std::string text = randomBytes(1000, 7);
+    std::string s = text;
+    CompressZIt zip;
+    ASSERT_EQ(zip.CompressString(s), Z_OK);
+    // 1,000 characters get a buffer of 1,022 bytes.
+    EXPECT_GT(s.size(), 1000u);
+    EXPECT_LE(s.size(), 1022u);
+    ASSERT_EQ(zip.DecompressString(s, 1000), Z_OK);
+    EXPECT_EQ(s, text);
+}
+
+TEST(CompressZIt, ImpossibleExpectedSizesFailWithoutAllocating) {
+    const std::string text = sampleText();
+    const std::string stream = compressed(text);
+    // A size no stream of this length could fill (over 1032 times its length),
+    // or a negative one, is refused before any buffer is made for it.
+    for (const std::int32_t expected :
+         {std::int32_t{-1}, std::int32_t{-2147483647 - 1}, std::int32_t{2147483647},
+          static_cast<std::int32_t>(stream.size() * 1032 + 2000)}) {
+        std::string s = stream;
+        CompressZIt zip;
+        const int code = zip.DecompressString(s, expected);
+        EXPECT_TRUE(code == Z_BUF_ERROR || code == Z_DATA_ERROR) << expected << " -> " << code;
+        EXPECT_EQ(s, stream);
+        EXPECT_EQ(zip.OriginalSize(), 0);
+    }
+}
+
+TEST(CompressZIt, HighlyCompressibleDataStillExpands) {
+    // Zeros compress close to zlib's limit; the sanity bound must not refuse them.
+    const std::string zeros(8 << 20, '\0');
+    std::string s = zeros;
+    CompressZIt zip;
+    ASSERT_EQ(zip.CompressString(s), Z_OK);
+    EXPECT_LT(s.size() * 1000, zeros.size());
+    ASSERT_EQ(zip.DecompressString(s, static_cast<std::int32_t>(zeros.size())), Z_OK);
+    EXPECT_EQ(s.size(), zeros.size());
+    EXPECT_EQ(s, zeros);
+}
+
+TEST(CompressZIt, ByteArrayForms) {
+    const std::string text = sampleText();
+    std::vector<std::uint8_t> data(text.begin(), text.end());
+    CompressZIt zip;
+    ASSERT_EQ(zip.CompressData(data), Z_OK);
+    EXPECT_EQ(zip.CompressedSize(), static_cast<std::int32_t>(data.size()));
+    ASSERT_EQ(zip.DecompressData(data, static_cast<std::int32_t>(text.size())), Z_OK);
+    EXPECT_EQ(std::string(data.begin(), data.end()), text);
+
+    // One element (or none) is left as it is.
+    for (std::vector<std::uint8_t> tiny : {std::vector<std::uint8_t>{42}, std::vector<std::uint8_t>{}}) {
+        const auto before = tiny;
+        EXPECT_EQ(zip.CompressData(tiny), Z_OK);
+        EXPECT_EQ(tiny, before);
+        EXPECT_EQ(zip.DecompressData(tiny, 100), Z_OK);
+        EXPECT_EQ(tiny, before);
+    }
+
+    std::vector<std::uint8_t> junk = {1, 2, 3, 4, 5};
+    EXPECT_EQ(zip.DecompressData(junk, 100), Z_DATA_ERROR);
+    EXPECT_EQ(junk, (std::vector<std::uint8_t>{1, 2, 3, 4, 5}));
+}

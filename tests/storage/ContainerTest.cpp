@@ -1,0 +1,228 @@
+#include "storage/Container.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "storage/CompressZIt.h"
+#include "storage/ModCrypto.h"
+
+using namespace keymora;
+using container::PayloadKind;
+
+namespace {
+
+// Windows-1252 bytes: "Café €".
+const std::string kSmallXml =
+    "<datafile version=\"1.0\" filetype=\"private\"><records><category type=\"category\" "
+    "name=\"Caf\xE9 \x80\"/></records></datafile>";
+
+std::string unhex(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
+        out.push_back(static_cast<char>(std::stoi(std::string(text.substr(i, 2)), nullptr, 16)));
+    }
+    return out;
+}
+
+std::string documentOfLength(std::size_t n) {
+    std::string text = "<datafile><records>";
+    const std::string tail = "</records></datafile>";
+    int i = 0;
+    while (text.size() + tail.size() < n) {
+        text += "<category type=\"category\" name=\"Cat " + std::to_string(i++) + "\"/>";
+    }
+    text.resize(n - tail.size(), ' ');
+    return text + tail;
+}
+
+std::string compressedStream(const std::string& text) {
+    std::string s = text;
+    CompressZIt zip;
+    EXPECT_EQ(zip.CompressString(s), 0);
+    return s;
+}
+
+}  // namespace
+
+// Bytes written by an independent implementation of the container (zlib at
+// the default level, size field, RC4 with the key from "user" + "pass").
+TEST(Container, MatchesAnIndependentWriter) {
+    const std::string file = unhex(
+        "2C974B70A20F68B1B369D701D1D446F7A592251698BAAAF92271845F2CAD02F95C9EB508DAD37A9E"
+        "4DD3D2920B26A45014450C742A28A07C4826BFB0BC830F69687C396B8286C873C716A7C1963AF7D1"
+        "958C5CF565FDCBEFC13EDE4AF3882C9CA0DA33E93ADA7CA7");
+    ASSERT_EQ(kSmallXml.size(), 114u);
+    EXPECT_EQ(container::encode(kSmallXml, "userpass"), file);
+    EXPECT_EQ(container::decode("x.kmf", file, "userpass"), kSmallXml);
+}
+
+TEST(Container, PayloadEndsInTheBlankPaddedSize) {
+    const std::string text = documentOfLength(23456);
+    ASSERT_EQ(text.size(), 23456u);
+    const std::string payload = container::encodePayload(text);
+    ASSERT_GT(payload.size(), 10u);
+    EXPECT_EQ(payload.substr(payload.size() - 10), "23456     ");
+    EXPECT_EQ(payload.substr(0, payload.size() - 10), compressedStream(text));
+    EXPECT_EQ(container::classifyPayload("a.kmf", payload), PayloadKind::Compressed);
+    EXPECT_EQ(container::decodePayload("a.kmf", payload), text);
+
+    const std::string file = container::encode(text, "userpass");
+    std::string decrypted;
+    modCrypto::Decrypt(file, "userpass", decrypted);
+    EXPECT_EQ(decrypted, payload);
+    EXPECT_EQ(container::decode("a.kmf", file, "userpass"), text);
+    // No salt: the same text and key give the same bytes.
+    EXPECT_EQ(container::encode(text, "userpass"), file);
+}
+
+TEST(Container, SizeFieldForms) {
+    const std::string stream = compressedStream(kSmallXml);
+    // Digits, then blanks only, at least one digit, in the last ten characters.
+    EXPECT_EQ(container::classifyPayload("a", stream + "114       "), PayloadKind::Compressed);
+    EXPECT_EQ(container::classifyPayload("a", stream + "0000000114"), PayloadKind::Compressed);
+    EXPECT_EQ(container::classifyPayload("a", "x" + std::string("1         ")),
+              PayloadKind::Compressed);
+    EXPECT_EQ(container::classifyPayload("a", "hello" + std::string("          ")),
+              PayloadKind::Unreadable);
+    EXPECT_EQ(container::classifyPayload("a", "hello" + std::string("   114    ")),
+              PayloadKind::Unreadable);
+    EXPECT_EQ(container::classifyPayload("a", "hello" + std::string("11 4      ")),
+              PayloadKind::Unreadable);
+    EXPECT_EQ(container::classifyPayload("a", "hello" + std::string("114z      ")),
+              PayloadKind::Unreadable);
+    EXPECT_EQ(container::classifyPayload("a", "12345"), PayloadKind::Unreadable);
+    EXPECT_EQ(container::decodePayload("a", stream + "0000000114"), kSmallXml);
+}
+
+TEST(Container, OtherPayloadForms) {
+    // Bare XML, recognised by its exact first nine characters.
+    EXPECT_EQ(container::classifyPayload("a.kmf", kSmallXml), PayloadKind::BareXml);
+    EXPECT_EQ(container::decodePayload("a.kmf", kSmallXml), kSmallXml);
+    EXPECT_EQ(container::classifyPayload("a.kmf", "<DataFile/>"), PayloadKind::Unreadable);
+    EXPECT_EQ(container::decodePayload("a.kmf", "<DataFile/>"), std::nullopt);
+
+    // The old-file extension in any case: the payload is the text, never expanded.
+    const std::string payload = container::encodePayload(kSmallXml);
+    for (const char* name : {"/x/a.kmfoldfile", "A.KMFOLDFILE", "b.KmfOldFile"}) {
+        EXPECT_EQ(container::classifyPayload(name, payload), PayloadKind::OldFile) << name;
+        EXPECT_EQ(container::decodePayload(name, payload), payload) << name;
+    }
+    EXPECT_EQ(container::decodePayload("A.KMFOLDFILE", kSmallXml + "1234567890"),
+              kSmallXml + "1234567890");
+    EXPECT_EQ(container::classifyPayload("a.kmfoldfile.kmf", payload), PayloadKind::Compressed);
+    EXPECT_EQ(container::classifyPayload("kmfoldfile", payload), PayloadKind::Compressed);
+}
+
+TEST(Container, LegacyArchiveIsUnreadableAndLeavesNoWorkingFile) {
+    const std::string zip = std::string("PK\x03\x04\x14\x00\x00\x00\x08\x00", 10) + "some archive";
+    EXPECT_EQ(container::classifyPayload("a.kmf", zip), PayloadKind::Unreadable);
+    EXPECT_EQ(container::decodePayload("a.kmf", zip), std::nullopt);
+    EXPECT_EQ(container::decode("a.kmf", zip, "k"), std::nullopt);
+
+    const auto programFolder = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+    for (const auto& folder : {std::filesystem::current_path(), programFolder}) {
+        EXPECT_FALSE(std::filesystem::exists(folder / "tempholder.zip"));
+        EXPECT_FALSE(std::filesystem::exists(folder / "Alttempholder.zip"));
+    }
+}
+
+// A file overwritten in place by a shorter one keeps the old tail after the
+// new size field; the stream at the start is still the document.
+TEST(Container, OverwrittenWithoutTruncationStillOpens) {
+    // The old document carries incompressible filler so its stream is long.
+    std::mt19937 rng(3);
+    std::string noise(6000, '\0');
+    for (auto& c : noise) c = static_cast<char>(rng() & 0xFF);
+    const std::string oldText = documentOfLength(40000) + noise;
+    const std::string oldPayload = compressedStream(oldText) + "46000     ";
+
+    const std::string newText = kSmallXml;
+    const std::string newPayload = container::encodePayload(newText);
+    ASSERT_LT(newPayload.size(), oldPayload.size());
+    std::string overwritten = oldPayload;
+    overwritten.replace(0, newPayload.size(), newPayload);
+    // The last ten characters are the old size field, which is large enough.
+    EXPECT_EQ(container::decodePayload("a.kmf", overwritten), newText);
+
+    // Tail whose size field is too small for the new text.
+    std::string smallTail = overwritten;
+    smallTail.replace(smallTail.size() - 10, 10, "5         ");
+    EXPECT_EQ(container::decodePayload("a.kmf", smallTail), newText);
+
+    // Tail that is no size field at all.
+    std::string noField = overwritten;
+    noField.replace(noField.size() - 10, 10, "\x01\x02garbage!");
+    EXPECT_EQ(container::decodePayload("a.kmf", noField), newText);
+
+    // Through the cipher, as it sits on disk.
+    std::string file = overwritten;
+    modCrypto::ApplyInPlace(file, "userpass");
+    EXPECT_EQ(container::decode("a.kmf", file, "userpass"), newText);
+}
+
+TEST(Container, DamagedFilesFailCleanly) {
+    const std::string text = documentOfLength(3000);
+    const std::string file = container::encode(text, "userpass");
+
+    EXPECT_EQ(container::decode("a.kmf", "", "userpass"), std::nullopt);
+    EXPECT_EQ(container::decode("a.kmf", file, "userpasS"), std::nullopt);
+    EXPECT_EQ(container::decode("a.kmf", file, ""), std::nullopt);
+
+    // Truncated anywhere: nothing, or (when only size-field blanks went) the text.
+    for (std::size_t len = 1; len < file.size(); len += 7) {
+        const auto got = container::decode("a.kmf", file.substr(0, len), "userpass");
+        if (got) {
+            EXPECT_EQ(*got, text) << len;
+        }
+        if (len + 10 < file.size()) {
+            EXPECT_FALSE(got.has_value()) << len;
+        }
+    }
+    // Any single flipped bit: nothing, or exactly the text (zlib's check value
+    // catches changes inside the stream; the size field is only a bound).
+    for (std::size_t pos = 0; pos < file.size(); pos += 3) {
+        for (const int bit : {0x01, 0x10, 0x80}) {
+            std::string damaged = file;
+            damaged[pos] = static_cast<char>(damaged[pos] ^ bit);
+            const auto got = container::decode("a.kmf", damaged, "userpass");
+            if (got) {
+                EXPECT_EQ(*got, text) << pos;
+            }
+        }
+    }
+}
+
+TEST(Container, AbsurdSizeFieldsNeverAllocateWhatTheyClaim) {
+    const std::string stream = compressedStream(kSmallXml);
+    for (const char* field : {"9999999999", "2147483647", "2147483648", "1000000000"}) {
+        // The stream is intact, so the document still comes out of it.
+        EXPECT_EQ(container::decodePayload("a.kmf", stream + field), kSmallXml) << field;
+    }
+    // With a damaged stream there is nothing to open.
+    std::string bad = stream;
+    bad[bad.size() / 2] = static_cast<char>(bad[bad.size() / 2] ^ 0x40);
+    EXPECT_EQ(container::decodePayload("a.kmf", bad + "2147483647"), std::nullopt);
+}
+
+TEST(Container, RandomBytesNeverCrash) {
+    std::mt19937 rng(11);
+    int opened = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes(rng() % 300 + 1, '\0');
+        for (auto& c : bytes) c = static_cast<char>(rng() & 0xFF);
+        // Steer some rounds past the first tests: a size field, a zlib header.
+        if (round % 3 == 0 && bytes.size() > 10) bytes.replace(bytes.size() - 10, 10, "123       ");
+        if (round % 5 == 0 && bytes.size() > 1) {
+            bytes[0] = 0x78;
+            bytes[1] = static_cast<char>(0x9C);
+        }
+        if (container::decodePayload("a.kmf", bytes)) ++opened;
+        if (container::decode("a.kmf", bytes, "key")) ++opened;
+    }
+    // Random bytes are almost never a valid stream.
+    EXPECT_LT(opened, 10);
+}
