@@ -37,13 +37,10 @@ void defaultReport(const std::string& message) {
     syslog(LOG_USER | LOG_WARNING, "%s", message.c_str());
 }
 
-// Reports a damaged file once per process even when it cannot be moved away
-// (a read-only folder would otherwise repeat the report on every read).
-void reportOnce(const std::string& identity, const std::string& message) {
+void report(const std::string& message) {
     std::function<void(const std::string&)> reporter;
     {
         std::lock_guard<std::mutex> guard(g_reportMutex);
-        if (!g_reported.insert(identity).second) return;
         reporter = g_reporter;
     }
     if (reporter) {
@@ -51,6 +48,16 @@ void reportOnce(const std::string& identity, const std::string& message) {
     } else {
         defaultReport(message);
     }
+}
+
+// For a damaged file that stays where it is (it could not be moved away), so
+// that every later read does not repeat the report.
+void reportOnce(const std::string& identity, const std::string& message) {
+    {
+        std::lock_guard<std::mutex> guard(g_reportMutex);
+        if (!g_reported.insert(identity).second) return;
+    }
+    report(message);
 }
 
 // ---------------------------------------------------------------- files
@@ -295,12 +302,17 @@ Loaded loadLocked(const std::string& path) {
         }
         const std::string aside = freeAsideName(path);
         const bool kept = writeNewFile(aside, file.text);
-        reportOnce(file.identity,
+        const std::string message =
                    "Keymora: " + std::to_string(parsed.badLines.size()) +
                        " unreadable line(s) of the settings file \"" + path +
                        "\" were skipped (line " + lineList(parsed.badLines) + "); " +
                        (kept ? "the file as it was is kept in \"" + aside + "\"."
-                             : "a copy of the file could not be kept."));
+                             : "a copy of the file could not be kept.");
+        if (kept) {
+            report(message);
+        } else {
+            reportOnce(file.identity, message);
+        }
         out.data = std::move(parsed.data);
         out.needsRewrite = kept;  // never drop lines we could not save elsewhere
         out.usable = kept;
@@ -313,7 +325,7 @@ Loaded loadLocked(const std::string& path) {
     const std::string aside = freeAsideName(path);
     if (std::rename(path.c_str(), aside.c_str()) == 0) {
         syncFolder(folderOf(path));
-        reportOnce(file.identity, "Keymora: the settings file \"" + path +
+        report("Keymora: the settings file \"" + path +
                                       "\" is damaged (" + reason + "); it was moved to \"" +
                                       aside + "\" and the settings start empty.");
     } else {

@@ -153,10 +153,11 @@ std::string fold(std::string_view text) {
 }
 
 std::optional<std::vector<std::string>> splitPath(std::string_view path) {
-    if (!path.empty() && path.front() == '\\') path.remove_prefix(1);
-    if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
     std::vector<std::string> parts;
-    if (path.empty()) return parts;
+    if (path.empty() || path == "\\") return parts;
+    if (path.front() == '\\') path.remove_prefix(1);
+    if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    if (path.empty()) return std::nullopt;
     std::size_t start = 0;
     while (true) {
         const auto pos = path.find('\\', start);

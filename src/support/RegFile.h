@@ -40,7 +40,7 @@ inline constexpr std::size_t kMaxFileSize = 16U * 1024U * 1024U;
 std::string fold(std::string_view text);
 
 // Splits "A\B\C" into its parts. One leading and one trailing backslash are
-// ignored; an empty part in the middle makes the path invalid. "" is the root.
+// ignored; an empty part makes the path invalid. "" and "\\" are the root.
 std::optional<std::vector<std::string>> splitPath(std::string_view path);
 
 struct KeyData {

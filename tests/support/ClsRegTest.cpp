@@ -1,0 +1,502 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/ClsReg.h"
+#include "support/RegFile.h"
+#include "testsupport/TempDir.h"
+
+using keymora::clsReg;
+using keymora::RegRoot;
+using keymora::RegType;
+using keymora::test::readFile;
+using keymora::test::TempDir;
+using keymora::test::writeFile;
+
+namespace {
+
+constexpr RegRoot HKCU = RegRoot::CurrentUser;
+const std::string kOptions = keymora::kOptionsKey;
+
+std::vector<std::string> g_reports;
+
+void captureReport(const std::string& message) { g_reports.push_back(message); }
+
+std::vector<std::string> keyNames(const keymora::cRegKeys& keys) {
+    std::vector<std::string> names;
+    for (const auto& k : keys) names.push_back(k.name);
+    return names;
+}
+
+std::vector<std::filesystem::path> asideFiles(const std::filesystem::path& dir) {
+    std::vector<std::filesystem::path> out;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.path().filename().string().rfind("settings.reg.damaged-", 0) == 0) {
+            out.push_back(entry.path());
+        }
+    }
+    return out;
+}
+
+class ClsRegTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_reports.clear();
+        clsReg::setDamageReporter(captureReport);
+    }
+    void TearDown() override { clsReg::setDamageReporter(nullptr); }
+
+    TempDir m_dir;
+    std::string m_path = m_dir.file("settings.reg");
+    clsReg m_reg{m_path};
+};
+
+TEST_F(ClsRegTest, MissingKeysAndValuesGiveTheDefaultAndCreateNothing) {
+    EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "clipboard timeout", "2000"), "2000");
+    EXPECT_EQ(m_reg.ReadDWord(HKCU, kOptions, "n", 7U), 7U);
+    EXPECT_EQ(m_reg.ReadBinary(HKCU, kOptions, "b", {1, 2}), (std::vector<std::uint8_t>{1, 2}));
+    EXPECT_FALSE(m_reg.KeyExist(HKCU, kOptions));
+    EXPECT_FALSE(m_reg.ValueExists(HKCU, kOptions, "clipboard timeout"));
+    EXPECT_FALSE(std::filesystem::exists(m_path));
+
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "Software\\Other", "x", "1"));
+    EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "clipboard timeout", "dflt"), "dflt");
+    EXPECT_EQ(m_reg.ReadString(HKCU, "Software\\Other", "missing", "dflt"), "dflt");
+    EXPECT_FALSE(m_reg.KeyExist(HKCU, kOptions));
+    EXPECT_THAT(keyNames(m_reg.ListKeys(HKCU, "Software")), ::testing::ElementsAre("Other"));
+}
+
+TEST_F(ClsRegTest, WritingCreatesTheKeyAndItsParents) {
+    ASSERT_TRUE(m_reg.WriteString(HKCU, kOptions, "use compression", "1"));
+    EXPECT_TRUE(m_reg.KeyExist(HKCU, "Software"));
+    EXPECT_TRUE(m_reg.KeyExist(HKCU, "Software\\Orrindale"));
+    EXPECT_TRUE(m_reg.KeyExist(HKCU, "Software\\Orrindale\\Keymora"));
+    EXPECT_TRUE(m_reg.KeyExist(HKCU, kOptions));
+    EXPECT_FALSE(m_reg.KeyExist(HKCU, "Software\\Orrindale\\Keymora\\MRU"));
+
+    ASSERT_TRUE(m_reg.CreateKey(HKCU, keymora::kMruKey));
+    EXPECT_TRUE(m_reg.KeyExist(HKCU, keymora::kMruKey));
+    EXPECT_TRUE(m_reg.ListValues(HKCU, keymora::kMruKey).empty());
+    // Creating an existing key succeeds and keeps its values.
+    EXPECT_TRUE(m_reg.CreateKey(HKCU, kOptions));
+    EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "use compression", ""), "1");
+
+    // A fresh object on the same file sees everything: nothing lives in memory.
+    clsReg other(m_path);
+    EXPECT_TRUE(other.KeyExist(HKCU, keymora::kMruKey));
+    EXPECT_EQ(other.ReadString(HKCU, kOptions, "use compression", ""), "1");
+
+    EXPECT_FALSE(m_reg.WriteString(HKCU, "Software\\\\Bad", "x", "1"));
+    EXPECT_FALSE(m_reg.CreateKey(HKCU, "A\\\\B"));
+}
+
+TEST_F(ClsRegTest, NamesAndPathsIgnoreLetterCaseAndKeepTheirFirstSpelling) {
+    ASSERT_TRUE(m_reg.WriteString(HKCU, kOptions, "use compression", "1"));
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "SOFTWARE\\orrindale\\KEYMORA\\Options", "use Compression",
+                                  "0"));
+    EXPECT_EQ(m_reg.ReadString(HKCU, "software\\ORRINDALE\\keymora\\OPTIONS", "USE COMPRESSION",
+                               "x"),
+              "0");
+    const auto values = m_reg.ListValues(HKCU, kOptions);
+    ASSERT_EQ(values.size(), 1U);
+    EXPECT_EQ(values[0].name, "use compression");
+    EXPECT_THAT(keyNames(m_reg.ListKeys(HKCU, "SOFTWARE\\ORRINDALE")),
+                ::testing::ElementsAre("Keymora"));
+    EXPECT_THAT(keyNames(m_reg.ListKeys(HKCU, "")), ::testing::ElementsAre("Software"));
+
+    // A new key under a differently spelled parent joins the existing parent.
+    ASSERT_TRUE(m_reg.CreateKey(HKCU, "software\\orrindale\\keymora\\MRU"));
+    EXPECT_THAT(keyNames(m_reg.ListKeys(HKCU, "Software\\Orrindale\\Keymora")),
+                ::testing::UnorderedElementsAre("options", "MRU"));
+    EXPECT_THAT(keyNames(m_reg.ListKeys(HKCU, "Software")), ::testing::ElementsAre("Orrindale"));
+}
+
+TEST_F(ClsRegTest, LongTextsReadBackWhole) {
+    for (std::size_t len : {254U, 255U, 256U, 1000U, 100000U}) {
+        std::string text;
+        for (std::size_t i = 0; i < len; ++i) text.push_back(static_cast<char>('a' + i % 26));
+        const std::string name = "File" + std::to_string(len);
+        ASSERT_TRUE(m_reg.WriteString(HKCU, keymora::kMruKey, name, text));
+        EXPECT_EQ(m_reg.ReadString(HKCU, keymora::kMruKey, name, "dflt"), text) << len;
+        EXPECT_TRUE(m_reg.ValueExists(HKCU, keymora::kMruKey, name));
+    }
+}
+
+TEST_F(ClsRegTest, ValueTypesAreKeptApart) {
+    ASSERT_TRUE(m_reg.WriteDWord(HKCU, "K", "zero", 0U));
+    ASSERT_TRUE(m_reg.WriteDWord(HKCU, "K", "max", 0xFFFFFFFFU));
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "K", "empty", ""));
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "K", "text", "42"));
+    std::vector<std::uint8_t> allBytes;
+    for (int b = 0; b < 256; ++b) allBytes.push_back(static_cast<std::uint8_t>(b));
+    ASSERT_TRUE(m_reg.WriteBinary(HKCU, "K", "bytes", allBytes));
+    ASSERT_TRUE(m_reg.WriteBinary(HKCU, "K", "nothing", {}));
+
+    EXPECT_EQ(m_reg.ReadDWord(HKCU, "K", "zero", 9U), 0U);
+    EXPECT_EQ(m_reg.ReadDWord(HKCU, "K", "max", 9U), 0xFFFFFFFFU);
+    EXPECT_EQ(m_reg.ReadBinary(HKCU, "K", "bytes", {}), allBytes);
+    EXPECT_EQ(m_reg.ReadBinary(HKCU, "K", "nothing", {7}), std::vector<std::uint8_t>{});
+
+    // Reading a value as another type gives the default.
+    EXPECT_EQ(m_reg.ReadString(HKCU, "K", "zero", "dflt"), "dflt");
+    EXPECT_EQ(m_reg.ReadDWord(HKCU, "K", "text", 9U), 9U);
+    EXPECT_EQ(m_reg.ReadBinary(HKCU, "K", "text", {5}), std::vector<std::uint8_t>{5});
+    EXPECT_EQ(m_reg.ReadString(HKCU, "K", "bytes", "dflt"), "dflt");
+
+    // Only a non-empty text counts as an existing value.
+    EXPECT_TRUE(m_reg.ValueExists(HKCU, "K", "text"));
+    EXPECT_FALSE(m_reg.ValueExists(HKCU, "K", "empty"));
+    EXPECT_FALSE(m_reg.ValueExists(HKCU, "K", "max"));
+    EXPECT_FALSE(m_reg.ValueExists(HKCU, "K", "bytes"));
+    EXPECT_EQ(m_reg.ReadString(HKCU, "K", "empty", "dflt"), "");
+
+    // Writing another type replaces the value.
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "K", "MAX", "now text"));
+    EXPECT_EQ(m_reg.ReadDWord(HKCU, "K", "max", 9U), 9U);
+    EXPECT_EQ(m_reg.ReadString(HKCU, "K", "max", ""), "now text");
+}
+
+TEST_F(ClsRegTest, TrickyTextsAndNamesRoundTrip) {
+    const std::vector<std::string> texts = {
+        "a=b",          "[section]",         "]",          "%41%",      "line\nbreak\r\nend",
+        std::string("nul\0inside", 10),    "  blanks  ", " ",           "#not a comment",
+        "\t",           "\xFF\xFE raw bytes", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93", "\xC3",
+        "\xED\xA0\x80", "s:fake=d:1",        "",           "\x7F",      "end\\"};
+    const std::vector<std::string> names = {
+        "plain", "na=me", "[x]", "\\Splitter", "#hash", "", " ", "a b ", "\xFF", "=s:", "\n"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        ASSERT_TRUE(m_reg.WriteString(HKCU, "Tricky", names[i], texts[i])) << i;
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        ASSERT_TRUE(m_reg.WriteString(HKCU, "Texts", "t" + std::to_string(i), texts[i])) << i;
+    }
+    const std::vector<std::string> keyParts = {"[k]", "a=b", "#c", " d ", "\xFF\x01"};
+    std::string deep;
+    for (const auto& part : keyParts) deep += (deep.empty() ? "" : "\\") + part;
+    ASSERT_TRUE(m_reg.WriteString(HKCU, deep, "v", "deep"));
+
+    clsReg fresh(m_path);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(fresh.ReadString(HKCU, "Tricky", names[i], "dflt"), texts[i]) << i;
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(fresh.ReadString(HKCU, "Texts", "t" + std::to_string(i), "dflt"), texts[i]) << i;
+    }
+    EXPECT_EQ(fresh.ReadString(HKCU, deep, "v", "dflt"), "deep");
+    EXPECT_THAT(keyNames(fresh.ListKeys(HKCU, "[k]\\a=b")), ::testing::ElementsAre("#c"));
+    const auto tricky = fresh.ListValues(HKCU, "Tricky");
+    ASSERT_EQ(tricky.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(tricky[i].name, names[i]) << i;
+
+    // The file stays one line per key and value, and the damage check finds nothing.
+    const auto parsed = keymora::regfile::parse(readFile(m_path));
+    EXPECT_TRUE(parsed.headerOk);
+    EXPECT_TRUE(parsed.badLines.empty());
+    EXPECT_TRUE(g_reports.empty());
+}
+
+TEST_F(ClsRegTest, ListKeysAndValues) {
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "Root\\B", "x", "1"));
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "Root\\A\\Deep\\Deeper", "x", "1"));
+    ASSERT_TRUE(m_reg.CreateKey(HKCU, "Root\\C"));
+    ASSERT_TRUE(m_reg.CreateKey(HKCU, "Root B"));  // a sibling whose name shares the prefix
+    EXPECT_THAT(keyNames(m_reg.ListKeys(HKCU, "Root")),
+                ::testing::UnorderedElementsAre("A", "B", "C"));
+    EXPECT_THAT(keyNames(m_reg.ListKeys(HKCU, "Root\\A")), ::testing::ElementsAre("Deep"));
+    EXPECT_TRUE(m_reg.ListKeys(HKCU, "Root\\C").empty());
+    EXPECT_TRUE(m_reg.ListKeys(HKCU, "Nowhere").empty());
+
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "Root", "s", "text"));
+    ASSERT_TRUE(m_reg.WriteDWord(HKCU, "Root", "d", 12U));
+    ASSERT_TRUE(m_reg.WriteBinary(HKCU, "Root", "b", {0xAB}));
+    const auto values = m_reg.ListValues(HKCU, "Root");
+    ASSERT_EQ(values.size(), 3U);
+    EXPECT_EQ(values[0].name, "s");
+    EXPECT_EQ(values[0].type, RegType::String);
+    EXPECT_EQ(values[0].text, "text");
+    EXPECT_EQ(values[1].type, RegType::DWord);
+    EXPECT_EQ(values[1].dword, 12U);
+    EXPECT_EQ(values[2].type, RegType::Binary);
+    EXPECT_EQ(values[2].binary, std::vector<std::uint8_t>{0xAB});
+    EXPECT_TRUE(m_reg.ListValues(HKCU, "Nowhere").empty());
+}
+
+TEST_F(ClsRegTest, DeleteKeyRemovesALeafOnly) {
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "A\\B", "x", "1"));
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "A", "y", "2"));
+    EXPECT_FALSE(m_reg.DeleteKey(HKCU, "A"));  // still has a sub-key
+    EXPECT_TRUE(m_reg.KeyExist(HKCU, "A\\B"));
+    EXPECT_TRUE(m_reg.DeleteKey(HKCU, "a\\b"));
+    EXPECT_FALSE(m_reg.KeyExist(HKCU, "A\\B"));
+    EXPECT_EQ(m_reg.ReadString(HKCU, "A\\B", "x", "gone"), "gone");
+    EXPECT_FALSE(m_reg.DeleteKey(HKCU, "A\\B"));  // already gone
+    EXPECT_EQ(m_reg.ReadString(HKCU, "A", "y", ""), "2");
+    EXPECT_TRUE(m_reg.DeleteKey(HKCU, "A"));
+    EXPECT_FALSE(m_reg.KeyExist(HKCU, "A"));
+    EXPECT_FALSE(m_reg.DeleteKey(HKCU, ""));
+    // Writing again after a delete starts the key afresh.
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "A\\B", "z", "3"));
+    EXPECT_EQ(m_reg.ReadString(HKCU, "A\\B", "x", "gone"), "gone");
+}
+
+TEST_F(ClsRegTest, FileAndFolderAreReadableOnlyByTheOwner) {
+    const mode_t oldMask = umask(0);
+    const std::string nested = (m_dir.path() / "cfg" / "keymora" / "settings.reg").string();
+    clsReg reg(nested);
+    const bool written = reg.WriteString(HKCU, kOptions, "x", "1");
+    umask(oldMask);
+    ASSERT_TRUE(written);
+    struct stat st {};
+    ASSERT_EQ(stat(nested.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600U);
+    ASSERT_EQ(stat((m_dir.path() / "cfg" / "keymora").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700U);
+    ASSERT_EQ(stat((nested + ".lock").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600U);
+
+    // A file someone loosened is replaced by a private one on the next write.
+    ASSERT_EQ(chmod(nested.c_str(), 0644), 0);
+    ASSERT_TRUE(reg.WriteString(HKCU, kOptions, "x", "2"));
+    ASSERT_EQ(stat(nested.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600U);
+    // No temporary files are left behind.
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.path() / "cfg" / "keymora")) {
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);
+    }
+}
+
+class EnvGuard {
+public:
+    explicit EnvGuard(const char* name) : m_name(name) {
+        const char* v = std::getenv(name);
+        if (v != nullptr) m_old = v;
+    }
+    ~EnvGuard() {
+        if (m_old) {
+            setenv(m_name, m_old->c_str(), 1);
+        } else {
+            unsetenv(m_name);
+        }
+    }
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+TEST(ClsRegLocation, FollowsTheEnvironment) {
+    EnvGuard own("KEYMORA_CONFIG_DIR");
+    EnvGuard xdg("XDG_CONFIG_HOME");
+    EnvGuard home("HOME");
+    setenv("HOME", "/home/someone", 1);
+    unsetenv("KEYMORA_CONFIG_DIR");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(clsReg::defaultFilePath(), "/home/someone/.config/keymora/settings.reg");
+    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    EXPECT_EQ(clsReg::defaultFilePath(), "/home/someone/.config/keymora/settings.reg");
+    setenv("XDG_CONFIG_HOME", "/xdg", 1);
+    EXPECT_EQ(clsReg::defaultFilePath(), "/xdg/keymora/settings.reg");
+    setenv("KEYMORA_CONFIG_DIR", "/tmp/elsewhere", 1);
+    EXPECT_EQ(clsReg::defaultFilePath(), "/tmp/elsewhere/settings.reg");
+
+    TempDir dir;
+    setenv("KEYMORA_CONFIG_DIR", dir.path().c_str(), 1);
+    clsReg reg;
+    ASSERT_TRUE(reg.WriteString(HKCU, kOptions, "x", "1"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "settings.reg"));
+}
+
+// Several processes writing at once must not lose one another's values.
+TEST_F(ClsRegTest, ConcurrentProcessesLoseNothing) {
+    constexpr int kProcesses = 3;
+    constexpr int kWrites = 40;
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            clsReg reg(m_path);
+            int failures = 0;
+            for (int i = 0; i < kWrites; ++i) {
+                const std::string name = "p" + std::to_string(p) + "-" + std::to_string(i);
+                if (!reg.WriteString(HKCU, keymora::kMruKey, name, name + "-value")) ++failures;
+                if (!reg.WriteDWord(HKCU, "Counters\\P" + std::to_string(p), "last",
+                                    static_cast<std::uint32_t>(i))) {
+                    ++failures;
+                }
+            }
+            _exit(failures == 0 ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(m_reg.ListValues(HKCU, keymora::kMruKey).size(),
+              static_cast<std::size_t>(kProcesses * kWrites));
+    for (int p = 0; p < kProcesses; ++p) {
+        for (int i = 0; i < kWrites; ++i) {
+            const std::string name = "p" + std::to_string(p) + "-" + std::to_string(i);
+            EXPECT_EQ(m_reg.ReadString(HKCU, keymora::kMruKey, name, ""), name + "-value");
+        }
+        EXPECT_EQ(m_reg.ReadDWord(HKCU, "Counters\\P" + std::to_string(p), "last", 0U),
+                  static_cast<std::uint32_t>(kWrites - 1));
+    }
+    EXPECT_TRUE(g_reports.empty());
+}
+
+TEST_F(ClsRegTest, ConcurrentThreadsLoseNothing) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 2; ++t) {
+        threads.emplace_back([this, t] {
+            clsReg reg(m_path);
+            for (int i = 0; i < 40; ++i) {
+                reg.WriteString(HKCU, "T", "t" + std::to_string(t) + "-" + std::to_string(i), "v");
+            }
+        });
+    }
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(m_reg.ListValues(HKCU, "T").size(), 80U);
+}
+
+TEST_F(ClsRegTest, GarbageFileIsReportedOnceSetAsideAndReadAsEmpty) {
+    std::string junk = "\x7F" "ELF\x01\x02";
+    junk += std::string("\0\0\xFF\n[broken", 12);
+    std::mt19937 rng(7);
+    for (int i = 0; i < 4000; ++i) junk.push_back(static_cast<char>(rng() & 0xFFU));
+    writeFile(m_path, junk);
+
+    EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "clipboard timeout", "2000"), "2000");
+    EXPECT_FALSE(m_reg.KeyExist(HKCU, kOptions));
+    ASSERT_EQ(g_reports.size(), 1U);
+    EXPECT_THAT(g_reports[0], ::testing::HasSubstr("settings.reg"));
+    EXPECT_FALSE(std::filesystem::exists(m_path));
+    const auto aside = asideFiles(m_dir.path());
+    ASSERT_EQ(aside.size(), 1U);
+    EXPECT_EQ(readFile(aside[0].string()), junk);  // nothing is destroyed
+
+    ASSERT_TRUE(m_reg.WriteString(HKCU, kOptions, "clipboard timeout", "3000"));
+    EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "clipboard timeout", ""), "3000");
+    EXPECT_EQ(g_reports.size(), 1U);
+}
+
+TEST_F(ClsRegTest, DamageFoundByAWriteIsSetAsideBeforeWriting) {
+    writeFile(m_path, "#keymora-sett");  // cut inside the first line
+    ASSERT_TRUE(m_reg.WriteString(HKCU, kOptions, "x", "1"));
+    EXPECT_EQ(g_reports.size(), 1U);
+    ASSERT_EQ(asideFiles(m_dir.path()).size(), 1U);
+    EXPECT_EQ(readFile(asideFiles(m_dir.path())[0].string()), "#keymora-sett");
+    EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "x", ""), "1");
+}
+
+TEST_F(ClsRegTest, UnreadableLinesAreSkippedAndTheRestIsKept) {
+    const std::string text = std::string(keymora::regfile::kHeader) +
+                             "\n[Software\\Orrindale\\Keymora\\options]\n"
+                             "clipboard timeout=s:5000\n"
+                             "password=s:hunter2%4\n"    // escape cut short
+                             "no value here\n"
+                             "huge=d:99999999999\n"      // beyond 32 bits
+                             "odd=b:abc\n"               // half a byte
+                             "kind=x:1\n"                // unknown type
+                             "[unclosed\n"
+                             "orphan=s:lost with its section\n"
+                             "[Software\\Orrindale\\Keymora\\MRU]\n"
+                             "File1=s:/home/u/a.kmf\n"
+                             "File2=s:/home/u/b.k";     // last line without its newline
+    writeFile(m_path, text);
+
+    EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "clipboard timeout", ""), "5000");
+    EXPECT_EQ(m_reg.ReadString(HKCU, keymora::kMruKey, "File1", ""), "/home/u/a.kmf");
+    EXPECT_EQ(m_reg.ReadString(HKCU, keymora::kMruKey, "File2", ""), "/home/u/b.k");
+    EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "password", "dflt"), "dflt");
+    EXPECT_EQ(m_reg.ReadDWord(HKCU, kOptions, "huge", 1U), 1U);
+    ASSERT_EQ(g_reports.size(), 1U);
+    EXPECT_THAT(g_reports[0], ::testing::HasSubstr("7 unreadable line"));
+    EXPECT_THAT(g_reports[0], ::testing::Not(::testing::HasSubstr("hunter2")));
+    EXPECT_THAT(g_reports[0], ::testing::Not(::testing::HasSubstr("lost with")));
+
+    // The file as it was is kept, and the store itself was rewritten clean.
+    const auto aside = asideFiles(m_dir.path());
+    ASSERT_EQ(aside.size(), 1U);
+    EXPECT_EQ(readFile(aside[0].string()), text);
+    const auto reparsed = keymora::regfile::parse(readFile(m_path));
+    EXPECT_TRUE(reparsed.headerOk);
+    EXPECT_TRUE(reparsed.badLines.empty());
+    EXPECT_EQ(m_reg.ListValues(HKCU, kOptions).size(), 1U);
+    EXPECT_EQ(g_reports.size(), 1U);
+}
+
+TEST_F(ClsRegTest, AbsurdlyLargeFileIsSetAsideWithoutBeingRead) {
+    {
+        const int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(fd, 0);
+        const std::string head = std::string(keymora::regfile::kHeader) + "\n";
+        ASSERT_EQ(::write(fd, head.data(), head.size()), static_cast<ssize_t>(head.size()));
+        ASSERT_EQ(ftruncate(fd, static_cast<off_t>(keymora::regfile::kMaxFileSize) + 1), 0);
+        ::close(fd);
+    }
+    EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "x", "dflt"), "dflt");
+    EXPECT_EQ(g_reports.size(), 1U);
+    EXPECT_EQ(asideFiles(m_dir.path()).size(), 1U);
+
+    // A write that would make the file that large is refused instead.
+    EXPECT_FALSE(m_reg.WriteString(HKCU, kOptions, "big",
+                                   std::string(keymora::regfile::kMaxFileSize, 'x')));
+    EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "big", "dflt"), "dflt");
+}
+
+TEST_F(ClsRegTest, SettingsPathThatIsAFolderFailsCleanly) {
+    std::filesystem::create_directory(m_path);
+    EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "x", "dflt"), "dflt");
+    EXPECT_FALSE(m_reg.WriteString(HKCU, kOptions, "x", "1"));
+    EXPECT_FALSE(m_reg.KeyExist(HKCU, kOptions));
+    EXPECT_TRUE(std::filesystem::is_directory(m_path));
+    EXPECT_EQ(g_reports.size(), 1U);
+}
+
+// Bytes flipped, cut or inserted anywhere: every read and write still works.
+TEST_F(ClsRegTest, MutatedFilesNeverBreakTheStore) {
+    ASSERT_TRUE(m_reg.WriteString(HKCU, kOptions, "clipboard timeout", "2000"));
+    ASSERT_TRUE(m_reg.WriteString(HKCU, keymora::kMruKey, "File1", "/x/\xE2\x9C\x93=[a]"));
+    ASSERT_TRUE(m_reg.WriteDWord(HKCU, kOptions, "n", 5U));
+    ASSERT_TRUE(m_reg.WriteBinary(HKCU, kOptions, "b", {0, 1, 2}));
+    const std::string good = readFile(m_path);
+    std::mt19937 rng(1234);
+    for (int round = 0; round < 60; ++round) {
+        std::string bad = good;
+        const int edits = 1 + static_cast<int>(rng() % 4);
+        for (int e = 0; e < edits && !bad.empty(); ++e) {
+            const std::size_t at = rng() % bad.size();
+            switch (rng() % 3) {
+            case 0: bad[at] = static_cast<char>(rng() & 0xFFU); break;
+            case 1: bad.resize(at); break;
+            default: bad.insert(at, 1, static_cast<char>(rng() & 0xFFU)); break;
+            }
+        }
+        writeFile(m_path, bad);
+        (void)m_reg.ReadString(HKCU, kOptions, "clipboard timeout", "");
+        (void)m_reg.ListKeys(HKCU, "Software\\Orrindale\\Keymora");
+        ASSERT_TRUE(m_reg.WriteString(HKCU, kOptions, "after", "ok")) << round;
+        EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "after", ""), "ok") << round;
+        const auto parsed = keymora::regfile::parse(readFile(m_path));
+        EXPECT_TRUE(parsed.headerOk && parsed.badLines.empty()) << round;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "keymora/Version.h"
+#include "support/ClsReg.h"
+#include "support/ErrorHandling.h"
+#include "testsupport/TempDir.h"
+
+using keymora::clsReg;
+using keymora::KmError;
+using keymora::RegRoot;
+using keymora::test::TempDir;
+namespace eh = keymora::modErrorHandling;
+namespace errnum = keymora::errnum;
+using ::testing::HasSubstr;
+
+namespace {
+
+std::vector<std::pair<std::string, std::string>> g_events;
+bool g_sinkFails = false;
+
+void captureEvent(const std::string& source, const std::string& message) {
+    if (g_sinkFails) throw std::runtime_error("event log unavailable");
+    g_events.emplace_back(source, message);
+}
+
+const std::string kVersion = std::string("(Version ") + keymora::kVersionText;
+
+class ErrorHandlingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_events.clear();
+        g_sinkFails = false;
+        eh::setSettingsStore(&m_store);
+        eh::setEventSink(captureEvent);
+    }
+    void TearDown() override {
+        eh::setSettingsStore(nullptr);
+        eh::setEventSink(nullptr);
+    }
+
+    std::string logSetting(const std::string& name) const {
+        return m_store.ReadString(RegRoot::CurrentUser, eh::kLogKey, name, "<unset>");
+    }
+    void enableLogging(const std::string& enabled) {
+        ASSERT_TRUE(m_store.WriteString(RegRoot::CurrentUser, eh::kLogKey, "Enabled", enabled));
+    }
+
+    // Runs the handler the way the cipher module does and returns what it raised.
+    static KmError handle(std::int32_t number, const std::string& source, int line,
+                          const std::string& description,
+                          const std::string& proc = "modCrypto.Encrypt PROC") {
+        try {
+            eh::HandleException("SYSTEMLEVEL", number, source, line, proc, 0, description);
+        } catch (const KmError& e) {
+            return e;
+        }
+        ADD_FAILURE() << "HandleException returned normally";
+        return KmError(0, "", "");
+    }
+
+    TempDir m_dir;
+    clsReg m_store{m_dir.file("settings.reg")};
+};
+
+TEST_F(ErrorHandlingTest, FirstErrorSwitchesLoggingOffAndStillReachesTheCaller) {
+    const KmError e = handle(errnum::kInputBufferEmpty, "modCrypto.Encrypt PROC", 0,
+                             "InputBuffer can not be empty.");
+    EXPECT_EQ(e.number(), errnum::kInputBufferEmpty);
+    EXPECT_EQ(e.source(), "modCrypto.Encrypt PROC");
+    EXPECT_EQ(e.description(), "InputBuffer can not be empty.  " + kVersion + ")");
+    EXPECT_EQ(logSetting("Enabled"), "False");
+    EXPECT_EQ(logSetting("MachineName"), "<unset>");
+    EXPECT_TRUE(g_events.empty());
+
+    // Written once, the switch stays off for later errors too.
+    handle(errnum::kInputBufferEmpty, "x", 3, "again");
+    EXPECT_EQ(logSetting("Enabled"), "False");
+    EXPECT_TRUE(g_events.empty());
+}
+
+TEST_F(ErrorHandlingTest, EnabledInAnyCaseLogsTheReportLocally) {
+    enableLogging("true");
+    const KmError e = handle(errnum::kInputBufferEmpty, "modCrypto.Decrypt PROC", 12,
+                             "  InputBuffer can not be empty. ");
+    EXPECT_EQ(e.description(), "InputBuffer can not be empty.  " + kVersion + ", Line 12)");
+    EXPECT_EQ(logSetting("MachineName"), "<DEFAULT>");
+    EXPECT_EQ(logSetting("Enabled"), "true");
+    ASSERT_EQ(g_events.size(), 1U);
+    EXPECT_EQ(g_events[0].first, "Vortle");
+    EXPECT_EQ(g_events[0].second,
+              "\r\nNumber: -2147220403 (Hex = 8004044D)\r\nSource: modCrypto.Decrypt PROC\r\n"
+              "Description: INTERNAL COMPONENT: (Dec:-2147220403: Hex:8004044D)\r\n"
+              "InputBuffer can not be empty.  " +
+                  kVersion + ", Line 12)");
+
+    for (const char* on : {"TRUE", "True", "tRuE"}) {
+        g_events.clear();
+        enableLogging(on);
+        handle(1, "s", 0, "d");
+        EXPECT_EQ(g_events.size(), 1U) << on;
+    }
+    for (const char* off : {"False", "yes", " true", "1"}) {
+        g_events.clear();
+        enableLogging(off);
+        handle(1, "s", 0, "d");
+        EXPECT_TRUE(g_events.empty()) << off;
+    }
+}
+
+TEST_F(ErrorHandlingTest, ExternalErrorsAreMarkedAsSuch) {
+    enableLogging("TRUE");
+    handle(0x5, "botan", 0, "Access is denied.");
+    ASSERT_EQ(g_events.size(), 1U);
+    EXPECT_THAT(g_events[0].second, HasSubstr("Number: 5 (Hex = 5)"));
+    EXPECT_THAT(g_events[0].second, HasSubstr("Description: (EXTERNAL COMPONENT) Access is denied."));
+    EXPECT_THAT(g_events[0].second, ::testing::Not(HasSubstr("INTERNAL COMPONENT")));
+}
+
+TEST_F(ErrorHandlingTest, VersionNoteIsAddedOnlyOnce) {
+    const KmError first = handle(errnum::kInputBufferEmpty, "modCrypto.Encrypt PROC", 7, "Failed.");
+    // The same error passing through an outer handler keeps its single note.
+    KmError second(0, "", "");
+    try {
+        eh::HandleException("SYSTEMLEVEL", first, "modFileoperations.Save", 30);
+    } catch (const KmError& e) {
+        second = e;
+    }
+    EXPECT_EQ(second.description(), first.description());
+    EXPECT_EQ(second.description(), "Failed.  " + kVersion + ", Line 7)");
+
+    const KmError given = handle(1, "s", 0, "Text (Version 0.9.1) from elsewhere");
+    EXPECT_EQ(given.description(), "Text (Version 0.9.1) from elsewhere");
+}
+
+TEST_F(ErrorHandlingTest, EmptySourceFallsBackToTheProcedureName) {
+    EXPECT_EQ(handle(1, "", 0, "d", "modCrypto.Initialize PROC").source(),
+              "modCrypto.Initialize PROC");
+    EXPECT_EQ(handle(1, "own", 0, "d", "modCrypto.Initialize PROC").source(), "own");
+}
+
+TEST_F(ErrorHandlingTest, FailedLoggingRaisesTheHandlersOwnError) {
+    enableLogging("TRUE");
+    g_sinkFails = true;
+    const KmError internal = handle(errnum::kInputBufferEmpty, "s", 0, "d");
+    EXPECT_EQ(internal.number(), errnum::kLogErrorFailed);
+    EXPECT_EQ(internal.source(), "modErrorHandler.RaiseError");
+    EXPECT_EQ(internal.description(), "The call to LogError failed for our components.");
+
+    const KmError external = handle(2, "s", 0, "d");
+    EXPECT_EQ(external.number(), errnum::kLogErrorFailed);
+    EXPECT_EQ(external.source(), "modErrorHandler.HandleException");
+    EXPECT_EQ(external.description(), "The call to LogError failed for external components.");
+
+    try {
+        eh::LogError(1, "s", "d");
+        ADD_FAILURE() << "LogError hid the failure";
+    } catch (const KmError& e) {
+        EXPECT_EQ(e.number(), errnum::kLogNTEventFailed);
+        EXPECT_EQ(e.description(), "modErrorHandler Bombed!!");
+        EXPECT_THAT(e.source(), HasSubstr("modErrorHandler.LogNTEvent"));
+        EXPECT_THAT(e.source(), HasSubstr("modVortleError.LogError"));
+    }
+
+    // With logging off, a broken log is never touched.
+    enableLogging("False");
+    EXPECT_EQ(handle(errnum::kInputBufferEmpty, "s", 0, "d").number(), errnum::kInputBufferEmpty);
+}
+
+TEST_F(ErrorHandlingTest, AnotherComputersLogIsNamedInTheLocalRecord) {
+    enableLogging("TRUE");
+    ASSERT_TRUE(m_store.WriteString(RegRoot::CurrentUser, eh::kLogKey, "MachineName", "  OTHERPC "));
+    handle(1, "s", 0, "d");
+    ASSERT_EQ(g_events.size(), 1U);
+    EXPECT_THAT(g_events[0].second, HasSubstr("\"OTHERPC\""));
+    EXPECT_EQ(logSetting("MachineName"), "  OTHERPC ");  // never overwritten
+
+    g_events.clear();
+    ASSERT_TRUE(m_store.WriteString(RegRoot::CurrentUser, eh::kLogKey, "MachineName", "<DEFAULT>"));
+    handle(1, "s", 0, "d");
+    ASSERT_EQ(g_events.size(), 1U);
+    EXPECT_THAT(g_events[0].second, ::testing::Not(HasSubstr("Meant for")));
+}
+
+TEST(VersionNote, NamesTheLineOnlyWhenKnown) {
+    EXPECT_EQ(eh::VersionNote(0), kVersion + ")");
+    EXPECT_EQ(eh::VersionNote(120), kVersion + ", Line 120)");
+    EXPECT_THAT(std::string(keymora::kVersionText),
+                ::testing::MatchesRegex("[0-9]+\\.[0-9]+\\.[0-9]+"));
+}
+
+}  // namespace
