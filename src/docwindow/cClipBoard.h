@@ -23,6 +23,9 @@ public:
     // puts the remembered text back. Nested calls behave as stacked copies.
     static void CopyPasswordTimed(const QString& password, int timeoutMs);
 
+    // True when the clipboard holds text this program marked as a password.
+    static bool ClipboardHoldsSecret();
+
     // Clears the clipboard when it still holds a password this program put there.
     static void ClearPasswordAtExit();
 

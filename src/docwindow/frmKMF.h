@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <functional>
 #include <string>
 
 #include <pugixml.hpp>
@@ -136,7 +137,10 @@ public:
     static std::uint32_t (*tickCount)();
 
 signals:
+    // A node was selected in the tree or an item clicked in the list: the
+    // main window sets its edit menu for that kind.
     void selectionKindChanged(keymora::NodeKind kind, const QString& name);
+    void treeNodeSelected(const QString& id);
     void mainStatusText(const QString& text);   // panel 1 of the main status bar
     void unlockPasswordEnabled(bool enabled);
     void upLevelEnabled(bool enabled);
@@ -157,6 +161,34 @@ private:
     void onListClicked(const QModelIndex& index);
     void onSplitterMoved(int pos);
     void checkLockDeadline();
+    void nodeClickIndex(const QModelIndex& index);
+    void restoreExpanded(pugi::xml_node node);
+    void onFieldChanged(int position);
+    void onNotesChanged();
+    void onCopyPassword();
+    void onLaunchBrowser();
+    void setPropertyCaption(int index, const QString& text);
+    void showEntryPane(bool show);
+    void onHeaderClicked(int section);
+    void applyListSettings(pugi::xml_node node);
+    void onSubWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public:
+    // Inactivity cover (shown over everything until the credentials are given again).
+    void LockFileDisplay();
+    bool UnlockFileDisplay();
+    bool displayLocked() const;
+    // Window activation and deactivation, as the frame reports them.
+    void activated();
+    void deactivated();
+    // The procedure error dialog: runs step until it succeeds, is ignored or
+    // aborted. False when aborted.
+    bool runStep(const char* procedure, int line, const std::function<void()>& step);
+    // Stored splitter position in twips.
+    static int storedSplitterTwips();
+
+private:
 
     DocumentHost* m_host = nullptr;
     std::unique_ptr<XmlDoc> m_doc;
@@ -176,6 +208,13 @@ private:
     DocListModel* m_listModel = nullptr;
     QTimer* m_lockTimer = nullptr;
     qint64 m_lockDeadlineMs = 0;
+    QTimer* m_hidePasswordTimer = nullptr;
+    QWidget* m_cover = nullptr;
+    QWidget* m_listPage = nullptr;
+    QLabel* m_statusPanel = nullptr;
+    bool m_loading = false;
+    bool m_listSortDescending = false;
+    std::string m_idAtPress;  // the tree's current node when the mouse went down
 
     std::string m_lastClickedId;
     std::uint32_t m_lastClickTick = 0;

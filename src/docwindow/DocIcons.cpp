@@ -1,0 +1,50 @@
+#include "docwindow/DocIcons.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+namespace keymora::docicons {
+
+namespace {
+
+QPixmap drawn(QColor fill, bool folder) {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(fill.darker(160));
+    p.setBrush(fill);
+    if (folder) {
+        p.drawRect(1, 4, 14, 10);
+        p.drawRect(1, 2, 6, 2);
+    } else {
+        p.drawRect(3, 1, 10, 14);
+        p.drawLine(5, 5, 11, 5);
+        p.drawLine(5, 8, 11, 8);
+        p.drawLine(5, 11, 9, 11);
+    }
+    return pm;
+}
+
+QIcon themed(const char* name, QColor fill, bool folder, QColor selected) {
+    QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
+    if (!icon.isNull()) return icon;
+    QIcon made;
+    made.addPixmap(drawn(fill, folder), QIcon::Normal);
+    made.addPixmap(drawn(selected, folder), QIcon::Selected);
+    return made;
+}
+
+}  // namespace
+
+QIcon category() { return themed("folder", QColor(230, 190, 80), true, QColor(250, 215, 110)); }
+QIcon subcategory() {
+    return themed("folder-documents", QColor(140, 180, 230), true, QColor(175, 205, 245));
+}
+QIcon entry() { return themed("dialog-password", QColor(245, 245, 245), false, QColor(255, 255, 210)); }
+QIcon cleanForm() { return themed("text-x-generic", QColor(245, 245, 245), false, QColor(245, 245, 245)); }
+QIcon needSave() { return themed("document-save", QColor(240, 120, 100), false, QColor(240, 120, 100)); }
+QIcon copy() { return themed("edit-copy", QColor(200, 200, 200), false, QColor(200, 200, 200)); }
+QIcon launch() { return themed("internet-web-browser", QColor(120, 170, 230), true, QColor(120, 170, 230)); }
+
+}  // namespace keymora::docicons

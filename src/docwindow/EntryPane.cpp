@@ -1,0 +1,172 @@
+#include "docwindow/EntryPane.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProxyStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/ModMain.h"
+#include "app/Prompt.h"
+#include "docwindow/DocIcons.h"
+
+namespace keymora {
+
+namespace {
+
+// Draws hidden password characters with the program's mask character.
+class MaskStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) {
+            const QString mask = PasswordMask();
+            if (!mask.isEmpty()) return mask.at(0).unicode();
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+}  // namespace
+
+bool NotesEdit::dropData(const QMimeData* mime) {
+    if (mime != nullptr && mime->hasText()) {
+        // No separator: the dropped text follows the notes directly.
+        setPlainText(toPlainText() + mime->text());
+        moveCursor(QTextCursor::End);
+        return true;
+    }
+    Prompt::current().message(QStringLiteral("Invalid drag/drop operation"),
+                              QStringLiteral("Data Format invalid"), MsgIcon::Critical,
+                              MsgButtons::Ok);
+    return false;
+}
+
+void NotesEdit::dragEnterEvent(QDragEnterEvent* event) { event->acceptProposedAction(); }
+
+void NotesEdit::dragMoveEvent(QDragMoveEvent* event) { event->acceptProposedAction(); }
+
+void NotesEdit::dropEvent(QDropEvent* event) {
+    if (dropData(event->mimeData())) event->acceptProposedAction();
+    else event->ignore();
+}
+
+EntryPane::EntryPane(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("fraProperties"));
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(8, 8, 8, 8);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(6);
+
+    for (int i = 0; i < 7; ++i) {
+        m_labels[i] = new QLabel(this);
+        m_labels[i]->setObjectName(QStringLiteral("lblNodeProperties%1").arg(i));
+    }
+    auto makeEdit = [this](const char* name) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QString::fromLatin1(name));
+        return e;
+    };
+    txtResourceName = makeEdit("txtResourceName");
+    txtUserName = makeEdit("txtUserName");
+    txtPassword = makeEdit("txtPassword");
+    txtURL = makeEdit("txtURL");
+    auto* maskStyle = new MaskStyle();
+    maskStyle->setParent(txtPassword);
+    txtPassword->setStyle(maskStyle);
+    txtPassword->setEchoMode(QLineEdit::Password);
+
+    cmdCopyPassword = new QToolButton(this);
+    cmdCopyPassword->setObjectName(QStringLiteral("cmdCopyPassword"));
+    cmdCopyPassword->setIcon(docicons::copy());
+    cmdCopyPassword->setToolTip(QStringLiteral("Copy Password to Clipboard"));
+    cmdCopyPassword->setAutoRaise(true);
+    cmdLaunchBrowser = new QToolButton(this);
+    cmdLaunchBrowser->setObjectName(QStringLiteral("cmdLaunchBrowser"));
+    cmdLaunchBrowser->setIcon(docicons::launch());
+    cmdLaunchBrowser->setToolTip(QStringLiteral("Launch this site"));
+    cmdLaunchBrowser->setAutoRaise(true);
+
+    grid->addWidget(m_labels[0], 0, 0);
+    grid->addWidget(txtResourceName, 0, 1);
+    grid->addWidget(m_labels[1], 1, 0);
+    grid->addWidget(txtUserName, 1, 1);
+    grid->addWidget(m_labels[2], 2, 0);
+    grid->addWidget(txtPassword, 2, 1);
+    grid->addWidget(cmdCopyPassword, 2, 2);
+    grid->addWidget(m_labels[6], 3, 0);
+    grid->addWidget(txtURL, 3, 1);
+    grid->addWidget(cmdLaunchBrowser, 3, 2);
+
+    fraNotes = new QGroupBox(this);
+    fraNotes->setObjectName(QStringLiteral("fraNotes"));
+    auto* notesLayout = new QVBoxLayout(fraNotes);
+    notesLayout->setContentsMargins(6, 6, 6, 6);
+    txtNotes = new NotesEdit(fraNotes);
+    txtNotes->setObjectName(QStringLiteral("txtNotes"));
+    txtNotes->setAcceptDrops(true);
+    notesLayout->addWidget(txtNotes);
+    // The notes frame carries the notes caption.
+    m_labels[3]->hide();
+    grid->addWidget(fraNotes, 4, 0, 1, 3);
+    grid->setRowStretch(4, 1);
+
+    auto* dates = new QWidget(this);
+    auto* datesLayout = new QVBoxLayout(dates);
+    datesLayout->setContentsMargins(0, 0, 0, 0);
+    datesLayout->setSpacing(2);
+    m_labels[4]->setParent(dates);
+    m_labels[5]->setParent(dates);
+    m_labels[4]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_labels[5]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    datesLayout->addWidget(m_labels[4]);
+    datesLayout->addWidget(m_labels[5]);
+    grid->addWidget(dates, 5, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+
+    for (QLabel* label : {m_labels[0], m_labels[1], m_labels[2], m_labels[6]})
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_labels[0]->setBuddy(txtResourceName);
+    m_labels[1]->setBuddy(txtUserName);
+    m_labels[2]->setBuddy(txtPassword);
+    m_labels[6]->setBuddy(txtURL);
+    setStandardCaptions();
+}
+
+QLabel* EntryPane::lblNodeProperties(int index) const {
+    if (index < 0 || index > 6) return nullptr;
+    return m_labels[index];
+}
+
+void EntryPane::setStandardCaptions() {
+    m_labels[0]->setText(QStringLiteral("Name"));
+    m_labels[1]->setText(QStringLiteral("User Name"));
+    m_labels[2]->setText(QStringLiteral("Password"));
+    m_labels[6]->setText(QStringLiteral("URL"));
+    m_labels[3]->setText(QStringLiteral("Notes"));
+    fraNotes->setTitle(QStringLiteral("Notes"));
+}
+
+void EntryPane::setPasswordRevealed(bool revealed) {
+    txtPassword->setEchoMode(revealed ? QLineEdit::Normal : QLineEdit::Password);
+}
+
+bool EntryPane::passwordRevealed() const { return txtPassword->echoMode() == QLineEdit::Normal; }
+
+void EntryPane::clearFields() {
+    txtResourceName->clear();
+    txtUserName->clear();
+    txtPassword->clear();
+    txtURL->clear();
+    txtNotes->clear();
+    m_labels[4]->clear();
+    m_labels[5]->clear();
+}
+
+}  // namespace keymora
