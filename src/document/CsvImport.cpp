@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -20,6 +21,7 @@ namespace keymora::csvimport {
 namespace {
 
 constexpr std::size_t kFieldCount = 5;
+constexpr std::uintmax_t kMaxFileSize = std::uintmax_t{1} << 30;
 
 // The parser's buffers hold passwords on their way through: wipe them before
 // they go back to the allocator.
@@ -158,16 +160,23 @@ std::optional<CsvTable> LoadCsvFile(const std::string& path, std::string* errorT
         if (errorText != nullptr) *errorText = std::move(why);
         return std::nullopt;
     };
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    // Only plain files: a folder or a device would report a size it cannot
+    // deliver.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return fail("The file could not be found");
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) return fail("The file could not be read");
+    if (size > kMaxFileSize) return fail("The file is too large");
+    std::ifstream in(path, std::ios::binary);
     if (!in) return fail("The file could not be opened");
-    const std::streamoff size = in.tellg();
-    if (size < 0) return fail("The file could not be read");
     WipedString bytes{std::string(static_cast<std::size_t>(size), '\0')};
-    in.seekg(0);
-    if (!in.read(bytes.value().data(), size)) return fail("The file could not be read");
+    if (!in.read(bytes.value().data(), static_cast<std::streamsize>(size)))
+        return fail("The file could not be read");
     try {
         WipedString text(DecodeText(bytes.value()));
         return ParseCsv(text.value());
+    } catch (const std::bad_alloc&) {
+        return fail("The file is too large");
     } catch (const std::exception& e) {
         return fail(e.what());
     }

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "document/GenerateGuid.h"
@@ -25,18 +26,28 @@ bool isInside(pugi::xml_node node, pugi::xml_node ancestor) {
     return false;
 }
 
+// What one merge step needs besides its nodes: the counts, and the list of
+// nodes it appended to the destination so that a failure can take them out.
+struct Context {
+    MergeStats* stats = nullptr;
+    std::vector<pugi::xml_node>* appended = nullptr;
+};
+
 // Moves node (with everything below it) to the end of newParent; between two
 // documents the node is copied over and then removed from its old place.
-pugi::xml_node moveTo(pugi::xml_node node, pugi::xml_node newParent) {
+pugi::xml_node moveTo(pugi::xml_node node, pugi::xml_node newParent, const Context& context) {
+    pugi::xml_node moved;
     if (sameDocument(node, newParent)) {
-        pugi::xml_node moved = newParent.append_move(node);
-        if (!moved) throw std::runtime_error("A node could not be moved.");
-        return moved;
+        moved = newParent.append_move(node);
+        if (!moved) throw std::runtime_error("A node could not be moved");
+    } else {
+        if (context.appended != nullptr) context.appended->reserve(context.appended->size() + 1);
+        moved = newParent.append_copy(node);
+        if (!moved) throw std::bad_alloc();
+        if (context.appended != nullptr) context.appended->push_back(moved);
+        node.parent().remove_child(node);
     }
-    pugi::xml_node copy = newParent.append_copy(node);
-    if (!copy) throw std::bad_alloc();
-    node.parent().remove_child(node);
-    return copy;
+    return moved;
 }
 
 // Walks below node without recursion: nesting depth comes from the file.
@@ -89,18 +100,17 @@ void resetIdentifiers(pugi::xml_node node) {
     });
 }
 
-}  // namespace
-
-void MoveEntries(pugi::xml_node sourceNode, pugi::xml_node destNode, MergeStats* stats) {
+void moveEntries(pugi::xml_node sourceNode, pugi::xml_node destNode, const Context& context) {
     if (!sourceNode || !destNode || isInside(destNode, sourceNode)) return;
     for (pugi::xml_node entry : childrenNamed(sourceNode, "record_detail")) {
-        moveTo(entry, destNode);
-        if (stats != nullptr) ++stats->entries;
+        moveTo(entry, destNode, context);
+        if (context.stats != nullptr) ++context.stats->entries;
     }
 }
 
-void MergeSubcategories(pugi::xml_node sourceNode, pugi::xml_node destNode, MergeStats* stats) {
+void mergeSubcategories(pugi::xml_node sourceNode, pugi::xml_node destNode, const Context& context) {
     if (!sourceNode || !destNode || isInside(destNode, sourceNode)) return;
+    MergeStats* stats = context.stats;
     // Pairs of same-named sub-categories still to merge. Each pair changes only
     // its own destination branch, so the order they are taken in does not show
     // in the result; a work list keeps deep nesting off the call stack.
@@ -118,7 +128,7 @@ void MergeSubcategories(pugi::xml_node sourceNode, pugi::xml_node destNode, Merg
             auto found = byName.find(name);
             if (found == byName.end()) {
                 const std::size_t entries = stats != nullptr ? countEntries(sub) : 0;
-                pugi::xml_node moved = moveTo(sub, into);
+                pugi::xml_node moved = moveTo(sub, into, context);
                 byName.emplace(std::move(name), moved);
                 if (stats != nullptr) {
                     ++stats->subcategoriesCreated;
@@ -129,27 +139,64 @@ void MergeSubcategories(pugi::xml_node sourceNode, pugi::xml_node destNode, Merg
                 if (stats != nullptr) ++stats->subcategoriesMatched;
             }
         }
-        if (pair.first != sourceNode) MoveEntries(from, into, stats);
+        if (pair.first != sourceNode) moveEntries(from, into, context);
         if (pending.empty()) break;
         pair = pending.back();
         pending.pop_back();
     }
 }
 
+// The categories of a document by name, first of a name in document order.
+// Categories stand under `records`; the walk looks wherever one could stand
+// but not inside categories and entries.
+std::unordered_map<std::string, pugi::xml_node> categoriesByName(const pugi::xml_node root) {
+    std::unordered_map<std::string, pugi::xml_node> byName;
+    pugi::xml_node node = root.first_child();
+    while (node) {
+        bool descend = node.type() == pugi::node_element;
+        if (isNamed(node, "category")) {
+            byName.emplace(node.attribute("value").value(), node);
+            descend = false;
+        } else if (isNamed(node, "record_detail")) {
+            descend = false;
+        }
+        if (descend && node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling() && node != root) node = node.parent();
+        if (!node || node == root) break;
+        node = node.next_sibling();
+    }
+    return byName;
+}
+
+}  // namespace
+
+void MoveEntries(pugi::xml_node sourceNode, pugi::xml_node destNode, MergeStats* stats) {
+    moveEntries(sourceNode, destNode, Context{stats, nullptr});
+}
+
+void MergeSubcategories(pugi::xml_node sourceNode, pugi::xml_node destNode, MergeStats* stats) {
+    mergeSubcategories(sourceNode, destNode, Context{stats, nullptr});
+}
+
 MergeOutcome MergeSourceCategoryToDestination(XmlDoc& source, XmlDoc& destination,
                                               const ProgressFn& progress) {
     MergeOutcome outcome;
+    if (&source == &destination) {
+        outcome.errorDescription = "A document cannot be merged into itself";
+        return outcome;
+    }
+    // The merge only ever appends to the destination; every node it appended
+    // is listed, so a failure part-way takes them out again and leaves the
+    // destination exactly as it was.
+    std::vector<pugi::xml_node> appended;
     try {
-        // The merge runs on a copy that replaces the destination only when
-        // everything went through, so a failure leaves the destination as it was.
-        pugi::xml_document work;
-        work.reset(destination.dom());
-        const pugi::xml_node records = firstElementNamed(work, "records");
+        const pugi::xml_node records = destination.records();
         if (!records) throw std::runtime_error("The destination document has no records");
 
-        std::unordered_map<std::string, pugi::xml_node> categories;
-        for (const pugi::xpath_node& c : work.select_nodes("//category"))
-            categories.emplace(c.node().attribute("value").value(), c.node());
+        std::unordered_map<std::string, pugi::xml_node> categories = categoriesByName(destination.dom());
 
         std::vector<pugi::xml_node> sourceCategories;
         for (const pugi::xpath_node& c : source.dom().select_nodes("//category"))
@@ -163,6 +210,7 @@ MergeOutcome MergeSourceCategoryToDestination(XmlDoc& source, XmlDoc& destinatio
         };
 
         MergeStats stats;
+        const Context context{&stats, &appended};
         for (const pugi::xml_node category : sourceCategories) {
             report(kStatusResetting);
             resetIdentifiers(category);
@@ -172,28 +220,30 @@ MergeOutcome MergeSourceCategoryToDestination(XmlDoc& source, XmlDoc& destinatio
             report("Looking for Category: " + name);
             auto found = categories.find(name);
             if (found == categories.end()) {
-                stats.entries += countEntries(category);
-                pugi::xml_node moved = moveTo(category, records);
+                const std::size_t entries = countEntries(category);
+                pugi::xml_node moved = moveTo(category, records, context);
                 categories.emplace(name, moved);
+                stats.entries += entries;
                 ++stats.categoriesCreated;
                 report("Created Category " + name);
             } else {
                 report("Found " + name + " in dest doc");
-                MergeSubcategories(category, found->second, &stats);
-                MoveEntries(category, found->second, &stats);
+                mergeSubcategories(category, found->second, context);
+                moveEntries(category, found->second, context);
                 ++stats.categoriesMatched;
             }
             ++state.value;
             if (progress) progress(state);
         }
-
-        destination.dom() = std::move(work);
         outcome.ok = true;
         outcome.stats = stats;
     } catch (const std::bad_alloc&) {
         outcome.errorDescription = "Out of memory";
     } catch (const std::exception& e) {
         outcome.errorDescription = e.what();
+    }
+    if (!outcome.ok) {
+        for (auto it = appended.rbegin(); it != appended.rend(); ++it) it->parent().remove_child(*it);
     }
     return outcome;
 }

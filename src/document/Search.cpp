@@ -15,33 +15,69 @@ constexpr int kStepMatch = 4;
 
 bool isNodeKey(std::string_view key) { return key == "category" || key == "subcategory"; }
 
-// Every element of the document named by one of the keys, per key, in document
-// order; one walk serves all keys.
-std::vector<std::vector<pugi::xml_node>> collectByName(const pugi::xml_node root,
-                                                       const std::vector<std::string>& keys) {
-    std::vector<std::vector<pugi::xml_node>> found(keys.size());
-    pugi::xml_node node = root.first_child();
-    while (node) {
-        if (node.type() == pugi::node_element) {
-            const char* name = node.name();
-            for (std::size_t k = 0; k < keys.size(); ++k) {
-                if (std::strcmp(name, keys[k].c_str()) == 0) {
-                    found[k].push_back(node);
-                    break;
+struct Match {
+    pugi::xml_node node;  // the category, sub-category or entry
+    const char* text;
+};
+
+// Walks the document once and tests every element named by a chosen key;
+// the matches come out per key, each list in document order. Field elements
+// hold only text, so the walk does not go into them.
+struct Walker {
+    const std::vector<std::string>& keys;
+    RegexMatcher& matcher;
+    std::vector<std::vector<Match>> matches;
+    std::array<int, 256> keyByFirstChar{};
+    bool failed = false;
+
+    Walker(const std::vector<std::string>& k, RegexMatcher& m) : keys(k), matcher(m), matches(k.size()) {
+        keyByFirstChar.fill(-1);
+        // The seven keys differ in their first character.
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            keyByFirstChar[static_cast<unsigned char>(keys[i][0])] = static_cast<int>(i);
+    }
+
+    // Returns false to stop descending into the element.
+    bool visit(pugi::xml_node element) {
+        const char* name = element.name();
+        const int k = keyByFirstChar[static_cast<unsigned char>(name[0])];
+        if (k < 0) return !isFieldName(name);
+        const std::string& key = keys[static_cast<std::size_t>(k)];
+        if (std::strcmp(name, key.c_str()) != 0) return !isFieldName(name);
+        const bool nodeKey = isNodeKey(key);
+        const char* text = nodeKey ? element.attribute("value").value() : element.text().get();
+        switch (matcher.find(text)) {
+        case RegexMatcher::Result::Match:
+            matches[static_cast<std::size_t>(k)].push_back({nodeKey ? element : element.parent(), text});
+            break;
+        case RegexMatcher::Result::NoMatch: break;
+        case RegexMatcher::Result::Error: failed = true; break;
+        }
+        return nodeKey;
+    }
+
+    static bool isFieldName(const char* name) {
+        for (std::size_t i = 2; i < kFieldKeys.size(); ++i)
+            if (std::strcmp(name, kFieldKeys[i]) == 0) return true;
+        return false;
+    }
+
+    void run(const pugi::xml_node root) {
+        pugi::xml_node node = root.first_child();
+        while (node && !failed) {
+            if (node.type() == pugi::node_element && visit(node)) {
+                if (pugi::xml_node child = node.first_child(); child) {
+                    node = child;
+                    continue;
                 }
             }
-            if (pugi::xml_node child = node.first_child(); child) {
-                node = child;
-                continue;
-            }
+            // Next node in document order: a sibling, or the sibling of an ancestor.
+            while (node && !node.next_sibling() && node != root) node = node.parent();
+            if (!node || node == root) break;
+            node = node.next_sibling();
         }
-        // Next node in document order: a sibling, or the sibling of an ancestor.
-        while (node && !node.next_sibling() && node != root) node = node.parent();
-        if (!node || node == root) break;
-        node = node.next_sibling();
     }
-    return found;
-}
+};
 
 }  // namespace
 
@@ -114,7 +150,8 @@ SearchOutcome SearchNodes(const XmlDoc& doc, std::string_view searchText,
         return outcome;
     }
 
-    const auto elements = collectByName(doc.dom(), keys);
+    Walker walker(keys, matcher);
+    walker.run(doc.dom());
 
     // Identifiers already listed; views into the document, which does not
     // change while the search runs.
@@ -122,30 +159,24 @@ SearchOutcome SearchNodes(const XmlDoc& doc, std::string_view searchText,
     for (std::size_t k = 0; k < keys.size(); ++k) {
         const std::string& key = keys[k];
         const bool nodeKey = isNodeKey(key);
-        for (const pugi::xml_node element : elements[k]) {
-            const char* text = nodeKey ? element.attribute("value").value() : element.text().get();
-            const RegexMatcher::Result r = matcher.find(text);
-            if (r == RegexMatcher::Result::Error) {
-                outcome.ok = false;
-                outcome.errorNumber = kPatternErrorNumber;
-                outcome.errorDescription = "Regular expression failed: " + matcher.lastErrorText();
-                outcome.errorStep = kStepMatch;
-                return outcome;
-            }
-            if (r != RegexMatcher::Result::Match) continue;
-
-            const pugi::xml_node node = nodeKey ? element : element.parent();
-            const char* id = node.attribute("id").value();
+        for (const Match& match : walker.matches[k]) {
+            const char* id = match.node.attribute("id").value();
             ++outcome.matchCount;
             if (results) {
                 pugi::xml_node hit = results.append_child(key.c_str());
-                hit.append_attribute("type").set_value(node.attribute("type").value());
+                hit.append_attribute("type").set_value(match.node.attribute("type").value());
                 hit.append_attribute("id").set_value(id);
-                hit.append_attribute("value").set_value(text);
+                hit.append_attribute("value").set_value(match.text);
             }
             if (listed.insert(std::string_view(id)).second)
-                outcome.rows.push_back({id, nodeKey ? key : std::string("entry"), text, key});
+                outcome.rows.push_back({id, nodeKey ? key : std::string("entry"), match.text, key});
         }
+    }
+    if (walker.failed) {
+        outcome.ok = false;
+        outcome.errorNumber = kPatternErrorNumber;
+        outcome.errorDescription = "Regular expression failed: " + matcher.lastErrorText();
+        outcome.errorStep = kStepMatch;
     }
     return outcome;
 }

@@ -203,6 +203,10 @@ TEST(MergeTest, AFailingMergeLeavesTheDestinationExactlyAsItWas) {
     EXPECT_FALSE(missing.ok);
     EXPECT_FALSE(missing.errorDescription.empty());
     EXPECT_EQ(noRecords.xml(), bare);
+
+    const std::string self = dest.xml();
+    EXPECT_FALSE(MergeSourceCategoryToDestination(dest, dest).ok);
+    EXPECT_EQ(dest.xml(), self);
 }
 
 TEST(MergeTest, SameNamedSourceCategoriesBothLandInOne) {

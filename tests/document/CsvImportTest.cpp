@@ -1,0 +1,183 @@
+#include "document/CsvImport.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "document/DateText.h"
+#include "document/GenerateGuid.h"
+#include "document/XmlDoc.h"
+#include "testsupport/TempDir.h"
+
+using namespace keymora;
+using namespace keymora::csvimport;
+
+namespace {
+
+struct Row {
+    std::string account, login, password, webSite, comments;
+    bool operator==(const Row&) const = default;
+};
+
+std::vector<Row> rows(const CsvTable& table) {
+    std::vector<Row> list;
+    for (const CsvRecord& r : table.records)
+        list.push_back({r.account, r.login, r.password, r.webSite, r.comments});
+    return list;
+}
+
+std::vector<Row> parse(const std::string& bytes) { return rows(ParseCsv(DecodeText(bytes))); }
+
+const std::string kHeader = "Account,Login Name,Password,Web Site,Comments\r\n";
+
+TEST(CsvParseTest, QuotedFieldsKeepCommasQuotesAndLineBreaks) {
+    const auto got = parse(kHeader +
+                           "\"Bank, Main\",bob,\"pa\"\"ss,word\",http://b.example,\"line one\r\nline two\"\r\n"
+                           "Mail,alice,secret,,\"a\nb\"\r\n");
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0], (Row{"Bank, Main", "bob", "pa\"ss,word", "http://b.example", "line one\r\nline two"}));
+    EXPECT_EQ(got[1], (Row{"Mail", "alice", "secret", "", "a\nb"}));
+}
+
+TEST(CsvParseTest, LineEndingsBlanksAndMissingFields) {
+    // LF only, no final line break, a blank line, short and long rows.
+    const auto got = parse("h1,h2\nA,u,  spaced pw  ,w,c\n\nB,v\nC,x,,y,z,extra,more");
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0], (Row{"A", "u", "  spaced pw  ", "w", "c"}));
+    EXPECT_EQ(got[1], (Row{"B", "v", "", "", ""}));
+    EXPECT_EQ(got[2], (Row{"C", "x", "", "y", "z"}));
+}
+
+TEST(CsvParseTest, HeaderIsNotARecordWhateverItsNames) {
+    const CsvTable table = ParseCsv("name,user,pass,site,notes,sixth\r\nA,b,c,d,e,f\r\n");
+    EXPECT_EQ(table.header, (std::vector<std::string>{"name", "user", "pass", "site", "notes", "sixth"}));
+    EXPECT_EQ(rows(table), (std::vector<Row>{{"A", "b", "c", "d", "e"}}));
+    EXPECT_TRUE(ParseCsv(kHeader).records.empty());
+    EXPECT_TRUE(ParseCsv("").records.empty());
+    // A quoted header spanning two lines is still one line of names.
+    EXPECT_EQ(rows(ParseCsv("\"Acc\nount\",x\r\nA,b\r\n")), (std::vector<Row>{{"A", "b", "", "", ""}}));
+}
+
+TEST(CsvDecodeTest, Utf8WithOrWithoutBomOtherwiseWindows1252) {
+    EXPECT_EQ(DecodeText("\xEF\xBB\xBF" "Caf\xC3\xA9"), "Caf\xC3\xA9");
+    EXPECT_EQ(DecodeText("Caf\xC3\xA9"), "Caf\xC3\xA9");
+    // 0xE9 alone is not UTF-8: Windows-1252 "é"; 0x80 is the euro sign there.
+    EXPECT_EQ(DecodeText("Caf\xE9 \x80"), "Caf\xC3\xA9 \xE2\x82\xAC");
+
+    const auto withBom = parse("\xEF\xBB\xBF" + kHeader + "Caf\xC3\xA9,u,p,w,c\r\n");
+    ASSERT_EQ(withBom.size(), 1u);
+    EXPECT_EQ(withBom[0].account, "Caf\xC3\xA9");
+    const auto ansi = parse(kHeader + "Caf\xE9,u,\x80uro,w,c\r\n");
+    ASSERT_EQ(ansi.size(), 1u);
+    EXPECT_EQ(ansi[0].account, "Caf\xC3\xA9");
+    EXPECT_EQ(ansi[0].password, "\xE2\x82\xAC" "uro");
+}
+
+class CsvImportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(doc.loadXml("<datafile version=\"1.5\" DateModified=\"x\" filetype=\"private\"><records>"
+                                "<category id=\"{K}\" type=\"category\" value=\"Existing\"/></records></datafile>"));
+    }
+    XmlDoc doc;
+    test::TempDir dir;
+};
+
+TEST_F(CsvImportTest, OneNewCategoryWithAnEntryPerRecordInFileOrder) {
+    const CsvTable table = ParseCsv(kHeader + "Bank,bob,pw1,http://b,note\r\nMail,,,,\r\n");
+    const auto before = std::chrono::system_clock::now();
+    std::vector<std::size_t> progress;
+    const ImportResult result = ImportRecords(doc, table, [&](const ImportProgress& p) {
+        progress.push_back(p.done);
+        EXPECT_EQ(p.total, 2u);
+    });
+    ASSERT_TRUE(result.ok) << result.errorText;
+    EXPECT_EQ(result.count, 2u);
+    EXPECT_EQ(progress, (std::vector<std::size_t>{0, 1, 2}));
+
+    const pugi::xml_node category = doc.records().last_child();
+    EXPECT_EQ(category, result.category);
+    EXPECT_STREQ(category.name(), "category");
+    EXPECT_STREQ(category.attribute("type").value(), "category");
+    EXPECT_TRUE(IsGuidText(category.attribute("id").value()));
+    const std::string name = category.attribute("value").value();
+    EXPECT_EQ(name, result.categoryName);
+    ASSERT_EQ(name.rfind("Imported Items ", 0), 0u);
+    const auto stamp = datetext::parse(name.substr(15));
+    ASSERT_TRUE(stamp.has_value()) << name;
+    EXPECT_LE(std::chrono::duration_cast<std::chrono::seconds>(*stamp - before).count(), 2);
+
+    std::vector<std::string> fieldNames;
+    const pugi::xml_node first = category.first_child();
+    for (pugi::xml_node f : first.children()) fieldNames.emplace_back(f.name());
+    EXPECT_EQ(fieldNames, (std::vector<std::string>{"resource", "userid", "password", "notes", "DateCreated",
+                                                    "DateModified", "URL"}));
+    EXPECT_STREQ(first.attribute("type").value(), "entry");
+    EXPECT_TRUE(IsGuidText(first.attribute("id").value()));
+    EXPECT_STREQ(first.child_value("resource"), "Bank");
+    EXPECT_STREQ(first.child_value("userid"), "bob");
+    EXPECT_STREQ(first.child_value("password"), "pw1");
+    EXPECT_STREQ(first.child_value("notes"), "note");
+    EXPECT_STREQ(first.child_value("URL"), "http://b");
+    EXPECT_TRUE(datetext::parse(first.child_value("DateCreated")).has_value());
+    EXPECT_STREQ(first.child_value("DateCreated"), first.child_value("DateModified"));
+
+    // Empty columns are empty elements, not missing ones.
+    const pugi::xml_node second = first.next_sibling();
+    EXPECT_STREQ(second.child_value("resource"), "Mail");
+    ASSERT_TRUE(second.child("password"));
+    EXPECT_STREQ(second.child_value("password"), "");
+    EXPECT_FALSE(second.next_sibling());
+    EXPECT_EQ(ImportCompleteText(result.count, name), "2 records imported to \"" + name + "\"");
+}
+
+TEST_F(CsvImportTest, HeaderOnlyGivesAnEmptyCategoryAndTwoImportsTwoCategories) {
+    const ImportResult one = ImportRecords(doc, ParseCsv(kHeader));
+    const ImportResult two = ImportRecords(doc, ParseCsv(kHeader));
+    ASSERT_TRUE(one.ok && two.ok);
+    EXPECT_EQ(one.count, 0u);
+    EXPECT_FALSE(one.category.first_child());
+    EXPECT_NE(std::string(one.category.attribute("id").value()), two.category.attribute("id").value());
+    EXPECT_EQ(std::distance(doc.records().children().begin(), doc.records().children().end()), 3);
+}
+
+TEST_F(CsvImportTest, ManyRowsAllComeInWithDistinctIdentifiers) {
+    std::string csv = kHeader;
+    for (int i = 0; i < 40000; ++i) csv += "acct" + std::to_string(i) + ",u,p,w,c\n";
+    const ImportResult result = ImportRecords(doc, ParseCsv(csv));
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(result.count, 40000u);
+    std::set<std::string> ids;
+    for (pugi::xml_node e : result.category.children()) ids.insert(e.attribute("id").value());
+    EXPECT_EQ(ids.size(), 40000u);
+    EXPECT_STREQ(result.category.last_child().child_value("resource"), "acct39999");
+}
+
+TEST_F(CsvImportTest, UnreadableFileGivesTheFailureAndNoCategory) {
+    std::string error;
+    EXPECT_FALSE(LoadCsvFile(dir.file("missing.csv"), &error).has_value());
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(LoadCsvFile(dir.path().string(), &error).has_value());  // a folder
+    EXPECT_EQ(ImportFailedText("/tmp/x.csv"), "/tmp/x.csv import failed");
+
+    XmlDoc empty;
+    ASSERT_TRUE(empty.loadXml("<datafile/>"));
+    const ImportResult result = ImportRecords(empty, ParseCsv(kHeader + "a,b,c,d,e\n"));
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.errorText.empty());
+    EXPECT_FALSE(empty.dom().first_child().first_child());
+}
+
+TEST_F(CsvImportTest, FileIsReadThenImported) {
+    const std::string path = dir.file("export.csv");
+    test::writeFile(path, "\xEF\xBB\xBF" + kHeader + "Site,me,\"p,w\",http://s,\"multi\r\nline\"\r\n");
+    std::string error;
+    const auto table = LoadCsvFile(path, &error);
+    ASSERT_TRUE(table.has_value()) << error;
+    EXPECT_EQ(rows(*table), (std::vector<Row>{{"Site", "me", "p,w", "http://s", "multi\r\nline"}}));
+    EXPECT_EQ(table->header.front(), "Account");
+}
+
+}  // namespace
