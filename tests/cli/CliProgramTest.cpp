@@ -1,0 +1,54 @@
+// The built keymora-cli program, and the example file shipped with it.
+#include <gtest/gtest.h>
+
+#include "CliRunner.h"
+#include "testsupport/TempDir.h"
+
+namespace keymora::test {
+namespace {
+
+TEST(CliProgram, EncodeThenCatThroughTheRealProgram) {
+    TempDir dir;
+    const std::string xml =
+        "<datafile version=\"1.5\" filetype=\"private\"><records>"
+        "<category id=\"{00000000-0000-0000-0000-000000000001}\" type=\"category\" "
+        "value=\"\xC3\xA9\xE2\x82\xAC\xC3\xBC\"/></records></datafile>\n";
+    writeFile(dir.file("in.xml"), xml);
+
+    const auto enc = runProgram({"encode", "-u", "zoe", dir.file("in.xml"), dir.file("f.kmf")},
+                                "pw\xC3\xA9\npw\xC3\xA9\n");
+    ASSERT_EQ(enc.status, 0) << enc.err;
+
+    const auto cat = runProgram({"cat", "-u", "zoe", dir.file("f.kmf")}, "pw\xC3\xA9\n");
+    ASSERT_EQ(cat.status, 0) << cat.err;
+    EXPECT_EQ(cat.out, xml);
+
+    const auto wrong = runProgram({"cat", "-u", "zoe", dir.file("f.kmf")}, "pw\n");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_EQ(wrong.err, "File Failed to decrypt.  Invalid User Name/Password combination.\n");
+
+    const auto missing = runProgram({"ls", "-u", "zoe", dir.file("none.kmf")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "Error: 53\nDescription: File Not Found\n");
+
+    const auto version = runProgram({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "keymora-cli 1.0.0\n");
+}
+
+TEST(ExampleFile, OpensWithTheDocumentedCredentialsAndMatchesItsSource) {
+    const std::string kmf = std::string(KEYMORA_SOURCE_DIR) + "/examples/example.kmf";
+    const std::string xml = std::string(KEYMORA_SOURCE_DIR) + "/examples/example.xml";
+    const auto cat = runProgram({"cat", "-u", "demo", kmf}, "keymora\n");
+    ASSERT_EQ(cat.status, 0) << cat.err;
+    EXPECT_EQ(cat.out, readFile(xml));
+
+    const auto ls = runInProcess({"ls", "-u", "demo", kmf}, "keymora\n");
+    ASSERT_EQ(ls.status, 0) << ls.err;
+    EXPECT_NE(ls.out.find("Internet Sites/\n"), std::string::npos);
+    EXPECT_NE(ls.out.find("\n    Lab/\n      Raspberry Pi\n"), std::string::npos) << ls.out;
+}
+
+}  // namespace
+}  // namespace keymora::test
