@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "cli/Credentials.h"
 #include "cli/DataFileAccess.h"
+#include "document/XmlDoc.h"
 #include "storage/Container.h"
 #include "storage/DataFile.h"
 #include "storage/ModCrypto.h"
@@ -113,6 +114,14 @@ public:
             checkXml(m_xmlFile, text.value(), parsed);
             windows1252.value() = cp1252::fromUtf8XmlText(text.value());
             checkConversionKeepsMeaning(m_xmlFile, text.value(), windows1252.value(), parsed);
+        }
+        {
+            // The same test the open makes, so nothing is written that will not open.
+            XmlDoc opens;
+            std::string why;
+            if (!opens.loadXml(cp1252::toUtf8(windows1252.value()), &why)) {
+                throw CliError(m_xmlFile + ": not well-formed XML (" + why + ").");
+            }
         }
 
         Credentials credentials;

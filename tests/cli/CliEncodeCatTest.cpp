@@ -98,6 +98,7 @@ TEST_F(EncodeCat, RefusesTextThatIsNotADataFile) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"<datafile><records></datafile>", "not well-formed"},
         {"", "not well-formed"},
+        {"<datafile/>trailing words", "not well-formed"},
         {"<passwords/>", "root element must be <datafile>"},
         {"<datafile>\xE9</datafile>", "not valid UTF-8"},
         {std::string("<datafile>a\0b</datafile>", 21), "NUL"},
