@@ -50,9 +50,11 @@ private:
     int m_fd = -1;
 };
 
+class frmMain;
+
 // The whole start-up after the single-instance check: main window, options,
-// file to open, browser detection. Returns the main window's exit path via the
-// caller's event loop.
-void StartUp(const QString& commandLine);
+// file to open, browser detection. Returns the main window, shown; it deletes
+// itself when closed.
+frmMain* StartUp(const QString& commandLine);
 
 }  // namespace keymora

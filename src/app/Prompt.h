@@ -34,6 +34,8 @@ struct LoginRequest {
     QString instructions;   // the text above the boxes
     bool confirm = false;   // ask the password twice (new credentials)
     QString userId;         // preset user name
+    QString userLabel;      // caption of the user-name box ("User Name" when empty)
+    QString passwordLabel;  // caption of the password box ("Password" when empty)
 };
 
 class Prompt {

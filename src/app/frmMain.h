@@ -139,6 +139,9 @@ private:
     void createPassword();
     void upLevel();
     void setListView(int mode);
+    void tileWindows(Qt::Orientation orientation);
+    // Enables a toolbar button unless its command is not offered yet.
+    void setButtonEnabled(const QString& key, bool enabled);
 
     QMdiArea* m_mdi = nullptr;
     QToolBar* m_toolBar = nullptr;
