@@ -7,41 +7,12 @@
 #include <string>
 #include <utility>
 
+#include "document/PugiMemory.h"
 #include "support/SecureWipe.h"
 
 namespace keymora {
 
 namespace {
-
-// pugixml keeps strings set after parsing in its own pages and frees them
-// without clearing; every block it gives back is wiped first. The size is
-// kept in front of the block, which keeps malloc's alignment.
-constexpr std::size_t kBlockHeader = alignof(std::max_align_t);
-
-void* wipingAllocate(std::size_t size) {
-    void* base = std::malloc(size + kBlockHeader);
-    if (base == nullptr) return nullptr;
-    std::memcpy(base, &size, sizeof size);
-    return static_cast<char*>(base) + kBlockHeader;
-}
-
-void wipingDeallocate(void* ptr) {
-    if (ptr == nullptr) return;
-    char* base = static_cast<char*>(ptr) - kBlockHeader;
-    std::size_t size = 0;
-    std::memcpy(&size, base, sizeof size);
-    secureWipe(ptr, size);
-    std::free(base);
-}
-
-// Installed before any other static object of the program can build a document:
-// blocks from one allocator must never be freed by the other.
-struct WipingAllocatorInstaller {
-    WipingAllocatorInstaller() noexcept {
-        pugi::set_memory_management_functions(wipingAllocate, wipingDeallocate);
-    }
-};
-__attribute__((init_priority(101))) const WipingAllocatorInstaller g_installWipingAllocator;
 
 // parse_default drops text nodes that hold only white space (no parse_ws_pcdata).
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration;
@@ -96,11 +67,11 @@ bool hasSingleDocumentElement(const pugi::xml_document& doc) noexcept {
 // Grows by doubling and wipes each buffer it leaves behind.
 class WipingStringWriter final : public pugi::xml_writer {
 public:
-    explicit WipingStringWriter(std::size_t expected) { m_out.reserve(expected); }
+    explicit WipingStringWriter(std::size_t expected) { reserve(m_out, expected); }
     void write(const void* data, std::size_t size) override {
         if (m_out.size() + size > m_out.capacity()) {
             std::string bigger;
-            bigger.reserve(std::max(m_out.capacity() * 2, m_out.size() + size));
+            reserve(bigger, std::max(m_out.capacity() * 2, m_out.size() + size));
             bigger.append(m_out);
             secureWipe(m_out);
             m_out.swap(bigger);
@@ -110,6 +81,10 @@ public:
     std::string take() { return std::move(m_out); }
 
 private:
+    static void reserve(std::string& s, std::size_t bytes) {
+        s.reserve(bytes);
+        pugimemory::adviseHugePages(s.data(), s.capacity());
+    }
     std::string m_out;
 };
 
@@ -151,11 +126,13 @@ void XmlDoc::clear() {
 bool XmlDoc::loadXml(std::string_view utf8, std::string* errorText) {
     std::string copy;
     copy.reserve(utf8.size());
+    pugimemory::adviseHugePages(copy.data(), copy.capacity());
     copy.assign(utf8);
     return loadXmlInPlace(std::move(copy), errorText);
 }
 
 bool XmlDoc::loadXmlInPlace(std::string&& utf8, std::string* errorText) {
+    pugimemory::install();
     clear();
     m_buffer = std::move(utf8);
     // The caller's string is empty now; the text lives on only in m_buffer.

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "document/PugiMemory.h"
 #include "document/VersionUpdates.h"
 
 namespace keymora {
@@ -155,6 +156,29 @@ TEST(XmlDoc, InPlaceLoadAndClear) {
     EXPECT_EQ(doc.xml(), "");
     ASSERT_TRUE(doc.loadXml("<datafile/>"));
     EXPECT_EQ(doc.xml(), "<datafile/>");
+}
+
+TEST(XmlDoc, LargeDocumentsGiveTheirMemoryBack) {
+    const std::size_t before = pugimemory::regionBytes();
+    {
+        std::string text = "<datafile><records><category id='c'>";
+        for (int i = 0; i < 5000; ++i)
+            text += "<record_detail id='e" + std::to_string(i) +
+                    "' type='entry'><resource>r</resource><userid>u</userid><password>p</password>"
+                    "<notes/><DateCreated/><DateModified/><URL/></record_detail>";
+        text += "</category></records></datafile>";
+        XmlDoc doc;
+        ASSERT_TRUE(doc.loadXmlInPlace(std::move(text)));
+        EXPECT_GT(pugimemory::regionBytes(), before);
+        EXPECT_STREQ(doc.nodeById("e4999").child_value("password"), "p");
+        // Text far larger than a node page takes a block of its own.
+        const std::string big(1 << 20, 'n');
+        doc.nodeById("e0").child("notes").text().set(big.c_str());
+        XmlDoc copy;
+        ASSERT_TRUE(copy.loadXml(doc.xml()));
+        EXPECT_EQ(std::string(copy.nodeById("e0").child_value("notes")), big);
+    }
+    EXPECT_EQ(pugimemory::regionBytes(), before);
 }
 
 TEST(VersionStep, ChangesNothingForAnyVersion) {
