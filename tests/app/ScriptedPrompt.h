@@ -1,0 +1,215 @@
+#pragma once
+// A Prompt that answers from a script. Every prompt the program shows must be
+// the next expected one (same kind; for messages the same text, title, icon
+// and buttons); anything else is recorded as a failure. Answers left unused
+// are failures too. Check with KM_VERIFY_SCRIPT(prompt) at the end of a test.
+//
+//   ScriptedPrompt prompt;                       // installs itself
+//   prompt.expectMessage("Document has changed.  Save it now?", "Document not saved",
+//                        MsgIcon::None, MsgButtons::YesNoCancel, MsgAnswer::Cancel);
+//   ... drive the program ...
+//   KM_VERIFY_SCRIPT(prompt);
+#include <QString>
+#include <QStringList>
+#include <QTest>
+
+#include <deque>
+#include <optional>
+
+#include "app/Prompt.h"
+
+namespace keymora::test {
+
+class ScriptedPrompt : public Prompt {
+public:
+    enum class Kind { Message, OpenFile, SaveFile, OpenFiles, Credentials };
+
+    struct Step {
+        Kind kind = Kind::Message;
+        // Message expectations.
+        QString text;
+        QString title;
+        MsgIcon icon = MsgIcon::None;
+        MsgButtons buttons = MsgButtons::Ok;
+        MsgAnswer answer = MsgAnswer::Ok;
+        bool anyText = false;  // accept any text (title, icon and buttons still checked)
+        // File dialog answers ("" = cancelled).
+        QString file;
+        QStringList files;
+        // Credentials answer (nullopt = cancelled).
+        std::optional<Credentials> credentials;
+    };
+
+    // What the program asked, in order.
+    struct Seen {
+        Kind kind;
+        QString text;   // message text, dialog title or login instructions
+        QString title;  // message title
+        FileDialogRequest file;
+        LoginRequest login;
+    };
+
+    ScriptedPrompt() { Prompt::install(this); }
+    ~ScriptedPrompt() override { Prompt::install(nullptr); }
+    ScriptedPrompt(const ScriptedPrompt&) = delete;
+    ScriptedPrompt& operator=(const ScriptedPrompt&) = delete;
+
+    ScriptedPrompt& expectMessage(const QString& text, const QString& title, MsgIcon icon,
+                                  MsgButtons buttons, MsgAnswer answer = MsgAnswer::Ok) {
+        Step s;
+        s.kind = Kind::Message;
+        s.text = text;
+        s.title = title;
+        s.icon = icon;
+        s.buttons = buttons;
+        s.answer = answer;
+        m_steps.push_back(s);
+        return *this;
+    }
+    // A message whose text the test does not pin down (e.g. an error from the system).
+    ScriptedPrompt& expectAnyMessage(const QString& title, MsgIcon icon, MsgButtons buttons,
+                                     MsgAnswer answer = MsgAnswer::Ok) {
+        expectMessage(QString(), title, icon, buttons, answer);
+        m_steps.back().anyText = true;
+        return *this;
+    }
+    ScriptedPrompt& expectOpenFile(const QString& answer) {
+        Step s;
+        s.kind = Kind::OpenFile;
+        s.file = answer;
+        m_steps.push_back(s);
+        return *this;
+    }
+    ScriptedPrompt& expectSaveFile(const QString& answer) {
+        Step s;
+        s.kind = Kind::SaveFile;
+        s.file = answer;
+        m_steps.push_back(s);
+        return *this;
+    }
+    ScriptedPrompt& expectOpenFiles(const QStringList& answer) {
+        Step s;
+        s.kind = Kind::OpenFiles;
+        s.files = answer;
+        m_steps.push_back(s);
+        return *this;
+    }
+    ScriptedPrompt& expectCredentials(std::optional<Credentials> answer) {
+        Step s;
+        s.kind = Kind::Credentials;
+        s.credentials = std::move(answer);
+        m_steps.push_back(s);
+        return *this;
+    }
+
+    // --- Prompt ---------------------------------------------------------
+    MsgAnswer message(const QString& text, const QString& title, MsgIcon icon,
+                      MsgButtons buttons) override {
+        m_seen.push_back({Kind::Message, text, title, {}, {}});
+        const Step* s = next(Kind::Message, QStringLiteral("message \"%1\" / \"%2\"").arg(text, title));
+        if (!s) return cancelAnswer(buttons);
+        if ((!s->anyText && s->text != text) || s->title != title || s->icon != icon ||
+            s->buttons != buttons) {
+            fail(QStringLiteral("message differs: got \"%1\" / \"%2\" icon %3 buttons %4; "
+                                "expected \"%5\" / \"%6\" icon %7 buttons %8")
+                     .arg(text, title)
+                     .arg(int(icon))
+                     .arg(int(buttons))
+                     .arg(s->text, s->title)
+                     .arg(int(s->icon))
+                     .arg(int(s->buttons)));
+        }
+        const MsgAnswer answer = s->answer;
+        consume();
+        return answer;
+    }
+    QString openFileName(const FileDialogRequest& request) override {
+        return fileAnswer(Kind::OpenFile, request);
+    }
+    QString saveFileName(const FileDialogRequest& request) override {
+        return fileAnswer(Kind::SaveFile, request);
+    }
+    QStringList openFileNames(const FileDialogRequest& request) override {
+        m_seen.push_back({Kind::OpenFiles, request.title, {}, request, {}});
+        const Step* s = next(Kind::OpenFiles, QStringLiteral("open-files dialog \"%1\"").arg(request.title));
+        if (!s) return {};
+        const QStringList files = s->files;
+        consume();
+        return files;
+    }
+    std::optional<Credentials> credentials(const LoginRequest& request) override {
+        m_seen.push_back({Kind::Credentials, request.instructions, {}, {}, request});
+        const Step* s = next(Kind::Credentials,
+                             QStringLiteral("credentials \"%1\"").arg(request.instructions));
+        if (!s) return std::nullopt;
+        auto answer = s->credentials;
+        consume();
+        return answer;
+    }
+
+    // --- checks -------------------------------------------------------------
+    bool allUsed() const { return m_steps.empty(); }
+    bool ok() const { return m_failures.isEmpty() && m_steps.empty(); }
+    QString report() const {
+        QStringList lines = m_failures;
+        if (!m_steps.empty())
+            lines << QStringLiteral("%1 scripted answer(s) left unused, next: %2")
+                         .arg(m_steps.size())
+                         .arg(describe(m_steps.front()));
+        return lines.join(QLatin1Char('\n'));
+    }
+    const std::vector<Seen>& seen() const { return m_seen; }
+    int messagesShown() const {
+        int n = 0;
+        for (const Seen& s : m_seen) n += s.kind == Kind::Message ? 1 : 0;
+        return n;
+    }
+
+private:
+    static MsgAnswer cancelAnswer(MsgButtons buttons) {
+        return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
+    }
+    static QString kindName(Kind k) {
+        switch (k) {
+        case Kind::Message: return QStringLiteral("message");
+        case Kind::OpenFile: return QStringLiteral("open dialog");
+        case Kind::SaveFile: return QStringLiteral("save dialog");
+        case Kind::OpenFiles: return QStringLiteral("open-files dialog");
+        case Kind::Credentials: return QStringLiteral("credentials");
+        }
+        return {};
+    }
+    static QString describe(const Step& s) {
+        if (s.kind == Kind::Message) return QStringLiteral("message \"%1\" / \"%2\"").arg(s.text, s.title);
+        return kindName(s.kind);
+    }
+    const Step* next(Kind kind, const QString& what) {
+        if (m_steps.empty()) {
+            fail(QStringLiteral("unexpected %1").arg(what));
+            return nullptr;
+        }
+        if (m_steps.front().kind != kind) {
+            fail(QStringLiteral("unexpected %1; expected %2").arg(what, describe(m_steps.front())));
+            return nullptr;
+        }
+        return &m_steps.front();
+    }
+    void consume() { m_steps.pop_front(); }
+    QString fileAnswer(Kind kind, const FileDialogRequest& request) {
+        m_seen.push_back({kind, request.title, {}, request, {}});
+        const Step* s = next(kind, QStringLiteral("%1 \"%2\"").arg(kindName(kind), request.title));
+        if (!s) return {};
+        const QString file = s->file;
+        consume();
+        return file;
+    }
+    void fail(const QString& why) { m_failures << why; }
+
+    std::deque<Step> m_steps;
+    std::vector<Seen> m_seen;
+    QStringList m_failures;
+};
+
+}  // namespace keymora::test
+
+#define KM_VERIFY_SCRIPT(prompt) QVERIFY2((prompt).ok(), qPrintable((prompt).report()))
