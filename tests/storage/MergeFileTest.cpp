@@ -1,0 +1,189 @@
+#include "storage/MergeFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "document/XmlDoc.h"
+#include "storage/DataFile.h"
+#include "storage/FileLock.h"
+#include "storage/ModCrypto.h"
+#include "testsupport/TempDir.h"
+
+using namespace keymora;
+using namespace keymora::mergefile;
+
+namespace {
+
+std::string entry(const std::string& id, const std::string& name) {
+    return "<record_detail id=\"" + id + "\" type=\"entry\"><resource>" + name +
+           "</resource><userid/><password>secret</password><notes/><DateCreated/><DateModified/><URL/>"
+           "</record_detail>";
+}
+
+std::string document(const std::string& filetypeAttribute, const std::string& categories) {
+    return "<datafile version=\"1.1\" DateModified=\"x\"" + filetypeAttribute + "><records>" + categories +
+           "</records></datafile>";
+}
+
+class MergeFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dest.loadXml(document(" filetype=\"private\"",
+                                          "<category id=\"{D1}\" type=\"category\" value=\"Banking\">" +
+                                              entry("{D2}", "Checking") + "</category>")));
+        before = dest.xml();
+    }
+
+    std::string writeSource(const std::string& name, const std::string& xml,
+                            const std::string& user = "bob", const std::string& password = "pw") {
+        XmlDoc doc;
+        EXPECT_TRUE(doc.loadXml(xml));
+        const std::string path = dir.file(name);
+        test::writeFile(path, datafile::saveDocument(doc, user, password));
+        return path;
+    }
+
+    CredentialsFn answer(const std::string& user, const std::string& password) {
+        return [this, user, password](const std::string& instruction) -> std::optional<SourceCredentials> {
+            instructions.push_back(instruction);
+            return SourceCredentials{user, password};
+        };
+    }
+
+    std::string privateSource() const {
+        return document(" filetype=\"private\"",
+                        "<category id=\"{S1}\" type=\"category\" value=\"Banking\">" + entry("{S2}", "Savings") +
+                            "</category><category id=\"{S3}\" type=\"category\" value=\"Mail &quot;x&quot;\">" +
+                            entry("{S4}", "Inbox") + "</category>");
+    }
+
+    void expectFailure(const Result& r, Status status, const std::string& text, const std::string& title,
+                       Icon icon) {
+        EXPECT_EQ(r.status, status);
+        EXPECT_FALSE(r.merged());
+        ASSERT_TRUE(r.message.has_value());
+        EXPECT_EQ(r.message->text, text);
+        EXPECT_EQ(r.message->title, title);
+        EXPECT_EQ(r.message->icon, icon);
+        EXPECT_EQ(dest.xml(), before);
+    }
+
+    test::TempDir dir;
+    XmlDoc dest;
+    std::string before;
+    std::vector<std::string> instructions;
+};
+
+TEST_F(MergeFileTest, PrivateSourceMergesWithTrimmedCredentials) {
+    const std::string path = writeSource("source.kmf", privateSource());
+    std::vector<std::string> statuses;
+    const Result r = MergeFile(dest, path, answer("  bob ", " pw  "),
+                               [&](const merge::MergeProgress& p) { statuses.push_back(p.status); });
+    ASSERT_TRUE(r.merged());
+    EXPECT_FALSE(r.message.has_value());
+    EXPECT_EQ(instructions, std::vector<std::string>{"Enter the User Name and\r\nPassword to UN-Lock \r\nsource.kmf"});
+    EXPECT_EQ(r.stats.categoriesMatched, 1u);
+    EXPECT_EQ(r.stats.categoriesCreated, 1u);
+    EXPECT_EQ(r.stats.entries, 2u);
+
+    const pugi::xml_node banking = dest.records().first_child();
+    std::vector<std::string> names;
+    for (pugi::xml_node e : banking.children("record_detail")) names.emplace_back(e.child_value("resource"));
+    EXPECT_EQ(names, (std::vector<std::string>{"Checking", "Savings"}));
+    EXPECT_STREQ(banking.next_sibling().attribute("value").value(), "Mail \"x\"");
+    EXPECT_NE(statuses.end(), std::find(statuses.begin(), statuses.end(), "Created Category Mail \"x\""));
+
+    // The merged nodes came with new identifiers.
+    std::set<std::string> ids;
+    for (const pugi::xpath_node& n : dest.dom().select_nodes("//*[@id]")) ids.insert(n.node().attribute("id").value());
+    EXPECT_EQ(ids.size(), 5u);
+    EXPECT_EQ(ids.count("{S2}"), 0u);
+}
+
+TEST_F(MergeFileTest, WrongCredentialsOrDamagedFileAreReportedAndChangeNothing) {
+    const std::string path = writeSource("source.kmf", privateSource());
+    expectFailure(MergeFile(dest, path, answer("bob", "wrong")), Status::DecryptFailed,
+                  "Document Merge failed.  Decryption Error.  Username or Password incorrect.",
+                  "Document Merge Failure", Icon::Critical);
+
+    const std::string damaged = dir.file("damaged.kmf");
+    test::writeFile(damaged, std::string(200, '\x5a'));
+    expectFailure(MergeFile(dest, damaged, answer("bob", "pw")), Status::DecryptFailed,
+                  "Document Merge failed.  Decryption Error.  Username or Password incorrect.",
+                  "Document Merge Failure", Icon::Critical);
+
+    // Decrypts and expands, but is not a document.
+    const std::string broken = dir.file("broken.kmfoldfile");
+    std::string cipher;
+    ASSERT_TRUE(modCrypto::Encrypt("<datafile filetype=\"private\"><records>", "bobpw", cipher));
+    test::writeFile(broken, cipher);
+    expectFailure(MergeFile(dest, broken, answer("bob", "pw")), Status::DecryptFailed,
+                  "Document Merge failed.  Decryption Error.  Username or Password incorrect.",
+                  "Document Merge Failure", Icon::Critical);
+}
+
+TEST_F(MergeFileTest, SharedOrUntypedSourcesAreRefused) {
+    for (const std::string attribute : {" filetype=\"shared\"", "", " filetype=\"Private\""}) {
+        const std::string path = writeSource("shared.kmf", document(attribute,
+                                                                    "<category id=\"{S1}\" type=\"category\" "
+                                                                    "value=\"New\"/>"));
+        expectFailure(MergeFile(dest, path, answer("bob", "pw")), Status::SharedSource,
+                      "Source Documents on a merge operation may not be a SHARED document.",
+                      "Invalid Source Document", Icon::Critical);
+    }
+}
+
+TEST_F(MergeFileTest, MissingEmptyOrUnnamedSources) {
+    expectFailure(MergeFile(dest, "", answer("bob", "pw")), Status::EmptyName,
+                  "Merge Attempt Failed.  Source Merge Document is in use or is empty", "Merge Attempt Failed",
+                  Icon::Information);
+    EXPECT_TRUE(instructions.empty());
+
+    const std::string empty = dir.file("empty.kmf");
+    test::writeFile(empty, "");
+    expectFailure(MergeFile(dest, empty, answer("bob", "pw")), Status::EmptyName,
+                  "Merge Attempt Failed.  Source Merge Document is in use or is empty", "Merge Attempt Failed",
+                  Icon::Information);
+
+    expectFailure(MergeFile(dest, dir.file("missing.kmf"), answer("bob", "pw")), Status::ReadFailed,
+                  "Error: 53\r\nDescription: File Not Found", "", Icon::None);
+}
+
+TEST_F(MergeFileTest, SourceHeldPrivatelyElsewhereIsInUse) {
+    const std::string path = writeSource("held.kmf", privateSource());
+    LockResult held = FileLock::tryAcquire(path, LockMode::Private);
+    ASSERT_TRUE(held.lock.held());
+    expectFailure(MergeFile(dest, path, answer("bob", "pw")), Status::ReadFailed, "File in use", "File in use",
+                  Icon::Information);
+}
+
+TEST_F(MergeFileTest, CancelledLoginShowsNothing) {
+    const std::string path = writeSource("source.kmf", privateSource());
+    const Result r = MergeFile(dest, path, [](const std::string&) { return std::optional<SourceCredentials>{}; });
+    EXPECT_EQ(r.status, Status::Cancelled);
+    EXPECT_FALSE(r.message.has_value());
+    EXPECT_EQ(dest.xml(), before);
+}
+
+TEST_F(MergeFileTest, AFailedSourceDoesNotKeepTheNextFromMerging) {
+    const std::string shared = writeSource("a.kmf", document(" filetype=\"shared\"",
+                                                             "<category id=\"{A}\" type=\"category\" value=\"A\"/>"));
+    const std::string good = writeSource("b.kmf", privateSource(), "carol", "other");
+    EXPECT_EQ(MergeFile(dest, shared, answer("bob", "pw")).status, Status::SharedSource);
+    EXPECT_TRUE(MergeFile(dest, good, answer("carol", "other")).merged());
+    std::vector<std::string> categories;
+    for (pugi::xml_node c : dest.records().children()) categories.emplace_back(c.attribute("value").value());
+    EXPECT_EQ(categories, (std::vector<std::string>{"Banking", "Mail \"x\""}));
+}
+
+TEST(MergeFileTitleTest, NameAfterTheLastSeparator) {
+    EXPECT_EQ(FileTitleOf("/home/u/Password Files/a.kmf"), "a.kmf");
+    EXPECT_EQ(FileTitleOf("C:\\data\\b.kmf"), "b.kmf");
+    EXPECT_EQ(FileTitleOf("c.kmf"), "c.kmf");
+}
+
+}  // namespace
