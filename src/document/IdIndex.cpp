@@ -1,19 +1,26 @@
 #include "document/IdIndex.h"
 
+#include "document/NodeKind.h"
 #include "document/XmlDoc.h"
 
 namespace keymora {
 
 namespace {
 
-// Pre-order walk without recursion, so deep nesting cannot exhaust the stack.
+// Pre-order walk over the tree nodes, without recursion so deep nesting
+// cannot exhaust the stack. The fields and labels inside an entry carry no
+// identifiers, so entries are not entered.
 template <typename Visit>
-void walkElements(pugi::xml_node root, Visit&& visit) {
+void walkTreeNodes(pugi::xml_node root, Visit&& visit) {
     if (root.empty()) return;
     pugi::xml_node node = root;
     for (;;) {
-        if (node.type() == pugi::node_element) visit(node);
-        if (pugi::xml_node child = node.first_child(); !child.empty()) {
+        bool enter = node.type() == pugi::node_element || node.type() == pugi::node_document;
+        if (IsTreeNode(node)) {
+            visit(node);
+            enter = KindOf(node) != NodeKind::Entry;
+        }
+        if (pugi::xml_node child = enter ? node.first_child() : pugi::xml_node(); !child.empty()) {
             node = child;
             continue;
         }
@@ -39,14 +46,14 @@ pugi::xml_node IdIndex::find(std::string_view id) const {
 }
 
 void IdIndex::insert(pugi::xml_node subtree) {
-    walkElements(subtree, [this](pugi::xml_node node) {
+    walkTreeNodes(subtree, [this](pugi::xml_node node) {
         const char* id = node.attribute("id").value();
         if (*id != '\0') m_map.try_emplace(id, node);
     });
 }
 
 void IdIndex::erase(pugi::xml_node subtree) {
-    walkElements(subtree, [this](pugi::xml_node node) {
+    walkTreeNodes(subtree, [this](pugi::xml_node node) {
         const char* id = node.attribute("id").value();
         if (*id == '\0') return;
         auto it = m_map.find(std::string_view(id));

@@ -24,7 +24,8 @@ public:
     IdIndex() = default;
     explicit IdIndex(const XmlDoc& doc) { build(doc); }
 
-    // Indexes every element with a non-empty `id` below root (root included).
+    // Indexes every category, sub-category and entry with a non-empty `id`
+    // below root (root included).
     // When two nodes share an identifier the first in document order wins,
     // as with the XPath lookup.
     void build(const XmlDoc& doc);

@@ -1,10 +1,11 @@
 #include "document/TreeEditing.h"
 
+#include <tuple>
+#include <unordered_set>
 #include <vector>
 
 #include "document/DateText.h"
 #include "document/GenerateGuid.h"
-#include "document/IdIndex.h"
 #include "document/SortRoutines.h"
 #include "document/XmlDoc.h"
 #include "support/SecureWipe.h"
@@ -85,6 +86,37 @@ void walkElements(pugi::xml_node root, Visit&& visit) {
         if (node == root) return;
         node = node.next_sibling();
     }
+}
+
+// The first tree nodes in document order with the two identifiers (either may
+// be the same document's), in one walk. Entries are not entered: only
+// categories, sub-categories and entries carry identifiers.
+std::pair<pugi::xml_node, pugi::xml_node> findTwoById(const XmlDoc& doc, std::string_view a, std::string_view b) {
+    pugi::xml_node foundA;
+    pugi::xml_node foundB;
+    const pugi::xml_node root = doc.dom();
+    pugi::xml_node node = root.first_child();
+    while (!node.empty() && (foundA.empty() || foundB.empty())) {
+        bool enter = true;
+        if (node.type() == pugi::node_element) {
+            const char* id = node.attribute("id").value();
+            if (*id != '\0' && IsTreeNode(node)) {
+                if (foundA.empty() && a == id) foundA = node;
+                if (foundB.empty() && b == id) foundB = node;
+            }
+            enter = KindOf(node) != NodeKind::Entry;
+        } else {
+            enter = false;
+        }
+        if (pugi::xml_node child = enter ? node.first_child() : pugi::xml_node(); !child.empty()) {
+            node = child;
+            continue;
+        }
+        while (node != root && node.next_sibling().empty()) node = node.parent();
+        if (node == root) break;
+        node = node.next_sibling();
+    }
+    return {foundA, foundB};
 }
 
 std::string sortKeyText(pugi::xml_node node) {
@@ -263,15 +295,21 @@ EditResult CopyMoveNode(XmlDoc& source, XmlDoc& destination, Relation relation,
         return fail(EditStatus::BadPosition);
     }
     if (mode != TransferMode::Copy && mode != TransferMode::Move) return fail(EditStatus::BadPosition);
-    pugi::xml_node node = source.nodeById(sourceId);
-    pugi::xml_node target = destination.nodeById(targetId);
+    const bool sameDocument = &source == &destination;
+    pugi::xml_node node;
+    pugi::xml_node target;
+    if (sameDocument) {
+        std::tie(node, target) = findTwoById(source, sourceId, targetId);
+    } else {
+        node = findTwoById(source, sourceId, sourceId).first;
+        target = findTwoById(destination, targetId, targetId).first;
+    }
     if (!IsTreeNode(node) || !IsTreeNode(target)) return fail(EditStatus::NotFound);
     if (!IsTransferAllowed(source, destination)) return fail(EditStatus::SharedToPrivate);
 
     pugi::xml_node newParent = relation == Relation::Child ? target : target.parent();
     if (!fitsUnder(KindOf(node), newParent)) return fail(EditStatus::WrongKind);
 
-    const bool sameDocument = &source == &destination;
     auto insertCopy = [&](pugi::xml_node proto) {
         switch (relation) {
             case Relation::Before: return newParent.insert_copy_before(proto, target);
@@ -307,13 +345,22 @@ EditResult CopyMoveNode(XmlDoc& source, XmlDoc& destination, Relation relation,
     }
 
     // Between documents: a copy lands in the destination and the source goes.
-    IdIndex existing(destination);
+    std::unordered_set<std::string_view> moving;
+    walkElements(node, [&](pugi::xml_node element) {
+        const char* id = element.attribute("id").value();
+        if (*id != '\0') moving.insert(id);
+    });
+    std::unordered_set<std::string> taken;
+    walkElements(destination.dom(), [&](pugi::xml_node element) {
+        const char* id = element.attribute("id").value();
+        if (*id != '\0' && moving.count(id) != 0) taken.insert(id);
+    });
     pugi::xml_node inserted = insertCopy(node);
     if (inserted.empty()) return fail(EditStatus::WrongKind);
     bool renumberFailed = false;
     walkElements(inserted, [&](pugi::xml_node element) {
         pugi::xml_attribute id = element.attribute("id");
-        if (id.empty() || *id.value() == '\0' || !existing.contains(id.value())) return;
+        if (taken.empty() || id.empty() || taken.count(id.value()) == 0) return;
         const std::string fresh = GenerateGUID();
         if (fresh.empty()) {
             renumberFailed = true;
