@@ -274,22 +274,22 @@ struct Loaded {
 // - a file with a good header keeps its readable lines; the lines that cannot
 //   be read are skipped, a copy of the file as it was is kept beside it, and
 //   the caller rewrites it. One bad line must not cost every other setting.
-// Either way the damage is reported once, naming the file but no values.
+// The report names the file and line numbers, never a value.
 Loaded loadLocked(const std::string& path) {
     Loaded out;
     FileRead file = readSettings(path);
     switch (file.status) {
-    case ReadStatus::Missing:
-        return out;
-    case ReadStatus::Failed:
-        reportOnce(file.identity, "Keymora: the settings file \"" + path +
-                                      "\" could not be read (" + std::strerror(file.error) +
-                                      "); settings are not saved until this is fixed.");
-        out.usable = false;
-        return out;
-    case ReadStatus::TooLarge:
-    case ReadStatus::Ok:
-        break;
+        case ReadStatus::Missing:
+            return out;
+        case ReadStatus::Failed:
+            reportOnce(file.identity, "Keymora: the settings file \"" + path +
+                                          "\" could not be read (" + std::strerror(file.error) +
+                                          "); settings are not saved until this is fixed.");
+            out.usable = false;
+            return out;
+        case ReadStatus::TooLarge:
+        case ReadStatus::Ok:
+            break;
     }
     if (file.status == ReadStatus::Ok && file.text.empty()) return out;
 
@@ -302,12 +302,11 @@ Loaded loadLocked(const std::string& path) {
         }
         const std::string aside = freeAsideName(path);
         const bool kept = writeNewFile(aside, file.text);
-        const std::string message =
-                   "Keymora: " + std::to_string(parsed.badLines.size()) +
-                       " unreadable line(s) of the settings file \"" + path +
-                       "\" were skipped (line " + lineList(parsed.badLines) + "); " +
-                       (kept ? "the file as it was is kept in \"" + aside + "\"."
-                             : "a copy of the file could not be kept.");
+        const std::string message = "Keymora: " + std::to_string(parsed.badLines.size()) +
+                                    " unreadable line(s) of the settings file \"" + path +
+                                    "\" were skipped (line " + lineList(parsed.badLines) + "); " +
+                                    (kept ? "the file as it was is kept in \"" + aside + "\"."
+                                          : "a copy of the file could not be kept.");
         if (kept) {
             report(message);
         } else {
@@ -325,12 +324,11 @@ Loaded loadLocked(const std::string& path) {
     const std::string aside = freeAsideName(path);
     if (std::rename(path.c_str(), aside.c_str()) == 0) {
         syncFolder(folderOf(path));
-        report("Keymora: the settings file \"" + path +
-                                      "\" is damaged (" + reason + "); it was moved to \"" +
-                                      aside + "\" and the settings start empty.");
+        report("Keymora: the settings file \"" + path + "\" is damaged (" + reason +
+               "); it was moved to \"" + aside + "\" and the settings start empty.");
     } else {
-        reportOnce(file.identity, "Keymora: the settings file \"" + path +
-                                      "\" is damaged (" + reason +
+        reportOnce(file.identity, "Keymora: the settings file \"" + path + "\" is damaged (" +
+                                      reason +
                                       ") and could not be moved aside; settings read as empty.");
         out.usable = false;
     }
@@ -377,8 +375,7 @@ bool modify(const std::string& path, F&& change) {
 }
 
 template <typename F>
-bool writeValue(const std::string& path, const std::string& subKey, cRegValue value,
-                F&& sameAs) {
+bool writeValue(const std::string& path, const std::string& subKey, cRegValue value, F&& sameAs) {
     auto parts = regfile::splitPath(subKey);
     if (!parts) return false;
     return modify(path, [&](RegData& data) {
@@ -455,8 +452,8 @@ bool clsReg::DeleteKey(RegRoot /*root*/, const std::string& subKey) {
     });
 }
 
-bool clsReg::WriteString(RegRoot /*root*/, const std::string& subKey,
-                         const std::string& valueName, const std::string& text) {
+bool clsReg::WriteString(RegRoot /*root*/, const std::string& subKey, const std::string& valueName,
+                         const std::string& text) {
     cRegValue value;
     value.name = valueName;
     value.type = RegType::String;
@@ -466,15 +463,13 @@ bool clsReg::WriteString(RegRoot /*root*/, const std::string& subKey,
 }
 
 std::string clsReg::ReadString(RegRoot /*root*/, const std::string& subKey,
-                               const std::string& valueName,
-                               const std::string& defaultText) const {
-    return withValue(m_path, subKey, valueName, RegType::String, [&](const cRegValue* v) {
-        return v != nullptr ? v->text : defaultText;
-    });
+                               const std::string& valueName, const std::string& defaultText) const {
+    return withValue(m_path, subKey, valueName, RegType::String,
+                     [&](const cRegValue* v) { return v != nullptr ? v->text : defaultText; });
 }
 
-bool clsReg::WriteDWord(RegRoot /*root*/, const std::string& subKey,
-                        const std::string& valueName, std::uint32_t number) {
+bool clsReg::WriteDWord(RegRoot /*root*/, const std::string& subKey, const std::string& valueName,
+                        std::uint32_t number) {
     cRegValue value;
     value.name = valueName;
     value.type = RegType::DWord;
@@ -484,15 +479,13 @@ bool clsReg::WriteDWord(RegRoot /*root*/, const std::string& subKey,
 }
 
 std::uint32_t clsReg::ReadDWord(RegRoot /*root*/, const std::string& subKey,
-                                const std::string& valueName,
-                                std::uint32_t defaultValue) const {
-    return withValue(m_path, subKey, valueName, RegType::DWord, [&](const cRegValue* v) {
-        return v != nullptr ? v->dword : defaultValue;
-    });
+                                const std::string& valueName, std::uint32_t defaultValue) const {
+    return withValue(m_path, subKey, valueName, RegType::DWord,
+                     [&](const cRegValue* v) { return v != nullptr ? v->dword : defaultValue; });
 }
 
-bool clsReg::WriteBinary(RegRoot /*root*/, const std::string& subKey,
-                         const std::string& valueName, const std::vector<std::uint8_t>& bytes) {
+bool clsReg::WriteBinary(RegRoot /*root*/, const std::string& subKey, const std::string& valueName,
+                         const std::vector<std::uint8_t>& bytes) {
     cRegValue value;
     value.name = valueName;
     value.type = RegType::Binary;
@@ -504,9 +497,8 @@ bool clsReg::WriteBinary(RegRoot /*root*/, const std::string& subKey,
 std::vector<std::uint8_t> clsReg::ReadBinary(RegRoot /*root*/, const std::string& subKey,
                                              const std::string& valueName,
                                              const std::vector<std::uint8_t>& defaultValue) const {
-    return withValue(m_path, subKey, valueName, RegType::Binary, [&](const cRegValue* v) {
-        return v != nullptr ? v->binary : defaultValue;
-    });
+    return withValue(m_path, subKey, valueName, RegType::Binary,
+                     [&](const cRegValue* v) { return v != nullptr ? v->binary : defaultValue; });
 }
 
 cRegKeys clsReg::ListKeys(RegRoot /*root*/, const std::string& subKey) const {

@@ -28,9 +28,9 @@ struct cRegKey {
 struct cRegValue {
     std::string name;
     RegType type = RegType::String;
-    std::string text;                   // for String
-    std::uint32_t dword = 0;            // for DWord
-    std::vector<std::uint8_t> binary;   // for Binary
+    std::string text;                  // for String
+    std::uint32_t dword = 0;           // for DWord
+    std::vector<std::uint8_t> binary;  // for Binary
 };
 
 using cRegKeys = std::vector<cRegKey>;
@@ -45,6 +45,12 @@ public:
 
     static std::string defaultFilePath();
 
+    // Reads never create anything and give the caller's default for a missing
+    // key, a missing value or a value of another type. Texts of any length read
+    // back whole. ValueExists is true only for a non-empty text value. Writes
+    // create the key and its missing parents. DeleteKey removes a key that has
+    // no sub-keys (as the registry does); the root cannot be deleted. A path
+    // with an empty part ("A\\B") is invalid: reads give the default, writes false.
     bool KeyExist(RegRoot root, const std::string& subKey) const;
     bool ValueExists(RegRoot root, const std::string& subKey, const std::string& valueName) const;
     bool CreateKey(RegRoot root, const std::string& subKey);

@@ -110,8 +110,8 @@ KmError handledError(std::int32_t number, const std::string& source, int line,
     } else {
         try {
             LogError(number, source,
-                     "INTERNAL COMPONENT: (Dec:" + std::to_string(number) + ": Hex:" +
-                         hexText(number) + ")" + kCrLf + desc);
+                     "INTERNAL COMPONENT: (Dec:" + std::to_string(number) +
+                         ": Hex:" + hexText(number) + ")" + kCrLf + desc);
         } catch (...) {
             return KmError(errnum::kLogErrorFailed, "modErrorHandler.RaiseError",
                            "The call to LogError failed for our components.");
@@ -130,9 +130,9 @@ std::string VersionNote(int line) {
     return note;
 }
 
-void HandleException(const std::string& /*level*/, std::int32_t number,
-                     const std::string& source, int line, const std::string& procName,
-                     int /*flags*/, const std::string& description) {
+void HandleException(const std::string& /*level*/, std::int32_t number, const std::string& source,
+                     int line, const std::string& procName, int /*flags*/,
+                     const std::string& description) {
     std::optional<KmError> raised;
     const std::string prefix = std::string("Vortle: modErrorHandling.HandleException") + kCrLf;
     try {
@@ -149,8 +149,7 @@ void HandleException(const std::string& /*level*/, std::int32_t number,
 
 void HandleException(const std::string& level, const KmError& error, const std::string& procName,
                      int line) {
-    HandleException(level, error.number(), error.source(), line, procName, 0,
-                    error.description());
+    HandleException(level, error.number(), error.source(), line, procName, 0, error.description());
 }
 
 void LogError(std::int32_t number, const std::string& source, const std::string& description) {
@@ -204,7 +203,9 @@ void LogNTEvent(const std::string& message, const std::string& eventSource,
     }
 }
 
-void setSettingsStore(clsReg* store) { g_store.store(store); }
+void setSettingsStore(clsReg* store) {
+    g_store.store(store);
+}
 
 void setEventSink(void (*sink)(const std::string& source, const std::string& message)) {
     g_sink.store(sink);

@@ -72,9 +72,12 @@ std::string foldedPath(const std::vector<std::string>& parts) {
 bool sameValue(const cRegValue& a, const cRegValue& b) {
     if (a.name != b.name || a.type != b.type) return false;
     switch (a.type) {
-    case RegType::String: return a.text == b.text;
-    case RegType::DWord: return a.dword == b.dword;
-    case RegType::Binary: return a.binary == b.binary;
+        case RegType::String:
+            return a.text == b.text;
+        case RegType::DWord:
+            return a.dword == b.dword;
+        case RegType::Binary:
+            return a.binary == b.binary;
     }
     return false;
 }
@@ -115,29 +118,29 @@ std::optional<cRegValue> parseValueLine(std::string_view line) {
     cRegValue value;
     value.name = std::move(*name);
     switch (rest[0]) {
-    case 's': {
-        auto text = unescape(data, Field::Text);
-        if (!text) return std::nullopt;
-        value.type = RegType::String;
-        value.text = std::move(*text);
-        break;
-    }
-    case 'd': {
-        auto number = parseDecimal(data);
-        if (!number) return std::nullopt;
-        value.type = RegType::DWord;
-        value.dword = *number;
-        break;
-    }
-    case 'b': {
-        auto bytes = parseHex(data);
-        if (!bytes) return std::nullopt;
-        value.type = RegType::Binary;
-        value.binary = std::move(*bytes);
-        break;
-    }
-    default:
-        return std::nullopt;
+        case 's': {
+            auto text = unescape(data, Field::Text);
+            if (!text) return std::nullopt;
+            value.type = RegType::String;
+            value.text = std::move(*text);
+            break;
+        }
+        case 'd': {
+            auto number = parseDecimal(data);
+            if (!number) return std::nullopt;
+            value.type = RegType::DWord;
+            value.dword = *number;
+            break;
+        }
+        case 'b': {
+            auto bytes = parseHex(data);
+            if (!bytes) return std::nullopt;
+            value.type = RegType::Binary;
+            value.binary = std::move(*bytes);
+            break;
+        }
+        default:
+            return std::nullopt;
     }
     return value;
 }
@@ -161,8 +164,8 @@ std::optional<std::vector<std::string>> splitPath(std::string_view path) {
     std::size_t start = 0;
     while (true) {
         const auto pos = path.find('\\', start);
-        const std::string_view part =
-            path.substr(start, pos == std::string_view::npos ? std::string_view::npos : pos - start);
+        const std::string_view part = path.substr(
+            start, pos == std::string_view::npos ? std::string_view::npos : pos - start);
         if (part.empty()) return std::nullopt;
         parts.emplace_back(part);
         if (pos == std::string_view::npos) break;
@@ -365,8 +368,9 @@ ParseResult parse(std::string_view text) {
 
 std::string serialize(const RegData& data) {
     std::string out = kHeader;
-    out += "\n# Keymora settings. One [key] per section, then name=type:value lines\n"
-           "# (s text, d number, b hex bytes); %XX stands for a byte that is escaped.\n";
+    out +=
+        "\n# Keymora settings. One [key] per section, then name=type:value lines\n"
+        "# (s text, d number, b hex bytes); %XX stands for a byte that is escaped.\n";
     for (const auto& [folded, key] : data.m_keys) {
         if (folded.empty() && key.values.empty()) continue;
         out += '[';
@@ -375,24 +379,24 @@ std::string serialize(const RegData& data) {
         for (const auto& v : key.values) {
             out += escape(v.name, Field::Name);
             switch (v.type) {
-            case RegType::String:
-                out += "=s:";
-                out += escape(v.text, Field::Text);
-                break;
-            case RegType::DWord: {
-                out += "=d:";
-                char buf[16];
-                const auto res = std::to_chars(buf, buf + sizeof buf, v.dword);
-                out.append(buf, res.ptr);
-                break;
-            }
-            case RegType::Binary:
-                out += "=b:";
-                for (std::uint8_t b : v.binary) {
-                    out.push_back(kHexDigits[b >> 4U]);
-                    out.push_back(kHexDigits[b & 0x0FU]);
+                case RegType::String:
+                    out += "=s:";
+                    out += escape(v.text, Field::Text);
+                    break;
+                case RegType::DWord: {
+                    out += "=d:";
+                    char buf[16];
+                    const auto res = std::to_chars(buf, buf + sizeof buf, v.dword);
+                    out.append(buf, res.ptr);
+                    break;
                 }
-                break;
+                case RegType::Binary:
+                    out += "=b:";
+                    for (std::uint8_t b : v.binary) {
+                        out.push_back(kHexDigits[b >> 4U]);
+                        out.push_back(kHexDigits[b & 0x0FU]);
+                    }
+                    break;
             }
             out += '\n';
         }

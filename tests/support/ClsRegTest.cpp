@@ -1,4 +1,6 @@
 #include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,9 +12,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "support/ClsReg.h"
 #include "support/RegFile.h"
@@ -32,7 +31,9 @@ const std::string kOptions = keymora::kOptionsKey;
 
 std::vector<std::string> g_reports;
 
-void captureReport(const std::string& message) { g_reports.push_back(message); }
+void captureReport(const std::string& message) {
+    g_reports.push_back(message);
+}
 
 std::vector<std::string> keyNames(const keymora::cRegKeys& keys) {
     std::vector<std::string> names;
@@ -104,11 +105,11 @@ TEST_F(ClsRegTest, WritingCreatesTheKeyAndItsParents) {
 
 TEST_F(ClsRegTest, NamesAndPathsIgnoreLetterCaseAndKeepTheirFirstSpelling) {
     ASSERT_TRUE(m_reg.WriteString(HKCU, kOptions, "use compression", "1"));
-    ASSERT_TRUE(m_reg.WriteString(HKCU, "SOFTWARE\\orrindale\\KEYMORA\\Options", "use Compression",
-                                  "0"));
-    EXPECT_EQ(m_reg.ReadString(HKCU, "software\\ORRINDALE\\keymora\\OPTIONS", "USE COMPRESSION",
-                               "x"),
-              "0");
+    ASSERT_TRUE(
+        m_reg.WriteString(HKCU, "SOFTWARE\\orrindale\\KEYMORA\\Options", "use Compression", "0"));
+    EXPECT_EQ(
+        m_reg.ReadString(HKCU, "software\\ORRINDALE\\keymora\\OPTIONS", "USE COMPRESSION", "x"),
+        "0");
     const auto values = m_reg.ListValues(HKCU, kOptions);
     ASSERT_EQ(values.size(), 1U);
     EXPECT_EQ(values[0].name, "use compression");
@@ -169,13 +170,27 @@ TEST_F(ClsRegTest, ValueTypesAreKeptApart) {
 }
 
 TEST_F(ClsRegTest, TrickyTextsAndNamesRoundTrip) {
-    const std::vector<std::string> texts = {
-        "a=b",          "[section]",         "]",          "%41%",      "line\nbreak\r\nend",
-        std::string("nul\0inside", 10),    "  blanks  ", " ",           "#not a comment",
-        "\t",           "\xFF\xFE raw bytes", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93", "\xC3",
-        "\xED\xA0\x80", "s:fake=d:1",        "",           "\x7F",      "end\\"};
-    const std::vector<std::string> names = {
-        "plain", "na=me", "[x]", "\\Splitter", "#hash", "", " ", "a b ", "\xFF", "=s:", "\n"};
+    const std::vector<std::string> texts = {"a=b",
+                                            "[section]",
+                                            "]",
+                                            "%41%",
+                                            "line\nbreak\r\nend",
+                                            std::string("nul\0inside", 10),
+                                            "  blanks  ",
+                                            " ",
+                                            "#not a comment",
+                                            "\t",
+                                            "\xFF\xFE raw bytes",
+                                            "Gr\xC3\xBC\xC3\x9F"
+                                            "e \xE2\x9C\x93",
+                                            "\xC3",
+                                            "\xED\xA0\x80",
+                                            "s:fake=d:1",
+                                            "",
+                                            "\x7F",
+                                            "end\\"};
+    const std::vector<std::string> names = {"plain", "na=me", "[x]",  "\\Splitter", "#hash", "",
+                                            " ",     "a b ",  "\xFF", "=s:",        "\n"};
     for (std::size_t i = 0; i < names.size(); ++i) {
         ASSERT_TRUE(m_reg.WriteString(HKCU, "Tricky", names[i], texts[i])) << i;
     }
@@ -272,7 +287,8 @@ TEST_F(ClsRegTest, FileAndFolderAreReadableOnlyByTheOwner) {
     ASSERT_EQ(stat(nested.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600U);
     // No temporary files are left behind.
-    for (const auto& entry : std::filesystem::directory_iterator(m_dir.path() / "cfg" / "keymora")) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(m_dir.path() / "cfg" / "keymora")) {
         EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);
     }
 }
@@ -376,7 +392,9 @@ TEST_F(ClsRegTest, ConcurrentThreadsLoseNothing) {
 }
 
 TEST_F(ClsRegTest, GarbageFileIsReportedOnceSetAsideAndReadAsEmpty) {
-    std::string junk = "\x7F" "ELF\x01\x02";
+    std::string junk =
+        "\x7F"
+        "ELF\x01\x02";
     junk += std::string("\0\0\xFF\n[broken", 12);
     std::mt19937 rng(7);
     for (int i = 0; i < 4000; ++i) junk.push_back(static_cast<char>(rng() & 0xFFU));
@@ -409,16 +427,16 @@ TEST_F(ClsRegTest, UnreadableLinesAreSkippedAndTheRestIsKept) {
     const std::string text = std::string(keymora::regfile::kHeader) +
                              "\n[Software\\Orrindale\\Keymora\\options]\n"
                              "clipboard timeout=s:5000\n"
-                             "password=s:hunter2%4\n"    // escape cut short
+                             "password=s:hunter2%4\n"  // escape cut short
                              "no value here\n"
-                             "huge=d:99999999999\n"      // beyond 32 bits
-                             "odd=b:abc\n"               // half a byte
-                             "kind=x:1\n"                // unknown type
+                             "huge=d:99999999999\n"  // beyond 32 bits
+                             "odd=b:abc\n"           // half a byte
+                             "kind=x:1\n"            // unknown type
                              "[unclosed\n"
                              "orphan=s:lost with its section\n"
                              "[Software\\Orrindale\\Keymora\\MRU]\n"
                              "File1=s:/home/u/a.kmf\n"
-                             "File2=s:/home/u/b.k";     // last line without its newline
+                             "File2=s:/home/u/b.k";  // last line without its newline
     writeFile(m_path, text);
 
     EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "clipboard timeout", ""), "5000");
@@ -456,8 +474,8 @@ TEST_F(ClsRegTest, AbsurdlyLargeFileIsSetAsideWithoutBeingRead) {
     EXPECT_EQ(asideFiles(m_dir.path()).size(), 1U);
 
     // A write that would make the file that large is refused instead.
-    EXPECT_FALSE(m_reg.WriteString(HKCU, kOptions, "big",
-                                   std::string(keymora::regfile::kMaxFileSize, 'x')));
+    EXPECT_FALSE(
+        m_reg.WriteString(HKCU, kOptions, "big", std::string(keymora::regfile::kMaxFileSize, 'x')));
     EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "big", "dflt"), "dflt");
 }
 
@@ -484,9 +502,15 @@ TEST_F(ClsRegTest, MutatedFilesNeverBreakTheStore) {
         for (int e = 0; e < edits && !bad.empty(); ++e) {
             const std::size_t at = rng() % bad.size();
             switch (rng() % 3) {
-            case 0: bad[at] = static_cast<char>(rng() & 0xFFU); break;
-            case 1: bad.resize(at); break;
-            default: bad.insert(at, 1, static_cast<char>(rng() & 0xFFU)); break;
+                case 0:
+                    bad[at] = static_cast<char>(rng() & 0xFFU);
+                    break;
+                case 1:
+                    bad.resize(at);
+                    break;
+                default:
+                    bad.insert(at, 1, static_cast<char>(rng() & 0xFFU));
+                    break;
             }
         }
         writeFile(m_path, bad);

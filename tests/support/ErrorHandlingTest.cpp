@@ -1,10 +1,10 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "keymora/Version.h"
 #include "support/ClsReg.h"
@@ -118,7 +118,8 @@ TEST_F(ErrorHandlingTest, ExternalErrorsAreMarkedAsSuch) {
     handle(0x5, "botan", 0, "Access is denied.");
     ASSERT_EQ(g_events.size(), 1U);
     EXPECT_THAT(g_events[0].second, HasSubstr("Number: 5 (Hex = 5)"));
-    EXPECT_THAT(g_events[0].second, HasSubstr("Description: (EXTERNAL COMPONENT) Access is denied."));
+    EXPECT_THAT(g_events[0].second,
+                HasSubstr("Description: (EXTERNAL COMPONENT) Access is denied."));
     EXPECT_THAT(g_events[0].second, ::testing::Not(HasSubstr("INTERNAL COMPONENT")));
 }
 
@@ -174,7 +175,8 @@ TEST_F(ErrorHandlingTest, FailedLoggingRaisesTheHandlersOwnError) {
 
 TEST_F(ErrorHandlingTest, AnotherComputersLogIsNamedInTheLocalRecord) {
     enableLogging("TRUE");
-    ASSERT_TRUE(m_store.WriteString(RegRoot::CurrentUser, eh::kLogKey, "MachineName", "  OTHERPC "));
+    ASSERT_TRUE(
+        m_store.WriteString(RegRoot::CurrentUser, eh::kLogKey, "MachineName", "  OTHERPC "));
     handle(1, "s", 0, "d");
     ASSERT_EQ(g_events.size(), 1U);
     EXPECT_THAT(g_events[0].second, HasSubstr("\"OTHERPC\""));

@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <random>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/RegFile.h"
 
@@ -31,14 +31,18 @@ TEST(RegFileEscape, EveryByteRoundTripsInNamesAndTexts) {
         EXPECT_EQ(name.find_first_of("=[]#"), std::string::npos) << b;
     }
     // Readable text stays readable.
-    EXPECT_EQ(rf::escape("C:\\Users\\me\\Gr\xC3\xBC\xC3\x9F" "e.kmf", rf::Field::Text),
-              "C:\\Users\\me\\Gr\xC3\xBC\xC3\x9F" "e.kmf");
+    EXPECT_EQ(rf::escape("C:\\Users\\me\\Gr\xC3\xBC\xC3\x9F"
+                         "e.kmf",
+                         rf::Field::Text),
+              "C:\\Users\\me\\Gr\xC3\xBC\xC3\x9F"
+              "e.kmf");
     EXPECT_EQ(rf::escape(" 50% ", rf::Field::Text), "%2050%25%20");
     EXPECT_EQ(rf::escape("\xC3(", rf::Field::Text), "%C3(");
 }
 
 TEST(RegFileEscape, MalformedEscapesAreRejected) {
-    for (const char* bad : {"%", "%4", "%G1", "ab%", "x\ty", "\xC3", "\xED\xA0\x80", "\xF5\x80\x80\x80"}) {
+    for (const char* bad :
+         {"%", "%4", "%G1", "ab%", "x\ty", "\xC3", "\xED\xA0\x80", "\xF5\x80\x80\x80"}) {
         EXPECT_FALSE(rf::unescape(bad, rf::Field::Text).has_value()) << bad;
     }
     EXPECT_FALSE(rf::unescape("a]b", rf::Field::Name).has_value());
@@ -72,9 +76,9 @@ TEST(RegFileParse, AcceptsCommentsBlankLinesAndCrLf) {
 }
 
 TEST(RegFileParse, AWrongStartRejectsTheWholeFile) {
-    for (const std::string& text : {std::string("[A]\nx=s:1\n"), std::string("#keymora-settings 2\n"),
-                                   std::string("\xEF\xBB\xBF#keymora-settings 1\n"),
-                                   std::string("#keymora")}) {
+    for (const std::string& text :
+         {std::string("[A]\nx=s:1\n"), std::string("#keymora-settings 2\n"),
+          std::string("\xEF\xBB\xBF#keymora-settings 1\n"), std::string("#keymora")}) {
         const auto parsed = rf::parse(text);
         EXPECT_FALSE(parsed.headerOk) << text;
         EXPECT_EQ(parsed.data.keyCount(), 0U);
@@ -109,10 +113,18 @@ TEST(RegFileParse, RandomAndMutatedInputKeepsWhatItReads) {
         for (int e = 0; e < edits && !text.empty(); ++e) {
             const std::size_t at = rng() % text.size();
             switch (rng() % 4) {
-            case 0: text[at] = static_cast<char>(rng() & 0xFFU); break;
-            case 1: text.erase(at, rng() % 40); break;
-            case 2: text.insert(at, 1, "\n=[]%:\\sdb\0\xFF"[rng() % 13]); break;
-            default: text.resize(at); break;
+                case 0:
+                    text[at] = static_cast<char>(rng() & 0xFFU);
+                    break;
+                case 1:
+                    text.erase(at, rng() % 40);
+                    break;
+                case 2:
+                    text.insert(at, 1, "\n=[]%:\\sdb\0\xFF"[rng() % 13]);
+                    break;
+                default:
+                    text.resize(at);
+                    break;
             }
         }
         const auto parsed = rf::parse(text);
