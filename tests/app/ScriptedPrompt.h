@@ -32,7 +32,7 @@ public:
         MsgIcon icon = MsgIcon::None;
         MsgButtons buttons = MsgButtons::Ok;
         MsgAnswer answer = MsgAnswer::Ok;
-        bool anyText = false;  // accept any text (title, icon and buttons still checked)
+        bool anyText = false;  // accept any text, title and icon (buttons still checked)
         // File dialog answers ("" = cancelled).
         QString file;
         QStringList files;
@@ -66,10 +66,10 @@ public:
         m_steps.push_back(s);
         return *this;
     }
-    // A message whose text the test does not pin down (e.g. an error from the system).
-    ScriptedPrompt& expectAnyMessage(const QString& title, MsgIcon icon, MsgButtons buttons,
-                                     MsgAnswer answer = MsgAnswer::Ok) {
-        expectMessage(QString(), title, icon, buttons, answer);
+    // A message the test does not pin down (e.g. an error text from the system);
+    // only its buttons are checked. Look at seen() for what was shown.
+    ScriptedPrompt& expectAnyMessage(MsgButtons buttons, MsgAnswer answer = MsgAnswer::Ok) {
+        expectMessage(QString(), QString(), MsgIcon::None, buttons, answer);
         m_steps.back().anyText = true;
         return *this;
     }
@@ -108,7 +108,7 @@ public:
         m_seen.push_back({Kind::Message, text, title, {}, {}});
         const Step* s = next(Kind::Message, QStringLiteral("message \"%1\" / \"%2\"").arg(text, title));
         if (!s) return cancelAnswer(buttons);
-        if ((!s->anyText && s->text != text) || s->title != title || s->icon != icon ||
+        if ((!s->anyText && (s->text != text || s->title != title || s->icon != icon)) ||
             s->buttons != buttons) {
             fail(QStringLiteral("message differs: got \"%1\" / \"%2\" icon %3 buttons %4; "
                                 "expected \"%5\" / \"%6\" icon %7 buttons %8")
@@ -142,7 +142,11 @@ public:
         const Step* s = next(Kind::Credentials,
                              QStringLiteral("credentials \"%1\"").arg(request.instructions));
         if (!s) return std::nullopt;
-        auto answer = s->credentials;
+        if (!s->credentials) {
+            consume();
+            return std::nullopt;
+        }
+        const Credentials answer = *s->credentials;
         consume();
         return answer;
     }

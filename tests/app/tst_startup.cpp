@@ -1,0 +1,177 @@
+// Start-up: which file the command line or the options open, the password
+// mask, option defaults, and the start-up routine with its browser check.
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ScriptedPrompt.h"
+#include "app/ModMain.h"
+#include "app/frmMain.h"
+#include "app/frmOptions.h"
+#include "support/ClsReg.h"
+
+using namespace keymora;
+using keymora::test::ScriptedPrompt;
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_config;
+    static void put(const char* name, const char* value) {
+        clsReg().WriteString(RegRoot::CurrentUser, kOptionsKey, name, value);
+    }
+    static std::string get(const char* name) {
+        return clsReg().ReadString(RegRoot::CurrentUser, kOptionsKey, name, "<absent>");
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_config.isValid());
+        qputenv("KEYMORA_CONFIG_DIR", m_config.path().toUtf8());
+    }
+    void init() { QFile::remove(QString::fromStdString(clsReg::defaultFilePath())); }
+
+    void commandLinePaths_data() {
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain kmf") << "/data/bank.kmf" << "/data/bank.kmf";
+        QTest::newRow("quoted, blanks, upper-case extension")
+            << "\"/my files/Bank Book.KMF\"" << "/my files/Bank Book.KMF";
+        QTest::newRow("zkmf mixed case") << "/d/a.ZkMf" << "/d/a.ZkMf";
+        QTest::newRow("quotes removed everywhere") << "\"/d/x\"y\".kmf\"" << "/d/xy.kmf";
+        QTest::newRow("inner quote kept when not leading") << "/d/x\"y.kmf" << "/d/x\"y.kmf";
+        QTest::newRow("text file") << "/d/notes.txt" << "";
+        QTest::newRow("kmf not at the end") << "/d/a.kmf.bak" << "";
+        QTest::newRow("old-format extension") << "/d/a.kmfoldfile" << "";
+        QTest::newRow("bare extension") << ".kmf" << ".kmf";
+    }
+    void commandLinePaths() {
+        QFETCH(QString, commandLine);
+        QFETCH(QString, expected);
+        QCOMPARE(StartupFileFromCommandLine(commandLine), expected);
+    }
+
+    void commandLineWinsOverOptions() {
+        put("auto open file", "1");
+        put("file to open", "/d/auto.kmf");
+        // A command line naming no data file opens nothing and does not fall back.
+        QCOMPARE(StartupFileToOpen(QStringLiteral("/d/readme.txt")), QString());
+        QCOMPARE(StartupFileToOpen(QStringLiteral("/d/given.kmf")), QStringLiteral("/d/given.kmf"));
+        QCOMPARE(StartupFileToOpen(QString()), QStringLiteral("/d/auto.kmf"));
+    }
+
+    void autoOpenOnlyForOne_data() {
+        QTest::addColumn<QString>("autoOpen");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("1") << "1" << "/d/auto.kmf";
+        QTest::newRow("0") << "0" << "";
+        QTest::newRow("2") << "2" << "";
+        QTest::newRow("text") << "yes" << "";
+        QTest::newRow("absent") << "" << "";
+    }
+    void autoOpenOnlyForOne() {
+        QFETCH(QString, autoOpen);
+        QFETCH(QString, expected);
+        if (!autoOpen.isEmpty()) put("auto open file", autoOpen.toUtf8().constData());
+        put("file to open", "/d/auto.kmf");
+        QCOMPARE(StartupFileToOpen(QString()), expected);
+    }
+
+    void commandLineFromArguments() {
+        QCOMPARE(CommandLineText({QStringLiteral("/my"), QStringLiteral("files/a.kmf")}),
+                 QStringLiteral("/my files/a.kmf"));
+        QCOMPARE(CommandLineText({}), QString());
+    }
+
+    void passwordMask() {
+        QCOMPARE(ReadPasswordMask(), QStringLiteral("*"));  // absent
+        put("Password Mask", "  ");
+        QCOMPARE(ReadPasswordMask(), QStringLiteral("*"));
+        put("Password Mask", "#");
+        QCOMPARE(ReadPasswordMask(), QStringLiteral("#"));
+        put("Password Mask", " x ");
+        QCOMPARE(ReadPasswordMask(), QStringLiteral("x"));
+        put("Password Mask", "ab");
+        QCOMPARE(ReadPasswordMask(), QStringLiteral("a"));
+        QCOMPARE(get("Password Mask"), std::string("ab"));  // never rewritten
+    }
+
+    void seedingWritesOnlyTheSixDefaults() {
+        put("clipboard timeout", "");       // empty is replaced
+        put("form display timeout", "5000");  // a set value stays
+        SeedOptionDefaults();
+        QCOMPARE(get("clipboard timeout"), std::string("2000"));
+        QCOMPARE(get("form display timeout"), std::string("5000"));
+        QCOMPARE(get("form overall display timeout"), std::string("120000"));
+        QCOMPARE(get("use compression"), std::string("1"));
+        QCOMPARE(get("Confirm Entry Deletes"), std::string("1"));
+        QCOMPARE(get("Auto Save Changes"), std::string("1"));
+        for (const char* absent : {"auto open file", "file to open", "Password Mask", "Password Files"})
+            QCOMPARE(get(absent), std::string("<absent>"));
+    }
+
+    // The whole routine with a browser present: no message, the main window
+    // shown in the no-document state, its recent-files box filled, options seeded.
+    void startUpWithBrowser() {
+        clsReg().WriteString(RegRoot::CurrentUser, kMruKey, "MRUNumber", "2");
+        clsReg().WriteString(RegRoot::CurrentUser, kMruKey, "File1", "/d/one.kmf");
+        clsReg().WriteString(RegRoot::CurrentUser, kMruKey, "File2", "/d/two.kmf");
+        put("Password Mask", "#");
+        put("auto open file", "1");
+        put("file to open", "");  // on, but nothing named: opens nothing, says nothing
+        qputenv("BROWSER", "/bin/sh");
+        BrowserIconLoaded() = false;
+        ScriptedPrompt prompt;
+        frmMain* main = StartUp(QString());
+        QVERIFY(main);
+        QVERIFY(main->isVisible());
+        QCOMPARE(main->OpenDocumentCount(), 0);
+        QVERIFY(!main->DocumentCommandsShown());
+        QCOMPARE(main->cboMRU()->count(), 2);
+        QCOMPARE(main->cboMRU()->itemText(1), QStringLiteral("/d/two.kmf"));
+        QCOMPARE(PasswordMask(), QStringLiteral("#"));
+        QCOMPARE(get("Auto Save Changes"), std::string("1"));
+        QVERIFY(BrowserIconLoaded());
+        KM_VERIFY_SCRIPT(prompt);
+        delete main;
+    }
+
+    void startUpWithoutBrowser() {
+        qputenv("BROWSER", "");
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        BrowserIconLoaded() = false;
+        ScriptedPrompt prompt;
+        prompt.expectMessage(
+            QStringLiteral("The default browser could not be found.  Browser launching disabled."),
+            QStringLiteral("Disabled Functionality"), MsgIcon::Exclamation, MsgButtons::Ok);
+        // A command line with another extension opens nothing and shows nothing.
+        frmMain* main = StartUp(QStringLiteral("/d/notes.txt"));
+        qputenv("PATH", path);
+        QVERIFY(main->isVisible());
+        QVERIFY(!BrowserIconLoaded());
+        QCOMPARE(main->OpenDocumentCount(), 0);
+        KM_VERIFY_SCRIPT(prompt);
+        delete main;
+    }
+
+    // A start-up file that does not exist leaves the main window open and empty.
+    void startUpFileMissing() {
+        qputenv("BROWSER", "/bin/sh");
+        ScriptedPrompt prompt;
+        prompt.expectAnyMessage(MsgButtons::Ok);
+        frmMain* main = StartUp(QStringLiteral("\"/nonexistent folder/gone.KMF\""));
+        QCOMPARE(prompt.seen().size(), std::size_t(1));
+        QVERIFY(prompt.seen()[0].text.contains(QStringLiteral("53")));
+        QVERIFY(main->isVisible());
+        QCOMPARE(main->OpenDocumentCount(), 0);
+        QVERIFY(!main->DocumentCommandsShown());
+        KM_VERIFY_SCRIPT(prompt);
+        delete main;
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
