@@ -210,6 +210,7 @@ EditResult AddEntry(XmlDoc& doc, std::string_view selectedId, EntryPosition posi
         case EntryPosition::Before: entry = container.insert_child_before("record_detail", selected); break;
         case EntryPosition::After: entry = container.insert_child_after("record_detail", selected); break;
     }
+    if (entry.empty()) return fail(EditStatus::BadPosition);
     setNodeAttributes(entry, id, "entry");
     const std::string stamp = datetext::now();
     appendField(entry, "resource", fields.resource);
@@ -326,6 +327,11 @@ EditResult CopyMoveNode(XmlDoc& source, XmlDoc& destination, Relation relation,
         pugi::xml_document scratch;
         pugi::xml_node copy = scratch.append_copy(node);
         ResetUniqueIdentifiers(copy);
+        bool unnumbered = false;
+        walkElements(copy, [&unnumbered](pugi::xml_node element) {
+            if (IsTreeNode(element) && *element.attribute("id").value() == '\0') unnumbered = true;
+        });
+        if (unnumbered) return fail(EditStatus::NoIdentifier);
         pugi::xml_node inserted = insertCopy(copy);
         if (inserted.empty()) return fail(EditStatus::WrongKind);
         inserted.attribute("id").set_value(newId.c_str());
