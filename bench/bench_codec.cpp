@@ -1,0 +1,373 @@
+// Open and save of whole data files: time (best of 3) and peak memory for
+// synthetic documents of 1,000, 10,000 and 100,000 entries.
+//
+// Memory is measured in a fresh child process per size and operation, from
+// the kernel's peak resident set (VmHWM), relative to the XML text size.
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "document/XmlDoc.h"
+#include "storage/Container.h"
+#include "storage/DataFile.h"
+#include "storage/ModCrypto.h"
+#include "support/Cp1252.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using keymora::XmlDoc;
+
+constexpr const char* kUser = "bench";
+constexpr const char* kPassword = "Bench-Password-2024";
+
+// Small deterministic generator: the same document on every run.
+class Rng {
+public:
+    explicit Rng(std::uint64_t seed) : m_state(seed) {}
+    std::uint64_t next() {
+        m_state ^= m_state << 13;
+        m_state ^= m_state >> 7;
+        m_state ^= m_state << 17;
+        return m_state;
+    }
+    std::size_t below(std::size_t n) { return static_cast<std::size_t>(next() % n); }
+
+private:
+    std::uint64_t m_state;
+};
+
+const char* const kWords[] = {
+    "account", "bank",   "mail",   "north",  "river",  "garden", "cloud",  "office", "travel",
+    "music",   "school", "market", "health", "energy", "phone",  "games",  "photo",  "books",
+    "coffee",  "forum",  "sport",  "city",   "portal", "family", "studio", "union",  "savings",
+    "insurance", "library", "caf\xC3\xA9", "m\xC3\xBCnchen", "store", "online", "secure", "login"};
+constexpr std::size_t kWordCount = sizeof(kWords) / sizeof(kWords[0]);
+
+std::string words(Rng& rng, std::size_t count) {
+    std::string s;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i) s += ' ';
+        s += kWords[rng.below(kWordCount)];
+    }
+    return s;
+}
+
+std::string password(Rng& rng) {
+    static const char kChars[] =
+        "abcdefghijkmnopqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789!#$%&*+-=?@^_<>";
+    std::string s;
+    const std::size_t len = 10 + rng.below(11);
+    for (std::size_t i = 0; i < len; ++i) s += kChars[rng.below(sizeof(kChars) - 1)];
+    return s;
+}
+
+std::string guid(Rng& rng) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string s = "{";
+    for (int i = 0; i < 32; ++i) {
+        if (i == 8 || i == 12 || i == 16 || i == 20) s += '-';
+        s += kHex[rng.below(16)];
+    }
+    return s + "}";
+}
+
+std::string date(Rng& rng) {
+    return std::to_string(1 + rng.below(12)) + "/" + std::to_string(1 + rng.below(28)) + "/" +
+           std::to_string(2015 + rng.below(10)) + " " + std::to_string(1 + rng.below(12)) + ":" +
+           std::to_string(10 + rng.below(50)) + ":" + std::to_string(10 + rng.below(50)) +
+           (rng.below(2) ? " AM" : " PM");
+}
+
+std::string escaped(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+void field(std::string& xml, const char* tag, const std::string& value) {
+    if (value.empty()) {
+        xml += '<';
+        xml += tag;
+        xml += "/>";
+        return;
+    }
+    xml += '<';
+    xml += tag;
+    xml += '>';
+    xml += escaped(value);
+    xml += "</";
+    xml += tag;
+    xml += '>';
+}
+
+// Ten categories of ten sub-categories each, the entries spread over them.
+std::string syntheticXml(std::size_t entries) {
+    Rng rng(0x9E3779B97F4A7C15ULL ^ entries);
+    std::string xml = "<?xml version=\"1.0\"?><datafile version=\"1.5\" DateModified=\"" +
+                      date(rng) + "\" filetype=\"private\"><records>";
+    std::size_t made = 0;
+    for (int c = 0; c < 10; ++c) {
+        xml += "<category id=\"" + guid(rng) + "\" type=\"category\" value=\"" +
+               escaped(words(rng, 2)) + "\">";
+        for (int s = 0; s < 10; ++s) {
+            xml += "<subcategory id=\"" + guid(rng) + "\" type=\"subcategory\" value=\"" +
+                   escaped(words(rng, 2)) + "\">";
+            const std::size_t slot = static_cast<std::size_t>(c * 10 + s);
+            const std::size_t count = entries / 100 + (slot < entries % 100 ? 1 : 0);
+            for (std::size_t e = 0; e < count; ++e, ++made) {
+                xml += "<record_detail id=\"" + guid(rng) + "\" type=\"entry\">";
+                field(xml, "resource", words(rng, 1 + rng.below(3)));
+                field(xml, "userid", words(rng, 1) + std::to_string(rng.below(10000)) + "@example.com");
+                field(xml, "password", password(rng));
+                field(xml, "notes", rng.below(10) < 4 ? std::string() : words(rng, 3 + rng.below(12)));
+                const std::string created = date(rng);
+                field(xml, "DateCreated", created);
+                field(xml, "DateModified", rng.below(2) ? created : date(rng));
+                field(xml, "URL", "https://www." + words(rng, 1) + std::to_string(rng.below(1000)) +
+                                      ".example.org/" + words(rng, 1));
+                xml += "</record_detail>";
+            }
+            xml += "</subcategory>";
+        }
+        xml += "</category>";
+    }
+    xml += "</records></datafile>";
+    (void)made;
+    return xml;
+}
+
+double cpuSeconds() {
+    struct timespec ts {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+// Wall-clock and CPU seconds. On a machine shared with other work the CPU
+// time is the steadier figure; with nothing else running the two agree.
+struct Timing {
+    double wall = 1e9;
+    double cpu = 1e9;
+};
+
+Timing bestOf3(const std::function<void()>& work) {
+    Timing best;
+    for (int i = 0; i < 3; ++i) {
+        const auto start = Clock::now();
+        const double cpuStart = cpuSeconds();
+        work();
+        best.cpu = std::min(best.cpu, cpuSeconds() - cpuStart);
+        best.wall = std::min(best.wall, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+// Current and peak resident set of this process, in bytes (from /proc).
+long statusKb(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::size_t len = std::strlen(key);
+    while (std::getline(status, line)) {
+        if (line.compare(0, len, key) == 0) return std::atol(line.c_str() + len + 1);
+    }
+    return -1;
+}
+
+void resetPeak() {
+    // "5" resets the peak resident set size to the current one (Linux >= 4.0).
+    const int fd = ::open("/proc/self/clear_refs", O_WRONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        [[maybe_unused]] auto n = ::write(fd, "5", 1);
+        ::close(fd);
+    }
+}
+
+// Child process: prints "<baseline kB> <peak kB> <after kB>" for one operation.
+int childMain(const std::string& op, const std::string& path) {
+    const std::string bytes = keymora::datafile::ReadFileContents(path);
+    if (op == "open") {
+        resetPeak();
+        const long base = statusKb("VmRSS:");
+        auto doc = keymora::datafile::openDocument(path, bytes, kUser, kPassword);
+        if (!doc) return 1;
+        const long peak = statusKb("VmHWM:");
+        const long after = statusKb("VmRSS:");
+        std::printf("%ld %ld %ld\n", base, peak, after);
+        return 0;
+    }
+    if (op == "save") {
+        // Baseline before the document exists; the peak then covers the
+        // document and the save together, after the open's peak is forgotten.
+        const long base = statusKb("VmRSS:");
+        auto doc = keymora::datafile::openDocument(path, bytes, kUser, kPassword);
+        if (!doc) return 1;
+        resetPeak();
+        const std::string out = keymora::datafile::saveDocument(*doc, kUser, kPassword);
+        const long peak = statusKb("VmHWM:");
+        const long after = statusKb("VmRSS:");
+        std::printf("%ld %ld %ld\n", base, peak, after);
+        return out.empty() ? 1 : 0;
+    }
+    return 2;
+}
+
+struct MemoryFigures {
+    long baseKb = -1, peakKb = -1, afterKb = -1;
+};
+
+MemoryFigures measureInChild(const char* self, const std::string& op, const std::string& path) {
+    const std::string command = std::string("'") + self + "' --child " + op + " '" + path + "'";
+    MemoryFigures m;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        if (std::fscanf(pipe, "%ld %ld %ld", &m.baseKb, &m.peakKb, &m.afterKb) != 3) m = {};
+        ::pclose(pipe);
+    }
+    return m;
+}
+
+double ratio(long kb, std::size_t xmlBytes) {
+    return static_cast<double>(kb) * 1024.0 / static_cast<double>(xmlBytes);
+}
+
+// Where the time of the largest size goes, stage by stage.
+void printStages(const std::string& path, const std::string& fileBytes, const XmlDoc& doc) {
+    const std::string key = std::string(kUser) + kPassword;
+    std::string payload, windows1252, utf8;
+    XmlDoc parsed;
+    const Timing tDecrypt = bestOf3([&] {
+        payload = fileBytes;
+        keymora::modCrypto::ApplyInPlace(payload, key);
+    });
+    const Timing tExpand = bestOf3([&] {
+        windows1252 = *keymora::container::decodePayload(path, payload);
+    });
+    const Timing tToUtf8 = bestOf3([&] { utf8 = keymora::cp1252::toUtf8(windows1252); });
+    const Timing tParse = bestOf3([&] {
+        std::string copy = utf8;
+        parsed.loadXmlInPlace(std::move(copy));
+    });
+
+    std::string text, bytes, compressed, encrypted;
+    const Timing tSerialise = bestOf3([&] { text = doc.xml(); });
+    const Timing tFromUtf8 = bestOf3([&] { bytes = keymora::cp1252::fromUtf8XmlText(text); });
+    const Timing tCompress = bestOf3([&] { compressed = keymora::container::encodePayload(bytes); });
+    const Timing tEncrypt = bestOf3([&] {
+        encrypted = compressed;
+        keymora::modCrypto::ApplyInPlace(encrypted, key);
+    });
+
+    std::printf("\nStages for the largest document (best of 3, CPU seconds / wall seconds):\n");
+    std::printf("  open: decrypt %.3f/%.3f  expand %.3f/%.3f  to UTF-8 %.3f/%.3f  parse %.3f/%.3f\n",
+                tDecrypt.cpu, tDecrypt.wall, tExpand.cpu, tExpand.wall, tToUtf8.cpu, tToUtf8.wall,
+                tParse.cpu, tParse.wall);
+    std::printf("  save: serialise %.3f/%.3f  to Windows-1252 %.3f/%.3f  compress %.3f/%.3f  "
+                "encrypt %.3f/%.3f\n",
+                tSerialise.cpu, tSerialise.wall, tFromUtf8.cpu, tFromUtf8.wall, tCompress.cpu,
+                tCompress.wall, tEncrypt.cpu, tEncrypt.wall);
+    std::printf("  (the copies made by this breakdown are not part of the pipeline)\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "--child") == 0) return childMain(argv[2], argv[3]);
+
+    std::vector<std::size_t> sizes = {1000, 10000, 100000};
+    if (argc > 1) {
+        sizes.clear();
+        for (int i = 1; i < argc; ++i) sizes.push_back(std::strtoull(argv[i], nullptr, 10));
+    }
+
+    char tmpl[] = "/tmp/keymora-bench-XXXXXX";
+    if (::mkdtemp(tmpl) == nullptr) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::filesystem::path folder(tmpl);
+    char self[4096] = {};
+    const ssize_t selfLen = ::readlink("/proc/self/exe", self, sizeof(self) - 1);
+    if (selfLen <= 0) return 1;
+
+    std::printf("bench_codec: open = read bytes -> decrypt, expand, parse; "
+                "save = serialise, compress, encrypt\n");
+    std::printf("targets at 100,000 entries: open <= 0.500 s, save <= 1.500 s, "
+                "peak <= 4.0 x XML size\n\n");
+    std::printf("%9s %8s %8s %9s %9s %9s %9s %10s %10s %9s\n", "entries", "XML MB", "file MB",
+                "open cpu", "open wall", "save cpu", "save wall", "open peak", "save peak",
+                "doc held");
+
+    std::string lastPath, lastBytes;
+    std::unique_ptr<XmlDoc> lastDoc;
+    for (const std::size_t n : sizes) {
+        std::string xml = syntheticXml(n);
+        const std::size_t xmlSize = xml.size();
+        auto doc = std::make_unique<XmlDoc>();
+        if (!doc->loadXml(xml)) {
+            std::fprintf(stderr, "synthetic document did not parse\n");
+            return 1;
+        }
+        xml.clear();
+        xml.shrink_to_fit();
+
+        std::string fileBytes;
+        const Timing save = bestOf3([&] {
+            fileBytes = keymora::datafile::saveDocument(*doc, kUser, kPassword);
+        });
+        const std::string path = (folder / ("bench-" + std::to_string(n) + ".kmf")).string();
+        {
+            std::ofstream out(path, std::ios::binary);
+            out.write(fileBytes.data(), static_cast<std::streamsize>(fileBytes.size()));
+        }
+        bool ok = true;
+        const Timing open = bestOf3([&] {
+            ok = ok && keymora::datafile::openDocument(path, fileBytes, kUser, kPassword) != nullptr;
+        });
+        if (!ok) {
+            std::fprintf(stderr, "a saved document did not open again\n");
+            return 1;
+        }
+
+        const MemoryFigures openMem = measureInChild(self, "open", path);
+        const MemoryFigures saveMem = measureInChild(self, "save", path);
+        std::printf("%9zu %8.1f %8.1f %9.3f %9.3f %9.3f %9.3f %9.2fx %9.2fx %8.2fx\n", n,
+                    static_cast<double>(xmlSize) / 1e6, static_cast<double>(fileBytes.size()) / 1e6,
+                    open.cpu, open.wall, save.cpu, save.wall, ratio(openMem.peakKb - openMem.baseKb, xmlSize),
+                    ratio(saveMem.peakKb - saveMem.baseKb, xmlSize),
+                    ratio(openMem.afterKb - openMem.baseKb, xmlSize));
+        std::fflush(stdout);
+        lastPath = path;
+        lastBytes = std::move(fileBytes);
+        lastDoc = std::move(doc);
+    }
+    std::printf("\npeak: highest resident memory during the operation less the process's size\n"
+                "before the document existed, as a multiple of the XML text size; doc held: what\n"
+                "the opened document keeps afterwards.\n");
+    if (lastDoc) printStages(lastPath, lastBytes, *lastDoc);
+
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+    return 0;
+}
