@@ -1,6 +1,8 @@
 # Two commands do everything:
 #   make run   - install what is missing, build, start Keymora on the example file
 #   make test  - install what is missing, build, run every test (also under ASan/UBSan) and a short fuzz run
+#   make bench - Release build of the benchmarks, then print their figures
+#   make fuzz  - run each fuzz target for five minutes
 .PHONY: run test build bench fuzz clean
 
 run:
@@ -14,11 +16,12 @@ build:
 	cmake -S . -B build -G Ninja
 	cmake --build build
 
-bench: build
+bench:
 	./scripts/bench.sh
 
 fuzz:
+	./scripts/install-deps.sh
 	./scripts/fuzz.sh 300
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-release

@@ -2,6 +2,7 @@
 # Runs every benchmark of a Release build and prints its figures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKEYMORA_TESTS=OFF -DKEYMORA_GUI=OFF
 cmake --build build-release -j "$(nproc)"
 for b in build-release/bench/bench_*; do
