@@ -1,0 +1,424 @@
+// Opening, saving, creating and closing document windows.
+#include <QApplication>
+#include <QMdiArea>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTreeView>
+#include <QtTest/QtTest>
+
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "DocTestPrompt.h"
+#include "app/DocumentLifecycle.h"
+#include "docwindow/EntryPane.h"
+#include "docwindow/frmKMF.h"
+#include "storage/FileLock.h"
+#include "support/ClsReg.h"
+#include "testsupport/TempDir.h"
+
+using namespace keymora;
+using namespace keymora::test;
+
+namespace {
+
+const char* kChildEnv = "KEYMORA_DOCLIFECYCLE_CHILD";
+
+// Second process: opening a file held by the first must say "File in use"
+// and leave no window. Exit code 0 when it did.
+int runChild(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    DocTestPrompt prompt;
+    prompt.expectMessage(QStringLiteral("File in use"));
+    TestHost host;
+    const bool opened = OpenDataFile(host, QString::fromLocal8Bit(qgetenv(kChildEnv)));
+    const bool ok = !opened && prompt.done() && host.windows().isEmpty() &&
+                    prompt.titles().value(0) == QStringLiteral("File in use");
+    return ok ? 0 : 1;
+}
+
+std::string rootlessXml(const XmlDoc& doc) {
+    // The document without the root's save stamp.
+    XmlDoc copy;
+    copy.loadXml(doc.xml());
+    copy.datafile().remove_attribute("DateModified");
+    return copy.xml();
+}
+
+}  // namespace
+
+class DocLifecycleTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempDir> m_dir;
+    std::unique_ptr<TempDir> m_config;
+
+    QString makeFile(const QString& name, const char* filetype = "private") {
+        const QString path = QString::fromStdString(m_dir->file(name.toStdString()));
+        auto doc = parseDoc(sampleXml(filetype));
+        writeDataFile(path, *doc, "demo", "keymora");
+        return path;
+    }
+
+    frmKMF* open(TestHost& host, DocTestPrompt& prompt, const QString& path) {
+        prompt.expectCredentials(QStringLiteral(" demo "), QStringLiteral("keymora"));
+        if (!OpenDataFile(host, path)) return nullptr;
+        return host.windows().isEmpty() ? nullptr : host.windows().last();
+    }
+
+private slots:
+    void initTestCase() {
+        m_config = std::make_unique<TempDir>();
+        qputenv("KEYMORA_CONFIG_DIR", QByteArray::fromStdString(m_config->path().string()));
+        qputenv("HOME", QByteArray::fromStdString(m_config->path().string()));
+    }
+    void init() { m_dir = std::make_unique<TempDir>(); }
+    void cleanup() { m_dir.reset(); }
+
+    void openWithRightCredentialsShowsTheDocumentAndLocksIt() {
+        const QString path = makeFile(QStringLiteral("a.kmf"));
+        DocTestPrompt prompt;
+        TestHost host;
+        frmKMF* w = open(host, prompt, path);
+        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        QVERIFY(w != nullptr);
+        QCOMPARE(host.windows().size(), 1);
+        QCOMPARE(host.openCount, 1);
+        QCOMPARE(w->caption(), path);
+        QCOMPARE(w->gsUserID, std::string("demo"));  // blanks trimmed
+        QCOMPARE(w->titleLabel(0), QStringLiteral("Single User Private File"));
+        QCOMPARE(w->titleLabel(1), QStringLiteral("Read/Write Capable"));
+        QVERIFY(w->FileHandle && w->FileHandle->held());
+        QCOMPARE(w->treeView()->model()->rowCount(), 2);
+        // The login text names the file, not its folder.
+        QCOMPARE(prompt.loginTexts().value(0),
+                 QStringLiteral("Enter the User Name and \r\nPassword to UN-Lock a.kmf"));
+        // Another holder is refused while the window is open.
+        LockResult other = FileLock::tryAcquire(path.toStdString(), LockMode::SharedReader);
+        QVERIFY(!other.ok());
+    }
+
+    void wrongCredentialsLeaveNoWindowAndNoLock() {
+        const QString path = makeFile(QStringLiteral("b.kmf"));
+        DocTestPrompt prompt;
+        TestHost host;
+        prompt.expectCredentials(QStringLiteral("demo"), QStringLiteral("wrong"));
+        prompt.expectMessage(QStringLiteral("File Failed to decrypt.  Invalid User Name/Password combination."));
+        QVERIFY(!OpenDataFile(host, path));
+        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        QCOMPARE(prompt.titles().value(0), QStringLiteral("Decryption Failure"));
+        QCOMPARE(prompt.icons().value(0), MsgIcon::Critical);
+        QVERIFY(host.windows().isEmpty());
+        QCOMPARE(host.openCount, 0);
+        LockResult other = FileLock::tryAcquire(path.toStdString(), LockMode::Private);
+        QVERIFY(other.ok());
+    }
+
+    void missingFileAndCancelledLogin() {
+        DocTestPrompt prompt;
+        TestHost host;
+        prompt.expectMessage(QStringLiteral("Error: 53\r\nDescription: File Not Found"));
+        QVERIFY(!OpenDataFile(host, QString::fromStdString(m_dir->file("none.kmf"))));
+        QVERIFY(!OpenDataFile(host, QStringLiteral("Most Recently Used Files")));
+        const QString path = makeFile(QStringLiteral("c.kmf"));
+        prompt.expectCredentialsCancelled();
+        QVERIFY(!OpenDataFile(host, path));
+        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        QVERIFY(host.windows().isEmpty());
+    }
+
+    void secondProcessGetsFileInUse() {
+        const QString path = makeFile(QStringLiteral("held.kmf"));
+        DocTestPrompt prompt;
+        TestHost host;
+        QVERIFY(open(host, prompt, path) != nullptr);
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kChildEnv), path);
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+    }
+
+    void saveThenReopenGivesTheSameDocument() {
+        const QString path = makeFile(QStringLiteral("d.kmf"));
+        DocTestPrompt prompt;
+        std::string before;
+        {
+            TestHost host;
+            frmKMF* w = open(host, prompt, path);
+            QVERIFY(w != nullptr);
+            w->NodeClick("{E0000000-0000-0000-0000-000000000001}");
+            w->entryPane()->txtUserName->setText(QStringLiteral("carol"));
+            QVERIFY(w->IsDirty);
+            QVERIFY(w->caption().endsWith(QStringLiteral(" - *")));
+            QVERIFY(SaveCommand(host, *w));
+            QVERIFY(!w->IsDirty);
+            QCOMPARE(w->caption(), path);
+            QVERIFY(w->FileHandle && w->FileHandle->held());  // the lock moved to the new file
+            before = rootlessXml(w->XMLDoc());
+            QVERIFY(CloseAllForExit(host));
+        }
+        TestHost host;
+        frmKMF* again = open(host, prompt, path);
+        QVERIFY(again != nullptr);
+        QCOMPARE(rootlessXml(again->XMLDoc()), before);
+        QVERIFY(before.find("<userid>carol</userid>") != std::string::npos);
+        // The save wrote the file name into the recent-files list.
+        clsReg reg;
+        QCOMPARE(reg.ReadString(RegRoot::CurrentUser, kMruKey, "MRUNumber", "0"), std::string("1"));
+        QCOMPARE(reg.ReadString(RegRoot::CurrentUser, kMruKey, "File1", ""), path.toStdString());
+        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        reg.DeleteKey(RegRoot::CurrentUser, kMruKey);
+    }
+
+    void failedSaveLeavesOldFileAndDirtyWindow() {
+        const QString path = makeFile(QStringLiteral("e.kmf"));
+        const std::string oldBytes = readFile(path.toStdString());
+        DocTestPrompt prompt;
+        TestHost host;
+        frmKMF* w = open(host, prompt, path);
+        QVERIFY(w != nullptr);
+        // Make the document much larger than the file size limit below.
+        pugi::xml_node entry = w->XMLDoc().nodeById("{E0000000-0000-0000-0000-000000000001}");
+        std::string big(200000, 'x');
+        for (char& c : big) c = static_cast<char>('a' + (std::rand() % 26));
+        entry.child("notes").text().set(big.c_str());
+        w->MarkDocumentDirty();
+
+        prompt.expectMessage(QStringLiteral("Error: "));
+        struct rlimit old {};
+        getrlimit(RLIMIT_FSIZE, &old);
+        auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old;
+        small.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &small);
+        const bool saved = SaveCommand(host, *w);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previous);
+
+        QVERIFY(!saved);
+        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        QVERIFY(prompt.messages().value(0).contains(QStringLiteral("not saved")));
+        QVERIFY(w->IsDirty);
+        QVERIFY(w->caption().endsWith(QStringLiteral(" - *")));
+        QCOMPARE(readFile(path.toStdString()), oldBytes);
+        // No temporary file is left beside it.
+        QCOMPARE(QDir(QString::fromStdString(m_dir->path().string())).entryList(QDir::Files).size(), 1);
+    }
+
+    void dirtyMarkerIsNeverDoubled() {
+        const QString path = makeFile(QStringLiteral("f.kmf"));
+        DocTestPrompt prompt;
+        TestHost host;
+        frmKMF* w = open(host, prompt, path);
+        QVERIFY(w != nullptr);
+        w->MarkDocumentDirty();
+        w->MarkDocumentDirty();
+        QCOMPARE(w->caption(), path + QStringLiteral(" - *"));
+        QCOMPARE(w->fileName(), path);
+        w->markClean();
+        QCOMPARE(w->caption(), path);
+    }
+
+    void closePromptPaths() {
+        const QString path = makeFile(QStringLiteral("g.kmf"));
+        DocTestPrompt prompt;
+        TestHost host;
+        frmKMF* w = open(host, prompt, path);
+        QVERIFY(w != nullptr);
+        w->MarkDocumentDirty();
+
+        // Cancel keeps the window and refuses the shutdown.
+        prompt.expectMessage(QStringLiteral("Document has changed.  Save it now?"), MsgAnswer::Cancel);
+        QVERIFY(!CloseDocument(host, *w));
+        QCOMPARE(host.windows().size(), 1);
+        QVERIFY(!host.canShutDown());
+        QCOMPARE(prompt.titles().last(), QStringLiteral("Document not saved"));
+        QCOMPARE(prompt.buttons().last(), MsgButtons::YesNoCancel);
+
+        // Yes saves under the caption's file name (without the marker) and closes.
+        const std::string before = readFile(path.toStdString());
+        pugi::xml_node entry = w->XMLDoc().nodeById("{E0000000-0000-0000-0000-000000000002}");
+        entry.child("userid").text().set("changed");
+        host.setCanShutDown(true);
+        prompt.expectMessage(QStringLiteral("Save it now?"), MsgAnswer::Yes);
+        QVERIFY(CloseDocument(host, *w));
+        QVERIFY(host.windows().isEmpty());
+        QCOMPARE(host.openCount, 0);
+        QVERIFY(readFile(path.toStdString()) != before);
+        QVERIFY(FileLock::tryAcquire(path.toStdString(), LockMode::Private).ok());  // lock released
+
+        // A never-saved document: Yes, then no name -> "Filename missing", stays open.
+        prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
+        frmKMF* n = NewDocumentCommand(host);
+        QVERIFY(n != nullptr);
+        n->MarkDocumentDirty();
+        prompt.expectMessage(QStringLiteral("Save it now?"), MsgAnswer::Yes);
+        prompt.expectSaveFile(QString());
+        prompt.expectMessage(QStringLiteral("You must specify a document name to close with save."));
+        QVERIFY(!CloseDocument(host, *n));
+        QCOMPARE(prompt.titles().last(), QStringLiteral("Filename missing"));
+        QCOMPARE(prompt.icons().last(), MsgIcon::Question);
+        QCOMPARE(host.windows().size(), 1);
+        QVERIFY(!host.canShutDown());
+
+        // No closes without saving.
+        prompt.expectMessage(QStringLiteral("Save it now?"), MsgAnswer::No);
+        QVERIFY(CloseDocument(host, *n));
+        QVERIFY(host.windows().isEmpty());
+        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+    }
+
+    void exitStopsAtTheSecondOfThreeDocuments() {
+        DocTestPrompt prompt;
+        TestHost host;
+        for (int i = 0; i < 3; ++i) {
+            prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
+            frmKMF* w = NewDocumentCommand(host);
+            QVERIFY(w != nullptr);
+            w->MarkDocumentDirty();
+        }
+        QCOMPARE(host.windows().size(), 3);
+        prompt.expectMessage(QStringLiteral("Save it now?"), MsgAnswer::No);
+        prompt.expectMessage(QStringLiteral("Save it now?"), MsgAnswer::Cancel);
+        QVERIFY(!CloseAllForExit(host));
+        QCOMPARE(host.windows().size(), 2);
+        QVERIFY(!host.canShutDown());
+        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        // Clean windows close without a question.
+        for (frmKMF* w : host.windows()) w->markClean();
+        QVERIFY(CloseAllForExit(host));
+        QVERIFY(host.windows().isEmpty());
+    }
+
+    void newDocumentsAreNumberedAndNeverReuseNumbers() {
+        DocTestPrompt prompt;
+        TestHost host;
+        prompt.expectCredentialsCancelled();
+        QVERIFY(NewDocumentCommand(host) == nullptr);
+        QVERIFY(host.windows().isEmpty());
+        prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
+        prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
+        QVERIFY(NewDocumentCommand(host) != nullptr);
+        QVERIFY(NewDocumentCommand(host) != nullptr);
+        QVERIFY(CloseAllForExit(host));
+        prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
+        frmKMF* third = NewDocumentCommand(host);
+        QVERIFY(third != nullptr);
+        QCOMPARE(third->caption(), QStringLiteral("Document 3"));
+        QCOMPARE(third->tag(), QStringLiteral("SAVE REQUIRED"));
+        QCOMPARE(third->treeView()->model()->rowCount(), 9);
+        QVERIFY(!third->FileHandle);
+        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+    }
+
+    void firstSaveOfANewDocument() {
+        DocTestPrompt prompt;
+        TestHost host;
+        prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
+        frmKMF* w = NewDocumentCommand(host);
+        QVERIFY(w != nullptr);
+        w->MarkDocumentDirty();
+        // No name at first: the question; OK asks again; a name saves.
+        const QString path = QString::fromStdString(m_dir->file("new.kmf"));
+        prompt.expectSaveFile(QString());
+        prompt.expectMessage(QStringLiteral("You must save the file before use."), MsgAnswer::Ok);
+        prompt.expectSaveFile(path);
+        QVERIFY(SaveCommand(host, *w));
+        QCOMPARE(prompt.titles().value(0), QStringLiteral("File Save Required"));
+        QCOMPARE(w->caption(), path);
+        QVERIFY(w->tag().isEmpty());
+        QVERIFY(!w->IsDirty);
+        QVERIFY(!w->FileHandle);  // a first save takes no lock
+        QVERIFY(QFileInfo::exists(path));
+        QCOMPARE(QFileInfo(path).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+                 QFileDevice::Permissions());
+
+        // Another new document, question answered Cancel: the window closes unsaved.
+        prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
+        frmKMF* n = NewDocumentCommand(host);
+        QVERIFY(n != nullptr);
+        n->MarkDocumentDirty();
+        prompt.expectSaveFile(QString());
+        prompt.expectMessage(QStringLiteral("Press Cancel to close this file."), MsgAnswer::Cancel);
+        QVERIFY(!SaveCommand(host, *n));
+        QCOMPARE(host.windows().size(), 1);
+        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+    }
+
+    void saveAllSavesEveryDirtyDocument() {
+        const QString a = makeFile(QStringLiteral("sa.kmf"));
+        const QString b = makeFile(QStringLiteral("sb.kmf"));
+        const QString c = makeFile(QStringLiteral("sc.kmf"));
+        DocTestPrompt prompt;
+        TestHost host;
+        frmKMF* wa = open(host, prompt, a);
+        frmKMF* wb = open(host, prompt, b);
+        frmKMF* wc = open(host, prompt, c);
+        QVERIFY(wa && wb && wc);
+        const std::string bBefore = readFile(b.toStdString());
+        const std::string aBefore = readFile(a.toStdString());
+        wa->MarkDocumentDirty();
+        wc->MarkDocumentDirty();
+        SaveAllCommand(host);
+        QVERIFY(!wa->IsDirty && !wc->IsDirty);
+        QVERIFY(readFile(a.toStdString()) != aBefore);
+        QCOMPARE(readFile(b.toStdString()), bBefore);
+        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+    }
+
+    void saveAsMovesTheLockAndLeavesTheOldFile() {
+        const QString a = makeFile(QStringLiteral("as1.kmf"));
+        const std::string aBefore = readFile(a.toStdString());
+        const QString b = QString::fromStdString(m_dir->file("as2.kmf"));
+        DocTestPrompt prompt;
+        TestHost host;
+        frmKMF* w = open(host, prompt, a);
+        QVERIFY(w != nullptr);
+        w->MarkDocumentDirty();
+        prompt.expectSaveFile(b);
+        QVERIFY(SaveAsCommand(host, *w));
+        QCOMPARE(prompt.saveTitles().value(0), QStringLiteral("Save As"));
+        QCOMPARE(w->caption(), b);
+        QVERIFY(!w->IsDirty);
+        QCOMPARE(readFile(a.toStdString()), aBefore);
+        QVERIFY(FileLock::tryAcquire(a.toStdString(), LockMode::Private).ok());
+        QVERIFY(!FileLock::tryAcquire(b.toStdString(), LockMode::SharedWriter).ok());
+        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+    }
+
+    void sharedFileSecondWriterOpensReadOnly() {
+        const QString path = makeFile(QStringLiteral("shared.kmf"), "shared");
+        LockResult writer = FileLock::tryAcquire(path.toStdString(), LockMode::SharedWriter);
+        QVERIFY(writer.ok());
+        DocTestPrompt prompt;
+        TestHost host;
+        frmKMF* w = open(host, prompt, path);
+        QVERIFY(w != nullptr);
+        QVERIFY(w->ReadOnlyFile);
+        QCOMPARE(w->titleLabel(0), QStringLiteral("Multi User Shared File (Read Only)"));
+        QCOMPARE(w->titleLabel(1), QStringLiteral("Read Only"));
+        // A read-only document never becomes dirty, and Save writes nothing.
+        const std::string before = readFile(path.toStdString());
+        w->MarkDocumentDirty();
+        QVERIFY(!w->IsDirty);
+        QCOMPARE(w->caption(), path);
+        QVERIFY(!SaveCommand(host, *w));
+        QCOMPARE(readFile(path.toStdString()), before);
+    }
+};
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet(kChildEnv)) return runChild(argc, argv);
+    QApplication app(argc, argv);
+    DocLifecycleTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_doclifecycle.moc"
