@@ -1,0 +1,253 @@
+// The login dialogs: every refusal with its text and title, what is emptied,
+// where the focus goes, and the Change Password command.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ScriptedPrompt.h"
+#include "app/DocumentLifecycle.h"
+#include "app/ModMain.h"
+#include "app/frmLogin.h"
+#include "app/frmLoginWithConfirm.h"
+#include "app/frmMain.h"
+#include "docwindow/frmKMF.h"
+#include "storage/CredentialRules.h"
+
+using namespace keymora;
+using keymora::test::ScriptedPrompt;
+
+namespace {
+const QString kRequired = QStringLiteral("A Password is required to continue.");
+const QString kWord = QStringLiteral(
+    "A Password is required to continue.\r\nThe word \"Password\" will not be accepted.");
+const QString kConfirmTitle = QStringLiteral("Specify User Name, Password and Confirm Password");
+const QString kProcessing = QStringLiteral("Password Processing Error");
+}  // namespace
+
+class LoginTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_config;
+
+    // Fills the boxes, presses OK and reports whether the dialog accepted.
+    template <typename Dialog>
+    static bool pressOk(Dialog& d) {
+        d.show();
+        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+        return d.accepted();
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_config.isValid());
+        qputenv("KEYMORA_CONFIG_DIR", m_config.path().toUtf8());
+        qputenv("HOME", m_config.path().toUtf8());
+        qputenv("BROWSER", "/bin/sh");
+    }
+
+    void loginCaptions() {
+        frmLogin d;
+        QCOMPARE(d.windowTitle(), QStringLiteral("Specify User Name and Password"));
+        QCOMPARE(d.lblLabels[0]->text(), QStringLiteral("User Name"));
+        QCOMPARE(d.lblLabels[1]->text(), QStringLiteral("Password"));
+        QCOMPARE(d.cmdOK->text(), QStringLiteral("&OK"));
+        QCOMPARE(d.cmdCancel->text(), QStringLiteral("&Cancel"));
+        QCOMPARE(d.lblLoginInstructions->text(),
+                 QStringLiteral("Enter a User Name and\nPassword to Lock this file"));
+        QVERIFY(d.txtUserName->text().isEmpty());
+        QCOMPARE(d.txtPassword->echoMode(), QLineEdit::Password);
+        frmLoginWithConfirm c;
+        QCOMPARE(c.windowTitle(), kConfirmTitle);
+        QCOMPARE(c.lblConfirm->text(), QStringLiteral("Confirm Password"));
+    }
+
+    void loginEmptyPasswordRefused() {
+        ScriptedPrompt prompt;
+        prompt.expectMessage(kRequired, QStringLiteral("Login"), MsgIcon::None, MsgButtons::Ok);
+        frmLogin d;
+        d.txtUserName->setText(QStringLiteral("alice"));
+        QVERIFY(!pressOk(d));
+        QVERIFY(d.isVisible());  // stays open
+        QCOMPARE(d.focusWidget(), d.txtPassword);
+        KM_VERIFY_SCRIPT(prompt);
+    }
+
+    void loginRefusedWordAnyCase_data() {
+        QTest::addColumn<QString>("word");
+        QTest::newRow("lower") << "password";
+        QTest::newRow("mixed") << "PassWord";
+        QTest::newRow("upper") << "PASSWORD";
+    }
+    void loginRefusedWordAnyCase() {
+        QFETCH(QString, word);
+        ScriptedPrompt prompt;
+        prompt.expectMessage(kWord, QStringLiteral("Login"), MsgIcon::None, MsgButtons::Ok);
+        frmLogin d;
+        d.txtPassword->setText(word);
+        QVERIFY(!pressOk(d));
+        QVERIFY(d.txtPassword->text().isEmpty());
+        QCOMPARE(d.focusWidget(), d.txtPassword);
+        KM_VERIFY_SCRIPT(prompt);
+    }
+
+    void loginAccepts() {
+        ScriptedPrompt prompt;  // no message expected
+        {
+            frmLogin d;  // empty user name is fine
+            d.txtPassword->setText(QStringLiteral("s3cret"));
+            QVERIFY(pressOk(d));
+            QVERIFY(!d.isVisible());
+        }
+        {
+            frmLogin d;  // the word after a blank passes the word check
+            d.txtPassword->setText(QStringLiteral(" password"));
+            QVERIFY(pressOk(d));
+        }
+        {
+            frmLogin d;  // blanks only: not empty
+            d.txtPassword->setText(QStringLiteral("   "));
+            QVERIFY(pressOk(d));
+        }
+        KM_VERIFY_SCRIPT(prompt);
+    }
+
+    void cancelClearsAccepted() {
+        ScriptedPrompt prompt;
+        frmLogin d;
+        d.txtPassword->setText(QStringLiteral("s3cret"));
+        QVERIFY(pressOk(d));
+        d.show();
+        QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
+        QVERIFY(!d.accepted());
+        QVERIFY(!d.isVisible());
+        KM_VERIFY_SCRIPT(prompt);
+    }
+
+    void focusGoesToPasswordWhenNameGiven() {
+        frmLogin d;
+        d.txtUserName->setText(QStringLiteral("  bob "));
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        QCOMPARE(d.focusWidget(), d.txtPassword);
+        frmLogin empty;
+        empty.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&empty));
+        QCOMPARE(empty.focusWidget(), empty.txtUserName);
+        // Entering the name box selects its whole text.
+        empty.txtUserName->setText(QStringLiteral("carol"));
+        empty.txtPassword->setFocus();
+        empty.activateWindow();
+        empty.txtUserName->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(empty.txtUserName->selectedText(), QStringLiteral("carol"));
+    }
+
+    void confirmChecksInOrder_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("confirm");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<bool>("passwordsEmptied");
+        QTest::newRow("no user") << "  " << "password" << "x" << "User Name required to continue"
+                                 << kConfirmTitle << "txtUserName" << false;
+        QTest::newRow("blank password") << "u" << "   " << "   " << kRequired << kProcessing
+                                        << "txtPassword" << true;
+        QTest::newRow("blank confirmation") << "u" << "pw" << " " << kRequired << kProcessing
+                                            << "txtConfirmPassword" << true;
+        QTest::newRow("the word") << "u" << "Password" << "Password" << kWord
+                                  << QStringLiteral("Login") << "txtPassword" << true;
+        QTest::newRow("case differs") << "u" << "Secret" << "secret"
+                                      << "Password and Confirm Password do not match."
+                                      << kProcessing << "txtPassword" << true;
+        QTest::newRow("trailing blank differs") << "u" << "Secret " << "Secret"
+                                                << "Password and Confirm Password do not match."
+                                                << kProcessing << "txtPassword" << true;
+    }
+    void confirmChecksInOrder() {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QString, confirm);
+        QFETCH(QString, text);
+        QFETCH(QString, title);
+        QFETCH(QString, focus);
+        QFETCH(bool, passwordsEmptied);
+        ScriptedPrompt prompt;
+        prompt.expectMessage(text, title, MsgIcon::None, MsgButtons::Ok);
+        frmLoginWithConfirm d;
+        d.txtUserName->setText(user);
+        d.txtPassword->setText(password);
+        d.txtConfirmPassword->setText(confirm);
+        QVERIFY(!pressOk(d));
+        QVERIFY(d.isVisible());
+        QCOMPARE(d.focusWidget()->objectName(), focus);
+        QCOMPARE(d.txtPassword->text().isEmpty() && d.txtConfirmPassword->text().isEmpty(),
+                 passwordsEmptied);
+        QCOMPARE(d.txtUserName->text(), user);
+        KM_VERIFY_SCRIPT(prompt);
+    }
+
+    void confirmAccepts() {
+        ScriptedPrompt prompt;
+        frmLoginWithConfirm d;
+        d.txtUserName->setText(QStringLiteral(" u "));
+        d.txtPassword->setText(QStringLiteral(" password"));
+        d.txtConfirmPassword->setText(QStringLiteral(" password"));
+        QVERIFY(pressOk(d));
+        KM_VERIFY_SCRIPT(prompt);
+    }
+
+    void pureChecksAgreeWithDialogs() {
+        using namespace keymora::credentials;
+        QCOMPARE(TrimBlanks("  a b  "), std::string("a b"));
+        QCOMPARE(TrimBlanks("   "), std::string());
+        QVERIFY(IsRefusedWord("pAsSwOrD"));
+        QVERIFY(!IsRefusedWord("password "));
+        QVERIFY(!IsRefusedWord("passwort"));
+        QVERIFY(CheckLogin("", "x").accepted);
+        QVERIFY(!CheckLogin("u", "").accepted);
+        const Verdict v = CheckNewCredentials("u", "a", "b");
+        QVERIFY(!v.accepted);
+        QVERIFY(v.clearPassword && v.clearConfirm);
+        QCOMPARE(v.text, std::string(kPasswordsDiffer));
+    }
+
+    // Change Password sets the new credentials (trimmed) and marks the
+    // document dirty; cancelling changes nothing.
+    void changePassword() {
+        frmMain main;
+        main.show();
+        ScriptedPrompt prompt;
+        prompt.expectCredentials(Credentials{QStringLiteral("old"), QStringLiteral("oldpw")});
+        frmKMF* doc = NewDocumentCommand(main);
+        QVERIFY(doc);
+        doc->markClean();
+        QVERIFY(!doc->IsDirty);
+
+        prompt.expectCredentials(std::nullopt);
+        main.menuItem(QStringLiteral("mnuFileChangePassword"))->trigger();
+        QCOMPARE(doc->gsUserID, std::string("old"));
+        QCOMPARE(doc->gsUserPassword, std::string("oldpw"));
+        QVERIFY(!doc->IsDirty);
+
+        prompt.expectCredentials(Credentials{QStringLiteral("  new "), QStringLiteral(" newpw  ")});
+        main.menuItem(QStringLiteral("mnuFileChangePassword"))->trigger();
+        QCOMPARE(doc->gsUserID, std::string("new"));
+        QCOMPARE(doc->gsUserPassword, std::string("newpw"));
+        QVERIFY(doc->IsDirty);
+        const auto& seen = prompt.seen();
+        QCOMPARE(seen.back().login.instructions,
+                 QStringLiteral("Enter the New User Name and\r\nNew Password to Lock this file"));
+        QVERIFY(seen.back().login.confirm);
+        QCOMPARE(seen.back().login.userLabel, QStringLiteral("New User Name"));
+        QCOMPARE(seen.back().login.passwordLabel, QStringLiteral("New Password"));
+        KM_VERIFY_SCRIPT(prompt);
+        doc->markClean();
+        doc->IsDirty = false;
+    }
+};
+
+QTEST_MAIN(LoginTest)
+#include "tst_login.moc"

@@ -1,0 +1,185 @@
+// Options: rounding on load, the values and names written on save, and the
+// dialog's buttons and start-up file controls.
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "ScriptedPrompt.h"
+#include "app/frmOptions.h"
+#include "support/ClsReg.h"
+
+using namespace keymora;
+using keymora::test::ScriptedPrompt;
+
+class OptionsTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_config;
+    static void put(const char* name, const char* value) {
+        clsReg().WriteString(RegRoot::CurrentUser, kOptionsKey, name, value);
+    }
+    static std::string get(const char* name) {
+        return clsReg().ReadString(RegRoot::CurrentUser, kOptionsKey, name, "<absent>");
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_config.isValid());
+        qputenv("KEYMORA_CONFIG_DIR", m_config.path().toUtf8());
+        qputenv("HOME", m_config.path().toUtf8());
+    }
+    void init() { QFile::remove(QString::fromStdString(clsReg::defaultFilePath())); }
+
+    void halvesRoundToEven_data() {
+        QTest::addColumn<qlonglong>("value");
+        QTest::addColumn<qlonglong>("divisor");
+        QTest::addColumn<qlonglong>("expected");
+        QTest::newRow("2500/1000") << 2500LL << 1000LL << 2LL;
+        QTest::newRow("3500/1000") << 3500LL << 1000LL << 4LL;
+        QTest::newRow("2501/1000") << 2501LL << 1000LL << 3LL;
+        QTest::newRow("1499/1000") << 1499LL << 1000LL << 1LL;
+        QTest::newRow("500/1000") << 500LL << 1000LL << 0LL;
+        QTest::newRow("1500/1000") << 1500LL << 1000LL << 2LL;
+        QTest::newRow("90000/60000") << 90000LL << 60000LL << 2LL;
+        QTest::newRow("150000/60000") << 150000LL << 60000LL << 2LL;
+        QTest::newRow("-2500/1000") << -2500LL << 1000LL << -2LL;
+        QTest::newRow("-3500/1000") << -3500LL << 1000LL << -4LL;
+        QTest::newRow("-2600/1000") << -2600LL << 1000LL << -3LL;
+        QTest::newRow("by zero") << 5LL << 0LL << 0LL;
+    }
+    void halvesRoundToEven() {
+        QFETCH(qlonglong, value);
+        QFETCH(qlonglong, divisor);
+        QFETCH(qlonglong, expected);
+        QCOMPARE(DivideRoundHalfEven(value, divisor), expected);
+    }
+
+    void loadDefaultsWhenAbsent() {
+        const OptionsState s = LoadOptionsState(clsReg());
+        QCOMPARE(s.clipboardSeconds, 2);
+        QCOMPARE(s.formDisplaySeconds, 2);
+        QCOMPARE(s.overallMinutes, 2);
+        QVERIFY(s.useCompression && s.confirmDeletes && s.autoSave);
+        QVERIFY(!s.autoOpen);
+        QVERIFY(s.fileToOpen.isEmpty());
+    }
+
+    void roundTrip() {
+        put("clipboard timeout", "3000");
+        put("form display timeout", "2500");           // 2.5 s shows 2
+        put("form overall display timeout", "120000");  // 2 min
+        put("use compression", "0");
+        put("Confirm Entry Deletes", "1");
+        put("Auto Save Changes", "0");
+        put("auto open file", "1");
+        put("file to open", "/d/start.kmf");
+        frmOptions dialog;
+        QCOMPARE(dialog.sldClipBoardTimeOut->value(), 3);
+        QCOMPARE(dialog.sldFormDisplayTimeOut->value(), 2);
+        QCOMPARE(dialog.sldOverallFormDisplayTimeOut->value(), 2);
+        QVERIFY(!dialog.chkUseCompression->isChecked());
+        QVERIFY(dialog.chkConfirmDeletes->isChecked());
+        QVERIFY(!dialog.chkAutoSave->isChecked());
+        QVERIFY(dialog.chkAutoOpenLastFile->isChecked());
+        QCOMPARE(dialog.txtFileToOpen->text(), QStringLiteral("/d/start.kmf"));
+        QVERIFY(dialog.txtFileToOpen->isEnabled());
+        QVERIFY(!dialog.cmdBrowse->isHidden());
+
+        QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+        QCOMPARE(get("clipboard timeout"), std::string("3000"));
+        QCOMPARE(get("form display timeout"), std::string("2000"));
+        QCOMPARE(get("form overall display timeout"), std::string("120000"));
+        QCOMPARE(get("use compression"), std::string("0"));
+        QCOMPARE(get("Confirm Entry Deletes"), std::string("1"));
+        QCOMPARE(get("Auto Save Changes"), std::string("0"));
+        QCOMPARE(get("auto open file"), std::string("1"));
+        QCOMPARE(get("file to open"), std::string("/d/start.kmf"));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        // "use Compression" is written, and names ignore case: still one value.
+        int compressionValues = 0;
+        for (const cRegValue& v : clsReg().ListValues(RegRoot::CurrentUser, kOptionsKey))
+            if (QString::fromStdString(v.name).compare(QStringLiteral("use compression"),
+                                                       Qt::CaseInsensitive) == 0)
+                ++compressionValues;
+        QCOMPARE(compressionValues, 1);
+    }
+
+    void clearingStartupFileWritesEmpty() {
+        put("auto open file", "1");
+        put("file to open", "/d/start.kmf");
+        frmOptions dialog;
+        dialog.chkAutoOpenLastFile->click();
+        QVERIFY(dialog.txtFileToOpen->text().isEmpty());
+        QVERIFY(!dialog.txtFileToOpen->isEnabled());
+        QVERIFY(dialog.cmdBrowse->isHidden());
+        QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+        QCOMPARE(get("auto open file"), std::string("0"));
+        QCOMPARE(get("file to open"), std::string(""));
+    }
+
+    void applyThenCancelKeepsApplied() {
+        frmOptions dialog;
+        dialog.sldClipBoardTimeOut->setValue(7);
+        QTest::mouseClick(dialog.cmdApply, Qt::LeftButton);
+        QCOMPARE(get("clipboard timeout"), std::string("7000"));
+        dialog.sldClipBoardTimeOut->setValue(9);
+        QTest::mouseClick(dialog.cmdCancel, Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(get("clipboard timeout"), std::string("7000"));
+        // Cancel alone writes nothing.
+        QCOMPARE(get("auto open file"), std::string("0"));
+        init();
+        frmOptions again;
+        QTest::mouseClick(again.cmdCancel, Qt::LeftButton);
+        QCOMPARE(get("clipboard timeout"), std::string("<absent>"));
+    }
+
+    void browseChoosesStartupFile() {
+        put("auto open file", "1");
+        frmOptions dialog;
+        {
+            ScriptedPrompt prompt;
+            prompt.expectOpenFile(QStringLiteral("/d/picked.kmf"));
+            dialog.cmdBrowse->click();
+            KM_VERIFY_SCRIPT(prompt);
+            QCOMPARE(prompt.seen()[0].text, QStringLiteral("Open Keymora Archive"));
+            QCOMPARE(prompt.seen()[0].file.defaultSuffix, QStringLiteral("kmf"));
+        }
+        QCOMPARE(dialog.txtFileToOpen->text(), QStringLiteral("/d/picked.kmf"));
+        {
+            ScriptedPrompt prompt;
+            prompt.expectOpenFile(QString());  // cancelled
+            dialog.cmdBrowse->click();
+            KM_VERIFY_SCRIPT(prompt);
+        }
+        QCOMPARE(dialog.txtFileToOpen->text(), QStringLiteral("/d/picked.kmf"));
+        QCOMPARE(get("file to open"), std::string("<absent>"));  // nothing written yet
+    }
+
+    void captions() {
+        frmOptions dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Options"));
+        QCOMPARE(dialog.tabs->count(), 2);
+        QCOMPARE(dialog.tabs->tabText(0), QStringLiteral("Time Outs"));
+        QCOMPARE(dialog.tabs->tabText(1), QStringLiteral("File Operations"));
+        QCOMPARE(dialog.cmdOK->text(), QStringLiteral("OK"));
+        QCOMPARE(dialog.cmdCancel->text(), QStringLiteral("Cancel"));
+        QCOMPARE(dialog.cmdApply->text(), QStringLiteral("&Apply"));
+        QCOMPARE(dialog.chkUseCompression->text(), QStringLiteral("Use Compression?"));
+        QCOMPARE(dialog.chkUseCompression->toolTip(),
+                 QStringLiteral("Causes all saved files to be saved with a zkmf extension and "
+                                "internally compressed"));
+        QCOMPARE(dialog.chkAutoOpenLastFile->text(), QStringLiteral("Open File On Startup"));
+        QCOMPARE(dialog.txtFileToOpen->toolTip(), QStringLiteral("File to open on Startup"));
+    }
+};
+
+QTEST_MAIN(OptionsTest)
+#include "tst_options.moc"
