@@ -67,7 +67,7 @@ void benchSearch() {
     XmlDoc doc;
     doc.loadXml(buildDocument("A", 100, 10, 100));  // 100,000 entries
     std::vector<std::string> all(search::kFieldKeys.begin(), search::kFieldKeys.end());
-    for (const char* text : {"bank", "account 5\\.5\\.", "zzz-nothing"}) {
+    for (const char* text : {"bank", "account 5\\.5\\.", "zzz-nothing", "."}) {
         pugi::xml_document resultsDoc;
         pugi::xml_node results = resultsDoc.append_child("results");
         const Stopwatch start;
