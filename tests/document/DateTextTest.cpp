@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <locale.h>
+
 #include <clocale>
 #include <ctime>
 #include <string>
+#include <utility>
 
 namespace keymora {
 namespace {
@@ -83,15 +86,27 @@ TEST(DateText, TextThatIsNoDateReadsAsNothing) {
     EXPECT_FALSE(datetext::parse(std::string("12/6/2026\0 1:05:09 PM", 21), "C").has_value());
 }
 
-TEST(DateText, OtherInstalledLocaleRoundTrips) {
-    const char* const name = "de_DE.UTF-8";
-    if (std::setlocale(LC_TIME, name) == nullptr) GTEST_SKIP() << name << " is not installed";
-    std::setlocale(LC_TIME, "C");
+bool installed(const char* name) {
+    locale_t loc = newlocale(LC_TIME_MASK, name, nullptr);
+    if (loc == nullptr) return false;
+    freelocale(loc);
+    return true;
+}
+
+TEST(DateText, DayFirstLocalesWriteAndReadTheirOwnForm) {
     const auto when = local(2026, 12, 6, 13, 5, 9);
-    const std::string text = datetext::format(when, name);
-    EXPECT_EQ(text, "06.12.2026 13:05:09");
-    EXPECT_EQ(datetext::parse(text, name), when);
-    EXPECT_EQ(datetext::parse("12/6/2026 1:05:09 PM", name), when);
+    int tried = 0;
+    for (const auto& [name, expected] : {std::pair{"de_DE.UTF-8", "06.12.2026 13:05:09"},
+                                         std::pair{"en_GB.UTF-8", "06/12/2026 13:05:09"}}) {
+        if (!installed(name)) continue;
+        ++tried;
+        // The short date keeps all four digits of the year.
+        EXPECT_EQ(datetext::format(when, name), expected) << name;
+        EXPECT_EQ(datetext::parse(expected, name), when) << name;
+        // Files from en-US machines still read.
+        EXPECT_EQ(datetext::parse("12/6/2026 1:05:09 PM", name), when) << name;
+    }
+    if (tried == 0) GTEST_SKIP() << "no day-first locale is installed";
 }
 
 }  // namespace
