@@ -118,6 +118,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+    m_mdi->setBackground(palette().color(QPalette::Window).darker(112));
     setCentralWidget(m_mdi);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &frmMain::onSubWindowActivated);
 
@@ -129,6 +130,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 
     connect(&frmKMF::events(), &DocumentWindowEvents::opened, this, [this](frmKMF* doc) {
         if (!doc) return;
+        // The edit menu waits for a node to be selected.
+        m_mnuEdit->menuAction()->setVisible(false);
         connect(doc, &frmKMF::selectionKindChanged, this, [this](NodeKind kind, const QString& name) {
             switch (kind) {
             case NodeKind::Category: SetCategoryEditMenu(name); break;
@@ -385,6 +388,8 @@ void frmMain::buildMruBar() {
     m_cmdOpenMRU->setProperty(kTooltipIdProperty, sid::TipOpenMru);
     m_mruBar->addWidget(m_cboMRU);
     m_mruBar->addWidget(m_cmdOpenMRU);
+    // The recent-files bar gets a row of its own below the buttons.
+    addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, m_mruBar);
     connect(m_cmdOpenMRU, &QToolButton::clicked, this, &frmMain::cmdOpenMRU_Click);
 }
@@ -473,6 +478,10 @@ void frmMain::connectCommands() {
 QMdiSubWindow* frmMain::addDocumentWindow(QWidget* documentWindow) {
     QMdiSubWindow* sub = m_mdi->addSubWindow(documentWindow);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // Roomy by default: three quarters of the frame, within it.
+    const QSize area = m_mdi->viewport()->size();
+    sub->resize(std::min(area.width(), std::max(640, area.width() * 3 / 4)),
+                std::min(area.height(), std::max(420, area.height() * 3 / 4)));
     sub->setWindowIcon(documentWindow->windowIcon());
     return sub;
 }
