@@ -112,32 +112,47 @@ struct WipeOnExit {
 
 }  // namespace
 
-std::string encodePayload(std::string_view xmlBytes) {
-    if (static_cast<std::int64_t>(xmlBytes.size()) > CompressZIt::kMaxExpandedSize) {
+namespace {
+
+// Compresses the text in place and appends the size field.
+void toPayload(std::string& text) {
+    const std::size_t n = text.size();
+    if (static_cast<std::int64_t>(n) > CompressZIt::kMaxExpandedSize) {
         throw KmError(7, "container.encodePayload", "Out of memory");
     }
-    std::string payload(xmlBytes);
     CompressZIt zip;
     // A failed compression would leave the plain text in front of a size field
     // that no reader accepts, so it is an error here rather than a silent loss.
-    if (zip.CompressString(payload) != Z_OK) {
-        secureWipe(payload);
+    if (zip.CompressString(text) != Z_OK) {
+        secureWipe(text);
         throw KmError(7, "CompressZIt.CompressString", "Out of memory");
     }
-    std::string field = std::to_string(xmlBytes.size());
+    std::string field = std::to_string(n);
     field.resize(kSizeFieldLength, ' ');
-    payload += field;
+    text += field;
+}
+
+}  // namespace
+
+std::string encodePayload(std::string_view xmlBytes) {
+    std::string payload(xmlBytes);
+    toPayload(payload);
     return payload;
 }
 
-std::string encode(std::string_view xmlBytes, std::string_view keyTextUtf8) {
-    std::string bytes = encodePayload(xmlBytes);
+void encodeInPlace(std::string& xmlBytes, std::string_view keyTextUtf8) {
     try {
-        modCrypto::ApplyInPlace(bytes, keyTextUtf8);
+        toPayload(xmlBytes);
+        modCrypto::ApplyInPlace(xmlBytes, keyTextUtf8);
     } catch (...) {
-        secureWipe(bytes);
+        secureWipe(xmlBytes);
         throw;
     }
+}
+
+std::string encode(std::string_view xmlBytes, std::string_view keyTextUtf8) {
+    std::string bytes(xmlBytes);
+    encodeInPlace(bytes, keyTextUtf8);
     return bytes;
 }
 

@@ -13,6 +13,10 @@ std::string encodePayload(std::string_view xmlBytes);
 // File bytes from Windows-1252 XML bytes and the key text (UTF-8).
 std::string encode(std::string_view xmlBytes, std::string_view keyTextUtf8);
 
+// Same, turning the buffer itself into the file bytes (no second copy of the
+// text is made; the text is wiped).
+void encodeInPlace(std::string& xmlBytes, std::string_view keyTextUtf8);
+
 enum class PayloadKind { OldFile, Compressed, BareXml, Unreadable };
 
 // Recognises a decrypted payload. fileName decides only the ".kmfoldfile" case.

@@ -217,6 +217,7 @@ std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view
 
     std::string utf8 = cp1252::toUtf8(*text);
     secureWipe(*text);
+    text.reset();  // give the memory back before the parser builds its tree
     auto doc = std::make_unique<XmlDoc>();
     // The document takes over the buffer and wipes it, also on a parse error.
     if (!doc->loadXmlInPlace(std::move(utf8))) return nullptr;
@@ -228,10 +229,14 @@ std::string saveDocument(const XmlDoc& doc, std::string_view userId, std::string
     key.value().reserve(userId.size() + password.size());
     key.value().append(userId).append(password);
 
-    WipedString utf8(doc.xml());
-    WipedString bytes(cp1252::fromUtf8XmlText(utf8.value()));
-    secureWipe(utf8.value());
-    return container::encode(bytes.value(), key.value());
+    std::string bytes;
+    {
+        WipedString utf8(doc.xml());
+        bytes = cp1252::fromUtf8XmlText(utf8.value());
+    }
+    // The plain text becomes the file bytes in place, wiped on the way.
+    container::encodeInPlace(bytes, key.value());
+    return bytes;
 }
 
 void writeFileAtomically(const std::string& path, std::string_view bytes,

@@ -151,10 +151,16 @@ std::optional<unsigned char> fromUnicode(char32_t cp) noexcept {
 }
 
 std::string toUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 8);
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
+    // Exact size first: large documents are parsed in this very buffer, so
+    // no slack and no regrowth.
+    std::size_t size = n;
+    for (std::size_t i = asciiPrefix(p, n); i < n; i += asciiPrefix(p + i, n - i)) {
+        while (i < n && p[i] >= 0x80) size += kUtf8[p[i++]].length - 1u;
+    }
+    std::string out;
+    out.reserve(size);
     std::size_t i = 0;
     while (i < n) {
         const std::size_t run = asciiPrefix(p + i, n - i);
