@@ -36,7 +36,12 @@ public:
 }  // namespace
 
 bool NotesEdit::dropData(const QMimeData* mime) {
-    if (mime != nullptr && mime->hasText()) {
+    // Only real text counts: a list of dropped files is refused.
+    bool plainText = false;
+    if (mime != nullptr)
+        for (const QString& format : mime->formats())
+            if (format.startsWith(QLatin1String("text/plain"))) plainText = true;
+    if (plainText) {
         // No separator: the dropped text follows the notes directly.
         setPlainText(toPlainText() + mime->text());
         moveCursor(QTextCursor::End);

@@ -116,6 +116,14 @@ void UpdateEntryField(pugi::xml_node field, const QString& text) {
 frmKMF::frmKMF(DocumentHost* host, QWidget* parent) : QWidget(parent), m_host(host) {
     setObjectName(QStringLiteral("frmKMF"));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // A password still on the clipboard when the program ends is taken away.
+    static const bool clearAtExit = [] {
+        if (QCoreApplication::instance() == nullptr) return false;
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit,
+                         [] { cClipBoard::ClearPasswordAtExit(); });
+        return true;
+    }();
+    (void)clearAtExit;
     buildUi();
     setWindowIcon(docicons::cleanForm());
 }
@@ -628,8 +636,11 @@ void frmKMF::onFieldChanged(int position) {
         case 7: text = m_entry->txtURL->text(); loaded = &SelectedXMLURL; break;
         default: return;
     }
-    if (text == *loaded) return;
-    UpdateEntryField(fieldAt(CurrentlySelectedXMLNode, position), text);
+    // Equal to the loaded text and already stored: nothing to write. Typing
+    // back to the loaded text still writes, so the document holds what is shown.
+    const pugi::xml_node target = fieldAt(CurrentlySelectedXMLNode, position);
+    if (text == *loaded && textOf(target) == text) return;
+    UpdateEntryField(target, text);
     if (position == 1) {
         // The tree shows the entry's name straight from the document.
         const pugi::xml_node selected = selectedTreeElement();
