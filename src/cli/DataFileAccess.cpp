@@ -56,6 +56,25 @@ void saveDataFile(const std::string& path, const XmlDoc& doc, const Credentials&
     }
 }
 
+void EditableDataFile::open(Context& ctx, const std::string& path, std::string_view userId) {
+    LockResult locked = FileLock::tryAcquire(path, LockMode::SharedWriter);
+    if (!locked.ok()) throw CliError(messageFor(*locked.error));
+    m_lock = std::move(locked.lock);
+    m_path = path;
+    m_doc = openDataFile(ctx, path, userId, m_credentials);
+}
+
+void EditableDataFile::save() {
+    if (!m_doc) throw CliError("No document is open.");
+    try {
+        const std::string bytes = datafile::saveDocument(*m_doc, m_credentials.userId.value(),
+                                                         m_credentials.password.value());
+        m_lock = datafile::replaceFileLocked(m_path, bytes, LockMode::SharedWriter, &m_lock);
+    } catch (const KmError& e) {
+        throw CliError(messageFor(e));
+    }
+}
+
 void keyText(const Credentials& credentials, std::string& key) {
     secureWipe(key);
     key.reserve(credentials.userId.value().size() + credentials.password.value().size());

@@ -8,6 +8,7 @@
 #include "cli/Command.h"
 #include "cli/Credentials.h"
 #include "document/XmlDoc.h"
+#include "storage/FileLock.h"
 #include "support/KmError.h"
 
 namespace keymora::cli {
@@ -28,6 +29,31 @@ std::unique_ptr<XmlDoc> openDataFile(Context& ctx, const std::string& path,
 // Serialises, compresses and encrypts the document and replaces the file in
 // one step (the old file stays whole on any failure).
 void saveDataFile(const std::string& path, const XmlDoc& doc, const Credentials& credentials);
+
+// A data file opened to be changed (import, merge, new credentials...). From
+// before it is read until the object goes away it is held with a writer's
+// lock, so no other Keymora program saves it in between; readers are let in.
+class EditableDataFile {
+public:
+    // Takes the lock, reads the file, asks its password and opens it.
+    // Failures as for openDataFile; another writer: "File in use".
+    void open(Context& ctx, const std::string& path, std::string_view userId);
+
+    XmlDoc& doc() { return *m_doc; }
+    // Replace these to save under new credentials.
+    Credentials& credentials() { return m_credentials; }
+    const std::string& path() const { return m_path; }
+
+    // Saves the document under its credentials; the old file stays whole on
+    // any failure.
+    void save();
+
+private:
+    std::string m_path;
+    FileLock m_lock;
+    std::unique_ptr<XmlDoc> m_doc;
+    Credentials m_credentials;
+};
 
 // The key text: user name followed by password.
 void keyText(const Credentials& credentials, std::string& key);
