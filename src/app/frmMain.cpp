@@ -28,6 +28,8 @@
 #include "app/frmOptions.h"
 #include "docwindow/frmKMF.h"
 #include "document/NodeKind.h"
+#include "document/TreeEditing.h"
+#include "document/XmlDoc.h"
 #include "storage/CredentialRules.h"
 #include "support/ClsReg.h"
 #include "support/SecureWipe.h"
@@ -84,17 +86,14 @@ const QStringList& unavailableItems() {
         QStringLiteral("mnuFileMergeDocument"), QStringLiteral("mnuFileRefresh"),
         QStringLiteral("mnuAddItem"),         QStringLiteral("mnuEditAddItemAbove"),
         QStringLiteral("mnuEditAddItemBelow"), QStringLiteral("mnuEditEditLabels"),
-        QStringLiteral("mnuAddCategory"),     QStringLiteral("mnuAddSubCategory"),
-        QStringLiteral("mnuDeleteItem"),      QStringLiteral("mnuEditSortAsc"),
-        QStringLiteral("mnuEditSortDesc"),    QStringLiteral("mnuViewWebBrowser"),
+        QStringLiteral("mnuViewWebBrowser"),
         QStringLiteral("mnuHelpContents"),    QStringLiteral("mnuHelpAbout")};
     return names;
 }
 
 const QStringList& unavailableButtons() {
     static const QStringList keys = {QStringLiteral("Refresh"),  QStringLiteral("Find"),
-                                     QStringLiteral("Find Close"), QStringLiteral("Delete"),
-                                     QStringLiteral("Sort Asc"), QStringLiteral("Sort Desc"),
+                                     QStringLiteral("Find Close"),
                                      QStringLiteral("Create Password"),
                                      QStringLiteral("View Large Icons"),
                                      QStringLiteral("View Small Icons"), QStringLiteral("View List"),
@@ -454,6 +453,16 @@ void frmMain::connectCommands() {
     on(QStringLiteral("mnuWindowTileHorizontal"), [this] { tileWindows(Qt::Vertical); });
     on(QStringLiteral("mnuWindowTileVertical"), [this] { tileWindows(Qt::Horizontal); });
     onKey(QStringLiteral("Unlock Password"), [this] { unlockPassword(); });
+    auto sortAsc = [this] { sortLevel(true); };
+    auto sortDesc = [this] { sortLevel(false); };
+    on(QStringLiteral("mnuEditSortAsc"), sortAsc);
+    onKey(QStringLiteral("Sort Asc"), sortAsc);
+    on(QStringLiteral("mnuEditSortDesc"), sortDesc);
+    onKey(QStringLiteral("Sort Desc"), sortDesc);
+    on(QStringLiteral("mnuDeleteItem"), [this] { deleteItem(); });
+    onKey(QStringLiteral("Delete"), [this] { deleteItem(); });
+    on(QStringLiteral("mnuAddCategory"), [this] { addCategory(); });
+    on(QStringLiteral("mnuAddSubCategory"), [this] { addSubCategory(); });
     onKey(QStringLiteral("UpLevel"), [this] { upLevel(); });
     onKey(QStringLiteral("View Large Icons"), [this] { setListView(0); });
     onKey(QStringLiteral("View Small Icons"), [this] { setListView(1); });
@@ -772,6 +781,81 @@ void frmMain::setListView(int mode) {
     pugi::xml_attribute attr = element.attribute("listview");
     if (!attr) attr = element.append_attribute("listview");
     attr.set_value(mode);
+}
+
+namespace {
+
+// The text a node shows in the tree: a container's name, an entry's first field.
+QString nodeText(pugi::xml_node element) {
+    if (KindOf(element) == NodeKind::Entry)
+        return QString::fromUtf8(element.first_child().text().get());
+    return QString::fromUtf8(element.attribute("value").value());
+}
+
+// Rebuilds the document's tree after a change of shape and selects a node.
+void reloadAndSelect(frmKMF& doc, const std::string& id) {
+    doc.clearTree();
+    doc.ParseAndLoadXMLFile();
+    if (!id.empty()) doc.NodeClick(id);
+}
+
+}  // namespace
+
+void frmMain::sortLevel(bool ascending) {
+    frmKMF* doc = activeDocument();
+    if (!doc) return;
+    const std::string id = doc->selectedTreeNodeId();
+    if (id.empty()) return;
+    const EditResult result = SortTreeLevel(
+        doc->XMLDoc(), id, ascending ? SortDirection::Ascending : SortDirection::Descending);
+    if (!result.ok()) return;
+    reloadAndSelect(*doc, id);
+    doc->MarkDocumentDirty();
+}
+
+void frmMain::deleteItem() {
+    frmKMF* doc = activeDocument();
+    if (!doc) return;
+    const std::string id = doc->GUIDSelected.empty() ? doc->selectedTreeNodeId() : doc->GUIDSelected;
+    if (id.empty()) return;
+    const pugi::xml_node element = doc->XMLDoc().nodeById(id);
+    if (!element) return;
+    const clsReg reg;
+    const QString confirm = QString::fromStdString(
+        reg.ReadString(RegRoot::CurrentUser, kOptionsKey, "Confirm Entry Deletes", "1"));
+    if (confirm.trimmed() != QLatin1String("0")) {
+        const QString question = ReplacePlaceholder(LoadResString(1148), QStringLiteral("entry text"),
+                                                    nodeText(element));
+        if (Prompt::current().message(question, LoadResString(1149), MsgIcon::None,
+                                      MsgButtons::YesNo) != MsgAnswer::Yes)
+            return;
+    }
+    const EditResult result = DeleteNode(doc->XMLDoc(), id);
+    if (!result.ok()) return;
+    doc->GUIDSelected.clear();
+    reloadAndSelect(*doc, result.parentId);
+    if (!result.parentId.empty()) setStatusPanel(1, QString::fromStdString(result.parentName));
+    doc->MarkDocumentDirty();
+}
+
+void frmMain::addCategory() {
+    frmKMF* doc = activeDocument();
+    if (!doc) return;
+    const EditResult result = AddCategory(doc->XMLDoc());
+    if (!result.ok()) return;
+    reloadAndSelect(*doc, result.id);
+    doc->MarkDocumentDirty();
+}
+
+void frmMain::addSubCategory() {
+    frmKMF* doc = activeDocument();
+    if (!doc) return;
+    const std::string id = doc->selectedTreeNodeId();
+    if (id.empty() || doc->selectedTreeNodeKind() == NodeKind::Entry) return;
+    const EditResult result = AddSubCategory(doc->XMLDoc(), id);
+    if (!result.ok()) return;
+    reloadAndSelect(*doc, result.id);
+    doc->MarkDocumentDirty();
 }
 
 void frmMain::tileWindows(Qt::Orientation orientation) {

@@ -140,6 +140,10 @@ private:
     void upLevel();
     void setListView(int mode);
     void tileWindows(Qt::Orientation orientation);
+    void sortLevel(bool ascending);
+    void deleteItem();
+    void addCategory();
+    void addSubCategory();
     // Enables a toolbar button unless its command is not offered yet.
     void setButtonEnabled(const QString& key, bool enabled);
 

@@ -34,9 +34,9 @@ struct OptionsState {
 long long DivideRoundHalfEven(long long value, long long divisor);
 
 // Slider ranges (inclusive).
-inline constexpr int kClipboardSecondsMax = 120;
-inline constexpr int kFormDisplaySecondsMax = 120;
-inline constexpr int kOverallMinutesMax = 240;
+inline constexpr int kClipboardSecondsMax = 60;
+inline constexpr int kFormDisplaySecondsMax = 60;
+inline constexpr int kOverallMinutesMax = 120;
 
 // Reads the options as the dialog shows them.
 OptionsState LoadOptionsState(const clsReg& reg);

@@ -1,6 +1,8 @@
 // The main window: menus and toolbar in both states, the edit menu set up for
 // a node, recent files, placement in twips, lock timers on minimise, toggles.
 #include <QComboBox>
+
+#include <algorithm>
 #include <QFile>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -19,6 +21,8 @@
 #include "app/ModMain.h"
 #include "app/frmMain.h"
 #include "docwindow/frmKMF.h"
+#include "document/NodeKind.h"
+#include "document/XmlDoc.h"
 #include "support/ClsReg.h"
 
 using namespace keymora;
@@ -361,6 +365,77 @@ private slots:
         QVERIFY(toolbar->isVisible());
         main.menuItem(QStringLiteral("mnuViewStatusBar"))->trigger();
         QVERIFY(!main.statusBar()->isVisible());
+    }
+
+    void sortAndDeleteOnTheActiveDocument() {
+        frmMain main;
+        main.show();
+        ScriptedPrompt prompt;
+        frmKMF* doc = newDocument(main, prompt);
+        QVERIFY(doc);
+        auto categoryNames = [doc] {
+            QStringList names;
+            for (pugi::xml_node c : doc->XMLDoc().records().children())
+                if (KindOf(c) == NodeKind::Category) names << QString::fromUtf8(c.attribute("value").value());
+            return names;
+        };
+        const QStringList before = categoryNames();
+        QVERIFY2(before.size() >= 2, "the new-document template should hold categories");
+        const pugi::xml_node first = doc->XMLDoc().records().find_child(
+            [](pugi::xml_node n) { return KindOf(n) == NodeKind::Category; });
+        const std::string firstId = first.attribute("id").value();
+        const QString firstName = QString::fromUtf8(first.attribute("value").value());
+        doc->NodeClick(firstId);
+        doc->markClean();
+
+        main.toolbarButton(QStringLiteral("Sort Desc"))->trigger();
+        QStringList expected = before;
+        std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+            return a.toLower() > b.toLower();
+        });
+        QCOMPARE(categoryNames(), expected);
+        QVERIFY(doc->IsDirty);
+        QCOMPARE(doc->selectedTreeNodeId(), firstId);  // still selected after the rebuild
+        main.menuItem(QStringLiteral("mnuEditSortAsc"))->trigger();
+        std::reverse(expected.begin(), expected.end());
+        QCOMPARE(categoryNames(), expected);
+
+        // Delete asks first; No keeps the node.
+        doc->GUIDSelected = firstId;
+        const QString question =
+            QStringLiteral("Are you sure you wish to delete\r\n\"") + firstName + QStringLiteral("\"?");
+        prompt.expectMessage(question, QStringLiteral("Confirm Deleting Entry"), MsgIcon::None,
+                             MsgButtons::YesNo, MsgAnswer::No);
+        main.menuItem(QStringLiteral("mnuDeleteItem"))->trigger();
+        QVERIFY(doc->XMLDoc().nodeById(firstId));
+        prompt.expectMessage(question, QStringLiteral("Confirm Deleting Entry"), MsgIcon::None,
+                             MsgButtons::YesNo, MsgAnswer::Yes);
+        main.menuItem(QStringLiteral("mnuDeleteItem"))->trigger();
+        QVERIFY(!doc->XMLDoc().nodeById(firstId));
+        QCOMPARE(categoryNames().size(), before.size() - 1);
+
+        // With confirmation off, no question.
+        putOption("Confirm Entry Deletes", "0");
+        const pugi::xml_node next = doc->XMLDoc().records().find_child(
+            [](pugi::xml_node n) { return KindOf(n) == NodeKind::Category; });
+        const std::string nextId = next.attribute("id").value();
+        doc->NodeClick(nextId);
+        doc->GUIDSelected = nextId;
+        main.menuItem(QStringLiteral("mnuDeleteItem"))->trigger();
+        QVERIFY(!doc->XMLDoc().nodeById(nextId));
+
+        // Add Category appends one and selects it; Add Sub-Category goes under it.
+        main.menuItem(QStringLiteral("mnuAddCategory"))->trigger();
+        QCOMPARE(categoryNames().last(), QStringLiteral("New Category"));
+        const std::string newId = doc->selectedTreeNodeId();
+        QCOMPARE(QString::fromUtf8(doc->XMLDoc().nodeById(newId).attribute("value").value()),
+                 QStringLiteral("New Category"));
+        main.menuItem(QStringLiteral("mnuAddSubCategory"))->trigger();
+        const pugi::xml_node sub = doc->XMLDoc().nodeById(doc->selectedTreeNodeId());
+        QCOMPARE(KindOf(sub), NodeKind::SubCategory);
+        QCOMPARE(std::string(sub.parent().attribute("id").value()), newId);
+        KM_VERIFY_SCRIPT(prompt);
+        doc->IsDirty = false;
     }
 
     void tileAndCascade() {
