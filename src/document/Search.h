@@ -58,7 +58,9 @@ struct SearchOutcome {
 // Searches every element named by each key in turn, in document order. A
 // match appends an element named after the key to `results` (when given) with
 // `type`, `id` and `value`, and lists the node once in rows. No key: nothing
-// is found. A pattern that does not compile: ok false, rows empty.
+// is found. A pattern that does not compile: ok false, nothing found. A match
+// the engine gives up on (runaway backtracking): ok false, with what was
+// found before it.
 SearchOutcome SearchNodes(const XmlDoc& doc, std::string_view searchText,
                           const std::vector<std::string>& fieldKeys,
                           pugi::xml_node results = {});

@@ -180,3 +180,17 @@ TEST(SearchTemplateTest, OtherIsOneCategoryOfANewDocument) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SearchLimitTest, RunawayPatternIsAnErrorNotAHang) {
+    XmlDoc doc;
+    ASSERT_TRUE(doc.loadXml("<datafile><records><category id=\"C\" type=\"category\" value=\"" +
+                            std::string(40, 'a') + "!\"/></records></datafile>"));
+    const auto outcome = SearchNodes(doc, "(a+)+$", {"category"});
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.errorStep, 4);
+    EXPECT_NE(outcome.errorDialogText().find("modXML.SearchNodes"), std::string::npos);
+}
+
+}  // namespace
