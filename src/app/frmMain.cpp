@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -372,21 +373,27 @@ void frmMain::buildMruBar() {
     m_mruBar = new QToolBar(QStringLiteral("picMRUHolder"), this);
     m_mruBar->setObjectName(QStringLiteral("picMRUHolder"));
     m_mruBar->setMovable(false);
-    m_cboMRU = new QComboBox(m_mruBar);
+    auto* holder = new QWidget(m_mruBar);
+    auto* row = new QHBoxLayout(holder);
+    row->setContentsMargins(2, 1, 2, 1);
+    row->setSpacing(4);
+    m_cboMRU = new QComboBox(holder);
     m_cboMRU->setObjectName(QStringLiteral("cboMRU"));
     m_cboMRU->setEditable(true);
     m_cboMRU->setInsertPolicy(QComboBox::NoInsert);
-    m_cboMRU->setMinimumContentsLength(48);
+    m_cboMRU->setMinimumContentsLength(16);
     m_cboMRU->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_cboMRU->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_cboMRU->setEditText(LoadResString(1052));  // design-time text until the list is read
-    m_cmdOpenMRU = new QToolButton(m_mruBar);
+    m_cmdOpenMRU = new QToolButton(holder);
     m_cmdOpenMRU->setObjectName(QStringLiteral("cmdOpenMRU"));
     m_cmdOpenMRU->setIcon(themedIcon(QStringLiteral("document-open-recent"), QStringLiteral("open")));
     m_cmdOpenMRU->setText(LoadResString(1053));
     m_cmdOpenMRU->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_cmdOpenMRU->setProperty(kTooltipIdProperty, sid::TipOpenMru);
-    m_mruBar->addWidget(m_cboMRU);
-    m_mruBar->addWidget(m_cmdOpenMRU);
+    row->addWidget(m_cboMRU, 1);
+    row->addWidget(m_cmdOpenMRU);
+    m_mruBar->addWidget(holder);
     // The recent-files bar gets a row of its own below the buttons.
     addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, m_mruBar);
