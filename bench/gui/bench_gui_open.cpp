@@ -136,7 +136,8 @@ void run(int entries) {
                 entries / 10 + 5, static_cast<long long>(listed));
     w->IsDirty = false;
     host.mdiArea()->closeAllSubWindows();
-    QFile::remove(path);
+    // KEYMORA_BENCH_KEEP=1 leaves the file in the temp folder for a look at it.
+    if (qEnvironmentVariableIsEmpty("KEYMORA_BENCH_KEEP")) QFile::remove(path);
 }
 
 }  // namespace

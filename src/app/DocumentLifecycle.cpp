@@ -108,7 +108,18 @@ void discardWindow(frmKMF* window) {
 void showWindow(DocumentHost& host, frmKMF& window) {
     QMdiSubWindow* sub = subWindowOf(window);
     if (sub != nullptr) {
-        sub->resize(std::max(sub->width(), window.minimumWidth() + 20), std::max(sub->height(), 420));
+        // Fill most of the frame, cascaded a little below earlier windows.
+        QSize size(std::max(window.minimumWidth() + 20, 760), 520);
+        if (QMdiArea* area = host.mdiArea()) {
+            const QSize room = area->viewport()->size();
+            const int shift = 24 * static_cast<int>(area->subWindowList().size() - 1) % 120;
+            if (room.width() > 200 && room.height() > 200) {
+                size = QSize(std::max(window.minimumWidth() + 20, room.width() - shift),
+                             std::max(300, room.height() - shift));
+                sub->move(shift, shift);
+            }
+        }
+        sub->resize(size);
         sub->show();
         if (host.mdiArea() != nullptr) host.mdiArea()->setActiveSubWindow(sub);
     } else {

@@ -26,6 +26,25 @@ QPixmap drawn(QColor fill, bool folder) {
     return pm;
 }
 
+QPixmap drawnCopy() {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QColor(90, 90, 90));
+    p.setBrush(QColor(235, 235, 235));
+    p.drawRect(1, 1, 9, 11);
+    p.setBrush(Qt::white);
+    p.drawRect(5, 4, 9, 11);
+    p.drawLine(7, 8, 12, 8);
+    p.drawLine(7, 11, 12, 11);
+    return pm;
+}
+
+QIcon themedOr(const char* name, const QIcon& fallback) {
+    QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
+    return icon.isNull() ? fallback : icon;
+}
+
 QIcon themed(const char* name, QColor fill, bool folder, QColor selected) {
     QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
     if (!icon.isNull()) return icon;
@@ -43,8 +62,8 @@ QIcon subcategory() {
 }
 QIcon entry() { return themed("dialog-password", QColor(245, 245, 245), false, QColor(255, 255, 210)); }
 QIcon cleanForm() { return themed("text-x-generic", QColor(245, 245, 245), false, QColor(245, 245, 245)); }
-QIcon needSave() { return themed("document-save", QColor(240, 120, 100), false, QColor(240, 120, 100)); }
-QIcon copy() { return themed("edit-copy", QColor(200, 200, 200), false, QColor(200, 200, 200)); }
-QIcon launch() { return themed("internet-web-browser", QColor(120, 170, 230), true, QColor(120, 170, 230)); }
+QIcon needSave() { return themedOr("document-save", QIcon(QStringLiteral(":/icons/save.png"))); }
+QIcon copy() { return themedOr("edit-copy", QIcon(drawnCopy())); }
+QIcon launch() { return themedOr("internet-web-browser", QIcon(QStringLiteral(":/icons/browser.png"))); }
 
 }  // namespace keymora::docicons

@@ -148,6 +148,7 @@ void frmKMF::buildUi() {
         l->setObjectName(QString::fromLatin1(name));
         l->setContentsMargins(6, 2, 6, 2);
         l->setAutoFillBackground(true);
+        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
         return l;
     };
 
@@ -251,6 +252,9 @@ void frmKMF::buildUi() {
     // Tree: selection by mouse or keyboard shows the node; clicking the
     // selected node again may start renaming it.
     m_tree->viewport()->installEventFilter(this);
+    m_lblTitle[0]->installEventFilter(this);
+    m_tree->installEventFilter(this);
+    m_lblTitle[1]->installEventFilter(this);
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid() && !m_loading) nodeClickIndex(current);
@@ -318,8 +322,9 @@ QString frmKMF::fileName() const {
 bool frmKMF::neverSaved() const { return m_caption.startsWith(QLatin1String("Document")); }
 
 void frmKMF::setTitleLabels(const QString& kind, const QString& access, bool readOnlyColours) {
-    m_lblTitle[0]->setText(kind);
-    m_lblTitle[1]->setText(access);
+    m_titleText[0] = kind;
+    m_titleText[1] = access;
+    fitTitleLabels();
     const QString style = kind.isEmpty() && access.isEmpty()
                               ? QString()
                               : (readOnlyColours
@@ -330,7 +335,19 @@ void frmKMF::setTitleLabels(const QString& kind, const QString& access, bool rea
 }
 
 QString frmKMF::titleLabel(int index) const {
-    return (index == 0 || index == 1) ? m_lblTitle[index]->text() : QString();
+    return (index == 0 || index == 1) ? m_titleText[index] : QString();
+}
+
+// A title wider than its pane is shortened with an ellipsis; the tooltip keeps it whole.
+void frmKMF::fitTitleLabels() {
+    for (int i = 0; i < 2; ++i) {
+        QLabel* l = m_lblTitle[i];
+        const int room = l->width() - l->contentsMargins().left() - l->contentsMargins().right();
+        const QString shown = room > 0 ? l->fontMetrics().elidedText(m_titleText[i], Qt::ElideRight, room)
+                                       : m_titleText[i];
+        l->setText(shown);
+        l->setToolTip(shown == m_titleText[i] ? QString() : m_titleText[i]);
+    }
 }
 
 // --- selection ------------------------------------------------------------
@@ -355,7 +372,7 @@ void frmKMF::showEntryPane(bool show) { m_right->setCurrentWidget(show ? static_
 // --- dirty tracking ---------------------------------------------------------
 
 void frmKMF::MarkDocumentDirty() {
-    const QString access = m_lblTitle[1]->text().toLower();
+    const QString access = m_titleText[1].toLower();
     emit mainStatusText(access);
     if (access == QLatin1String("read only")) return;
     if (option("Auto Save Changes", "0").trimmed() == QLatin1String("1") &&
@@ -706,6 +723,7 @@ void frmKMF::onSplitterMoved(int pos) {
     if (!reg.KeyExist(RegRoot::CurrentUser, splitterKey())) reg.CreateKey(RegRoot::CurrentUser, splitterKey());
     reg.WriteString(RegRoot::CurrentUser, kOptionsKey, "\\Splitter", std::to_string(twips));
     m_statusPanel->setFixedWidth(std::max(0, pos - 4));
+    fitTitleLabels();
 }
 
 void frmKMF::resizeEvent(QResizeEvent* event) {
@@ -713,11 +731,17 @@ void frmKMF::resizeEvent(QResizeEvent* event) {
     const QList<int> sizes = m_splitter->sizes();
     if (!sizes.isEmpty()) m_statusPanel->setFixedWidth(std::max(0, sizes.first() - 4));
     if (m_cover->isVisible()) m_cover->setGeometry(rect());
+    fitTitleLabels();
 }
 
 void frmKMF::changeEvent(QEvent* event) { QWidget::changeEvent(event); }
 
 bool frmKMF::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == m_lblTitle[0] || watched == m_lblTitle[1]) && event->type() == QEvent::Resize)
+        fitTitleLabels();
+    // Status panel 1 sits under the tree and is as wide as it.
+    if (watched == m_tree && event->type() == QEvent::Resize)
+        m_statusPanel->setFixedWidth(std::max(0, m_tree->width() - 4));
     if (watched == m_tree->viewport()) {
         if (event->type() == QEvent::MouseButtonPress) {
             m_idAtPress = selectedTreeNodeId();

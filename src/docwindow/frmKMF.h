@@ -197,6 +197,8 @@ private:
     bool m_closingDone = false;
 
     QLabel* m_lblTitle[2] = {nullptr, nullptr};
+    QString m_titleText[2];
+    void fitTitleLabels();
     QSplitter* m_splitter = nullptr;
     QTreeView* m_tree = nullptr;
     QTreeView* m_list = nullptr;
