@@ -90,7 +90,11 @@ private slots:
         qputenv("KEYMORA_CONFIG_DIR", m_config.path().toUtf8());
         qputenv("HOME", m_config.path().toUtf8());
     }
-    void init() { QFile::remove(QString::fromStdString(clsReg::defaultFilePath())); }
+    void init() {
+        QFile::remove(QString::fromStdString(clsReg::defaultFilePath()));
+        // Program-wide, as in a run; each test starts a fresh main window.
+        keymora::OpenDocumentCount() = 0;
+    }
 
     void menuBarOrderAndShortcuts() {
         frmMain main;
@@ -436,6 +440,37 @@ private slots:
         QCOMPARE(std::string(sub.parent().attribute("id").value()), newId);
         KM_VERIFY_SCRIPT(prompt);
         doc->IsDirty = false;
+    }
+
+    // Exit refused by a document keeps the program running, yet the
+    // placement is written; a clean exit closes the window.
+    void exitWritesPlacementEvenWhenRefused() {
+        putOption("MainWindowState", "0");
+        frmMain main;
+        main.setGeometry(150, 90, 600, 450);
+        main.show();
+        ScriptedPrompt prompt;
+        frmKMF* doc = newDocument(main, prompt);
+        QVERIFY(doc);
+        doc->MarkDocumentDirty();
+        prompt.expectMessage(QStringLiteral("Document has changed.  Save it now?"),
+                             QStringLiteral("Document not saved"), MsgIcon::None,
+                             MsgButtons::YesNoCancel, MsgAnswer::Cancel);
+        main.menuItem(QStringLiteral("mnuFileExit"))->trigger();
+        QVERIFY(main.isVisible());
+        QCOMPARE(main.OpenDocumentCount(), 1);
+        QCOMPARE(option("MainLeft"), std::to_string(main.geometry().x() * 15));
+        QCOMPARE(option("MainWidth"), std::string("9000"));
+        QCOMPARE(option("MainWindowState"), std::string("0"));
+
+        prompt.expectMessage(QStringLiteral("Document has changed.  Save it now?"),
+                             QStringLiteral("Document not saved"), MsgIcon::None,
+                             MsgButtons::YesNoCancel, MsgAnswer::No);
+        main.resize(660, 450);
+        QVERIFY(main.close());
+        QCOMPARE(main.OpenDocumentCount(), 0);
+        QCOMPARE(option("MainWidth"), std::string("9900"));
+        KM_VERIFY_SCRIPT(prompt);
     }
 
     void tileAndCascade() {
