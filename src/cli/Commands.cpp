@@ -7,6 +7,13 @@ std::vector<std::unique_ptr<Command>> makeCommands() {
     commands.push_back(makeCatCommand());
     commands.push_back(makeLsCommand());
     commands.push_back(makeEncodeCommand());
+    commands.push_back(makeNewCommand());
+    commands.push_back(makeSearchCommand());
+    commands.push_back(makeImportCommand());
+    commands.push_back(makeExportCommand());
+    commands.push_back(makeMergeCommand());
+    commands.push_back(makeGenerateCommand());
+    commands.push_back(makePasswdCommand());
     return commands;
 }
 

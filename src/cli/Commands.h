@@ -11,6 +11,13 @@ namespace keymora::cli {
 std::unique_ptr<Command> makeCatCommand();
 std::unique_ptr<Command> makeEncodeCommand();
 std::unique_ptr<Command> makeLsCommand();
+std::unique_ptr<Command> makeNewCommand();
+std::unique_ptr<Command> makeSearchCommand();
+std::unique_ptr<Command> makeImportCommand();
+std::unique_ptr<Command> makeExportCommand();
+std::unique_ptr<Command> makeMergeCommand();
+std::unique_ptr<Command> makeGenerateCommand();
+std::unique_ptr<Command> makePasswdCommand();
 
 // Every command, in the order `--help` lists them.
 std::vector<std::unique_ptr<Command>> makeCommands();

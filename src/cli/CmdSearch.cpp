@@ -1,0 +1,153 @@
+// keymora-cli search: the Find command over a data file. One line per match:
+// the node's path, the field it matched in and the matched text.
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cctype>
+
+#include "cli/Commands.h"
+#include "cli/Credentials.h"
+#include "cli/DataFileAccess.h"
+#include "document/IdIndex.h"
+#include "document/NodeKind.h"
+#include "document/Search.h"
+#include "support/SecureWipe.h"
+
+namespace keymora::cli {
+
+namespace {
+
+constexpr const char* kNoResults = "Search query returned no results.";
+constexpr const char* kMasked = "********";
+constexpr std::size_t kMinSearchChars = 2;
+
+std::size_t utf8Length(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+// Keys as the user types them: any letter case; the canonical key comes back.
+std::string canonicalKey(std::string_view typed) {
+    for (const char* key : search::kFieldKeys) {
+        const std::string_view k(key);
+        if (k.size() == typed.size() &&
+            std::equal(k.begin(), k.end(), typed.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return std::string(k);
+        }
+    }
+    return {};
+}
+
+// Text on one line: control characters become blanks.
+void appendOneLine(std::string& out, std::string_view text) {
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        out += (u < 0x20 || u == 0x7F) ? ' ' : c;
+    }
+}
+
+// "Category/Sub-category/Entry name", from the records down to the node.
+void appendPath(std::string& out, pugi::xml_node node) {
+    std::vector<pugi::xml_node> chain;
+    for (pugi::xml_node n = node; n && IsTreeNode(n); n = n.parent()) chain.push_back(n);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (it != chain.rbegin()) out += '/';
+        appendOneLine(out, NodeName(*it));
+    }
+}
+
+class SearchCommand : public Command {
+public:
+    CLI::App* add(CLI::App& app) override {
+        auto* sub = app.add_subcommand(
+            "search",
+            "Find TEXT (a case-insensitive regular expression) in the chosen fields; one line per\n"
+            "match: path, field and matched text, separated by tabs. Passwords are masked.");
+        sub->add_option("-u,--user", m_user, "User name of the file")->required();
+        sub->add_option("--fields", m_fields,
+                        "Fields to search, in this order, separated by commas: category,\n"
+                        "subcategory, resource, userid, password, URL, notes (default: all)")
+            ->delimiter(',');
+        sub->add_flag("--show-passwords", m_showPasswords, "Print matched passwords in clear");
+        sub->add_option("FILE", m_file, "Data file")->required();
+        sub->add_option("TEXT", m_text, "Text to search for (at least 2 characters)")->required();
+        return sub;
+    }
+
+    int run(Context& ctx) override {
+        std::vector<std::string> keys;
+        if (m_fields.empty()) {
+            keys.assign(search::kFieldKeys.begin(), search::kFieldKeys.end());
+        } else {
+            for (const std::string& typed : m_fields) {
+                std::string key = canonicalKey(typed);
+                if (key.empty()) {
+                    throw CliError("--fields: \"" + typed +
+                                       "\" is not one of category, subcategory, resource, userid, "
+                                       "password, URL, notes.",
+                                   kExitUsage);
+                }
+                if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
+            }
+        }
+        if (utf8Length(m_text) < kMinSearchChars) {
+            throw CliError("The search text must have at least 2 characters.", kExitUsage);
+        }
+
+        Credentials credentials;
+        auto doc = openDataFile(ctx, m_file, m_user, credentials);
+
+        pugi::xml_node results = doc->scratch().append_child("results");
+        const search::SearchOutcome outcome = search::SearchNodes(*doc, m_text, keys, results);
+        if (!outcome.ok) {
+            std::string text = outcome.errorDialogText();
+            std::string::size_type pos = 0;
+            while ((pos = text.find("\r\n", pos)) != std::string::npos) text.erase(pos, 1);
+            throw CliError(text);
+        }
+        if (!results.first_child()) {
+            ctx.err << kNoResults << '\n';
+            return kExitFailure;
+        }
+
+        const IdIndex index(*doc);
+        std::string listing;
+        for (pugi::xml_node hit = results.first_child(); hit; hit = hit.next_sibling()) {
+            const pugi::xml_node node = index.find(hit.attribute("id").value());
+            if (node) {
+                appendPath(listing, node);
+            } else {
+                listing += hit.attribute("id").value();
+            }
+            listing += '\t';
+            listing += hit.name();
+            listing += '\t';
+            if (std::string_view(hit.name()) == "password" && !m_showPasswords) {
+                listing += kMasked;
+            } else {
+                appendOneLine(listing, hit.attribute("value").value());
+            }
+            listing += '\n';
+        }
+        ctx.out.swap(listing);
+        secureWipe(listing);
+        return kExitOk;
+    }
+
+private:
+    std::string m_user;
+    std::string m_file;
+    std::string m_text;
+    std::vector<std::string> m_fields;
+    bool m_showPasswords = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> makeSearchCommand() { return std::make_unique<SearchCommand>(); }
+
+}  // namespace keymora::cli

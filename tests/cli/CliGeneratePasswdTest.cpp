@@ -1,0 +1,143 @@
+// generate and passwd end to end.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "CliDocFiles.h"
+#include "storage/FileLock.h"
+
+namespace keymora::test {
+namespace {
+
+bool inClass(int pattern, char c) {
+    const bool upper = c >= 'A' && c <= 'Z';
+    const bool lower = c >= 'a' && c <= 'z';
+    const bool digit = c >= '0' && c <= '9';
+    switch (pattern) {
+        case 0: return upper;
+        case 1: return lower;
+        case 2: return upper || lower;
+        case 3: return upper || lower || digit;
+        case 4: return upper || lower || digit || (c != '\0' && std::strchr("@#$%&*()?", c) != nullptr);
+        default: return false;
+    }
+}
+
+TEST(CliGenerate, EveryPatternAndLengthGivesItsOwnCharacters) {
+    for (int pattern = 0; pattern <= 4; ++pattern) {
+        for (int length : {0, 1, 8, 15}) {
+            const auto r = runInProcess(
+                {"generate", "--pattern", std::to_string(pattern), "--length", std::to_string(length)});
+            ASSERT_EQ(r.status, 0) << r.err;
+            ASSERT_EQ(r.out.size(), static_cast<std::size_t>(length) + 1) << r.out;
+            EXPECT_EQ(r.out.back(), '\n');
+            for (std::size_t i = 0; i + 1 < r.out.size(); ++i) {
+                EXPECT_TRUE(inClass(pattern, r.out[i])) << pattern << ": " << r.out;
+            }
+        }
+    }
+}
+
+TEST(CliGenerate, DefaultsToEightCharactersWithSpecialsAndDiffersEachTime) {
+    const auto a = runInProcess({"generate"});
+    ASSERT_EQ(a.status, 0) << a.err;
+    ASSERT_EQ(a.out.size(), 9u);
+    for (std::size_t i = 0; i < 8; ++i) EXPECT_TRUE(inClass(4, a.out[i])) << a.out;
+
+    const auto b = runInProcess({"generate", "-l", "15"});
+    const auto c = runInProcess({"generate", "-l", "15"});
+    EXPECT_NE(b.out, c.out);
+}
+
+TEST(CliGenerate, RefusesLengthsAndPatternsOutOfRange) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"generate", "--length", "16"},
+          {"generate", "--length", "-1"},
+          {"generate", "--length", "abc"},
+          {"generate", "--pattern", "5"},
+          {"generate", "--pattern", "-1"}}) {
+        const auto r = runInProcess(args);
+        EXPECT_EQ(r.status, 2) << args[1] << " " << args[2];
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(r.err.empty());
+    }
+}
+
+// --- passwd --------------------------------------------------------------------
+
+const std::string kXml =
+    "<datafile version=\"1.5\" DateModified=\"1/2/2024 3:04:05 PM\" filetype=\"private\"><records>"
+    "<category id=\"{00000000-0000-0000-0000-000000000001}\" type=\"category\" value=\"Web\">"
+    "<record_detail id=\"{00000000-0000-0000-0000-000000000002}\" type=\"entry\">"
+    "<resource>Mail</resource><userid>me</userid><password>p\xC3\xA9</password><notes/>"
+    "<DateCreated/><DateModified/><URL/></record_detail></category></records></datafile>";
+
+class Passwd : public ::testing::Test {
+protected:
+    void SetUp() override { writeDataFile(kmf, kXml, "ann", "old-pw"); }
+    TempDir dir;
+    std::string kmf = dir.file("data.kmf");
+};
+
+TEST_F(Passwd, NewPasswordOpensTheFileAndTheOldOneNoLonger) {
+    const auto r = runInProcess({"passwd", "-u", "ann", kmf}, "old-pw\n new-pw \n new-pw \n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(readDataFile(kmf, "ann", "old-pw"));
+    auto doc = readDataFile(kmf, "ann", "new-pw");
+    ASSERT_TRUE(doc);
+    EXPECT_STREQ(doc->dom().select_node("//password").node().child_value(), "p\xC3\xA9");
+    EXPECT_STRNE(doc->datafile().attribute("DateModified").value(), "1/2/2024 3:04:05 PM");
+
+    const auto oldLs = runInProcess({"ls", "-u", "ann", kmf}, "old-pw\n");
+    EXPECT_EQ(oldLs.status, 1);
+    EXPECT_EQ(oldLs.err, "File Failed to decrypt.  Invalid User Name/Password combination.\n");
+    const auto newLs = runInProcess({"ls", "-u", "ann", kmf}, "new-pw\n");
+    EXPECT_EQ(newLs.status, 0);
+    EXPECT_EQ(newLs.out, "Web/\n  Mail\n");
+}
+
+TEST_F(Passwd, NewUserNameIsPartOfTheKey) {
+    const auto r = runInProcess({"passwd", "-u", "ann", "--new-user", " bob ", kmf},
+                                "old-pw\nnew-pw\nnew-pw\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(readDataFile(kmf, "bob", "new-pw"));
+    EXPECT_FALSE(readDataFile(kmf, "ann", "new-pw"));
+
+    const auto blank = runInProcess({"passwd", "-u", "bob", "--new-user", "  ", kmf},
+                                    "new-pw\nx\nx\n");
+    EXPECT_EQ(blank.status, 1);
+    EXPECT_EQ(blank.err, "User Name required to continue\n");
+    EXPECT_TRUE(readDataFile(kmf, "bob", "new-pw"));
+}
+
+TEST_F(Passwd, RefusalsLeaveTheFileByteForByte) {
+    const std::string before = readFile(kmf);
+    struct Case {
+        std::string input;
+        std::string err;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"wrong\nnew-pw\nnew-pw\n",
+              "File Failed to decrypt.  Invalid User Name/Password combination.\n"},
+             {"old-pw\nnew-pw\nNew-pw\n", "Password and Confirm Password do not match.\n"},
+             {"old-pw\nPassword\nPassword\n",
+              "A Password is required to continue.\nThe word \"Password\" will not be accepted.\n"},
+             {"old-pw\n \n \n", "A Password is required to continue.\n"},
+             {"old-pw\nnew-pw\n", "No password was given on standard input.\n"}}) {
+        const auto r = runInProcess({"passwd", "-u", "ann", kmf}, c.input);
+        EXPECT_EQ(r.status, 1) << c.input;
+        EXPECT_EQ(r.err, c.err) << c.input;
+        EXPECT_EQ(readFile(kmf), before) << c.input;
+    }
+
+    auto held = FileLock::tryAcquire(kmf, LockMode::Private);
+    ASSERT_TRUE(held.ok());
+    const auto busy = runInProcess({"passwd", "-u", "ann", kmf}, "old-pw\nnew-pw\nnew-pw\n");
+    EXPECT_EQ(busy.status, 1);
+    EXPECT_EQ(busy.err, "File in use\n");
+    held.lock.release();
+    EXPECT_EQ(readFile(kmf), before);
+}
+
+}  // namespace
+}  // namespace keymora::test

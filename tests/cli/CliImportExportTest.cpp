@@ -1,0 +1,204 @@
+// import and export end to end: rows in, the same five columns out.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "CliDocFiles.h"
+#include "document/CsvImport.h"
+#include "document/NodeKind.h"
+#include "storage/FileLock.h"
+
+namespace keymora::test {
+namespace {
+
+const std::string kEmptyXml =
+    "<datafile version=\"1.5\" DateModified=\"1/2/2024 3:04:05 PM\" filetype=\"private\">"
+    "<records/></datafile>";
+
+// Quoted commas, doubled quotes, a line break inside quotes, an empty password,
+// a sixth column, a short row, blanks around a password, non-ASCII text, CRLF
+// and LF line ends, and a header with other names.
+const std::string kQuirkyCsv =
+    "Site,User,Secret,Address,Remarks,Extra\r\n"
+    "\"Bank, Main\",ann,\"pa\"\"ss,word\",https://bank.example/?a=1&b=2,\"line one\nline two\",x\r\n"
+    "Mail,bob,,mail.example,,ignored\n"
+    "Caf\xC3\xA9,\xC3\xA9lodie, spaced pw ,,\"\"\n"
+    "Short,only\r\n";
+
+struct Row {
+    std::string account, login, password, web, comments;
+    bool operator==(const Row&) const = default;
+};
+
+std::vector<Row> expectedRows() {
+    return {
+        {"Bank, Main", "ann", "pa\"ss,word", "https://bank.example/?a=1&b=2", "line one\nline two"},
+        {"Mail", "bob", "", "mail.example", ""},
+        {"Caf\xC3\xA9", "\xC3\xA9lodie", " spaced pw ", "", ""},
+        {"Short", "only", "", "", ""},
+    };
+}
+
+std::vector<Row> rowsOf(const std::string& csv) {
+    const csvimport::CsvTable table = csvimport::ParseCsv(csv);
+    std::vector<Row> rows;
+    for (const auto& r : table.records) {
+        rows.push_back({r.account, r.login, r.password, r.webSite, r.comments});
+    }
+    return rows;
+}
+
+// The entries of a document, at any depth, as rows of the import's columns.
+std::vector<Row> entriesOf(const XmlDoc& doc) {
+    std::vector<Row> rows;
+    for (pugi::xpath_node n : doc.dom().select_nodes("//record_detail")) {
+        const pugi::xml_node e = n.node();
+        if (KindOf(e) != NodeKind::Entry) continue;
+        rows.push_back({e.child_value("resource"), e.child_value("userid"),
+                        e.child_value("password"), e.child_value("URL"),
+                        e.child_value("notes")});
+    }
+    return rows;
+}
+
+class ImportExport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeDataFile(kmf, kEmptyXml, "ann", "pw-1");
+        writeFile(csv, kQuirkyCsv);
+    }
+    TempDir dir;
+    std::string kmf = dir.file("data.kmf");
+    std::string csv = dir.file("in.csv");
+};
+
+TEST_F(ImportExport, ImportAddsOneCategoryAndSaysHowManyCameIn) {
+    const auto r = runInProcess({"import", "-u", "ann", kmf, csv}, "pw-1\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("4 records imported to \"Imported Items ", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.back(), '\n');
+
+    auto doc = readDataFile(kmf, "ann", "pw-1");
+    ASSERT_TRUE(doc);
+    const pugi::xml_node category = doc->records().first_child();
+    ASSERT_TRUE(category);
+    EXPECT_FALSE(category.next_sibling());
+    const std::string name = category.attribute("value").value();
+    EXPECT_EQ(name.rfind("Imported Items ", 0), 0u);
+    EXPECT_NE(r.out.find("\"" + name + "\""), std::string::npos);
+    EXPECT_EQ(entriesOf(*doc), expectedRows());
+    // The save stamps the root as the program's Save does.
+    EXPECT_STRNE(doc->datafile().attribute("DateModified").value(), "1/2/2024 3:04:05 PM");
+    // The empty password is an element with no text, not a missing one.
+    const pugi::xml_node mail = category.first_child().next_sibling();
+    ASSERT_TRUE(mail.child("password"));
+}
+
+TEST_F(ImportExport, ExportWritesTheImportColumnsWithRfc4180Quoting) {
+    ASSERT_EQ(runInProcess({"import", "-u", "ann", kmf, csv}, "pw-1\n").status, 0);
+    const auto r = runInProcess({"export", "-u", "ann", kmf}, "pw-1\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Account,Login Name,Password,Web Site,Comments\r\n"
+              "\"Bank, Main\",ann,\"pa\"\"ss,word\",https://bank.example/?a=1&b=2,"
+              "\"line one\nline two\"\r\n"
+              "Mail,bob,,mail.example,\r\n"
+              "Caf\xC3\xA9,\xC3\xA9lodie,\" spaced pw \",,\r\n"
+              "Short,only,,,\r\n");
+}
+
+TEST_F(ImportExport, ExportThenImportGivesTheSameEntries) {
+    // Entries at several depths, with fields that need quoting.
+    const std::string xml =
+        "<datafile version=\"1.5\" DateModified=\"x\" filetype=\"private\"><records>"
+        "<category id=\"{00000000-0000-0000-0000-000000000001}\" type=\"category\" value=\"A\">"
+        "<labels><label associated_tag=\"resource\" value=\"Site\"/></labels>"
+        "<subcategory id=\"{00000000-0000-0000-0000-000000000002}\" type=\"subcategory\" value=\"B\">"
+        "<record_detail id=\"{00000000-0000-0000-0000-000000000003}\" type=\"entry\">"
+        "<resource>\"Quoted\"</resource><userid>a,b</userid><password>\tp w\t</password>"
+        "<notes>x\r\ny\n\nz</notes><DateCreated/><DateModified/><URL>u</URL></record_detail>"
+        "</subcategory>"
+        "<record_detail id=\"{00000000-0000-0000-0000-000000000004}\" type=\"entry\">"
+        "<resource/><userid/><password/><notes/><DateCreated/><DateModified/><URL/></record_detail>"
+        "</category>"
+        "<category id=\"{00000000-0000-0000-0000-000000000005}\" type=\"category\" value=\"C\">"
+        "<record_detail id=\"{00000000-0000-0000-0000-000000000006}\" type=\"entry\">"
+        "<resource>\xE2\x82\xAC uro</resource><userid>u</userid><password>p</password><notes/>"
+        "<DateCreated/><DateModified/><URL/></record_detail>"
+        "</category></records></datafile>";
+    const std::string source = dir.file("source.kmf");
+    writeDataFile(source, xml, "ann", "pw-1");
+    auto sourceDoc = readDataFile(source, "ann", "pw-1");
+    ASSERT_TRUE(sourceDoc);
+    const std::vector<Row> original = entriesOf(*sourceDoc);
+    ASSERT_EQ(original.size(), 3u);
+
+    const std::string out = dir.file("out.csv");
+    const auto exported = runInProcess({"export", "-u", "ann", "--output", out, source}, "pw-1\n");
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.out, "3 entries exported to " + out + "\n");
+    const auto perms = std::filesystem::status(out).permissions();
+    EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+              std::filesystem::perms::none);
+    EXPECT_EQ(rowsOf(readFile(out)), original);
+
+    ASSERT_EQ(runInProcess({"import", "-u", "ann", kmf, out}, "pw-1\n").status, 0);
+    auto imported = readDataFile(kmf, "ann", "pw-1");
+    ASSERT_TRUE(imported);
+    EXPECT_EQ(entriesOf(*imported), original);
+
+    // And once more round: the text is stable.
+    const auto again = runInProcess({"export", "-u", "ann", kmf}, "pw-1\n");
+    ASSERT_EQ(again.status, 0);
+    EXPECT_EQ(again.out, readFile(out));
+}
+
+TEST_F(ImportExport, ExportRefusesToOverwrite) {
+    const std::string out = dir.file("out.csv");
+    writeFile(out, "keep me");
+    const auto r = runInProcess({"export", "-u", "ann", "-o", out, kmf}, "pw-1\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(readFile(out), "keep me");
+
+    const std::string before = readFile(kmf);
+    const auto self = runInProcess({"export", "--force", "-u", "ann", "-o", kmf, kmf}, "pw-1\n");
+    EXPECT_EQ(self.status, 1);
+    EXPECT_NE(self.err.find("data file itself"), std::string::npos) << self.err;
+    EXPECT_EQ(readFile(kmf), before);
+
+    const auto forced = runInProcess({"export", "--force", "-u", "ann", "-o", out, kmf}, "pw-1\n");
+    ASSERT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(readFile(out), "Account,Login Name,Password,Web Site,Comments\r\n");
+}
+
+TEST_F(ImportExport, FailuresLeaveTheFileAsItWas) {
+    const std::string before = readFile(kmf);
+
+    // A missing CSV is refused before any password is asked.
+    const auto missing = runInProcess({"import", "-u", "ann", kmf, dir.file("none.csv")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err.rfind(dir.file("none.csv") + " import failed\n", 0), 0u) << missing.err;
+
+    const auto wrong = runInProcess({"import", "-u", "ann", kmf, csv}, "pw-2\n");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_EQ(wrong.err, "File Failed to decrypt.  Invalid User Name/Password combination.\n");
+
+    {
+        // Held by another instance: not read, not replaced.
+        auto held = FileLock::tryAcquire(kmf, LockMode::SharedWriter);
+        ASSERT_TRUE(held.ok());
+        const auto busy = runInProcess({"import", "-u", "ann", kmf, csv}, "pw-1\n");
+        EXPECT_EQ(busy.status, 1);
+        EXPECT_EQ(busy.err, "File in use\n");
+    }
+    EXPECT_EQ(readFile(kmf), before);
+
+    // A header alone imports an empty category.
+    writeFile(csv, "Account,Login Name,Password,Web Site,Comments\r\n");
+    const auto empty = runInProcess({"import", "-u", "ann", kmf, csv}, "pw-1\n");
+    ASSERT_EQ(empty.status, 0) << empty.err;
+    EXPECT_EQ(empty.out.rfind("0 records imported to ", 0), 0u) << empty.out;
+}
+
+}  // namespace
+}  // namespace keymora::test

@@ -1,0 +1,178 @@
+// merge end to end: sources unlocked in order, failures reported per source.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "CliDocFiles.h"
+
+namespace keymora::test {
+namespace {
+
+std::string entry(const char* id, const char* name, const char* password) {
+    return std::string("<record_detail id=\"{00000000-0000-0000-0000-0000000000") + id +
+           "}\" type=\"entry\"><resource>" + name + "</resource><userid/><password>" + password +
+           "</password><notes/><DateCreated/><DateModified/><URL/></record_detail>";
+}
+
+const std::string kDestXml =
+    "<datafile version=\"1.5\" DateModified=\"1/2/2024 3:04:05 PM\" filetype=\"private\"><records>"
+    "<category id=\"{00000000-0000-0000-0000-000000000001}\" type=\"category\" value=\"Personal Information\">"
+    "<subcategory id=\"{00000000-0000-0000-0000-000000000002}\" type=\"subcategory\" value=\"Mine\">" +
+    entry("03", "Passport", "dest-pp") +
+    "</subcategory></category>"
+    "<category id=\"{00000000-0000-0000-0000-000000000004}\" type=\"category\" value=\"banking\"/>"
+    "</records></datafile>";
+
+// Same identifiers as the destination, on purpose: a merge must not keep them.
+const std::string kSourceOneXml =
+    "<datafile version=\"1.5\" DateModified=\"1/2/2024 3:04:05 PM\" filetype=\"private\"><records>"
+    "<category id=\"{00000000-0000-0000-0000-000000000001}\" type=\"category\" value=\"Personal Information\">"
+    "<subcategory id=\"{00000000-0000-0000-0000-000000000002}\" type=\"subcategory\" value=\"Mine\">" +
+    entry("03", "Passport", "src-pp") + entry("05", "Visa", "src-visa") +
+    "</subcategory></category>"
+    "<category id=\"{00000000-0000-0000-0000-000000000006}\" type=\"category\" value=\"Banking\">" +
+    entry("07", "Checking", "chk") +
+    "</category></records></datafile>";
+
+const std::string kSourceTwoXml =
+    "<datafile version=\"1.5\" DateModified=\"1/2/2024 3:04:05 PM\" filetype=\"private\"><records>"
+    "<category id=\"{00000000-0000-0000-0000-000000000010}\" type=\"category\" value=\"Games\">" +
+    entry("11", "Arcade", "arc") + "</category></records></datafile>";
+
+class MergeFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeDataFile(dest, kDestXml, "ann", "d-pw");
+        writeDataFile(srcOne, kSourceOneXml, "ann", "one-pw");
+        writeDataFile(srcTwo, kSourceTwoXml, "ann", "two-pw");
+    }
+    TempDir dir;
+    std::string dest = dir.file("dest.kmf");
+    std::string srcOne = dir.file("one.kmf");
+    std::string srcTwo = dir.file("two.kmf");
+
+    CliResult merge(const std::string& input, std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {"merge", "-u", "ann"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.push_back(dest);
+        args.push_back(srcOne);
+        args.push_back(srcTwo);
+        return runInProcess(args, input);
+    }
+    std::string ls() { return runInProcess({"ls", "-u", "ann", dest}, "d-pw\n").out; }
+};
+
+void expectUniqueIds(const XmlDoc& doc) {
+    std::set<std::string> ids;
+    std::size_t count = 0;
+    for (pugi::xpath_node n : doc.dom().select_nodes("//*[@id]")) {
+        ++count;
+        ids.insert(n.node().attribute("id").value());
+    }
+    EXPECT_EQ(ids.size(), count);
+}
+
+TEST_F(MergeFiles, MergesEverySourceByNameAndSummarises) {
+    const auto r = merge("d-pw\none-pw\ntwo-pw\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              srcOne + ": 3 entries merged; categories: 1 added, 1 matched; "
+                       "sub-categories: 0 added, 1 matched\n" +
+                  srcTwo + ": 1 entry merged; categories: 1 added, 0 matched; "
+                           "sub-categories: 0 added, 0 matched\n"
+                           "Merge complete.\n");
+    // Matching is by exact name: "Banking" is not "banking"; entries are not compared.
+    EXPECT_EQ(ls(),
+              "Personal Information/\n"
+              "  Mine/\n"
+              "    Passport\n"
+              "    Passport\n"
+              "    Visa\n"
+              "banking/\n"
+              "Banking/\n"
+              "  Checking\n"
+              "Games/\n"
+              "  Arcade\n");
+    auto doc = readDataFile(dest, "ann", "d-pw");
+    ASSERT_TRUE(doc);
+    expectUniqueIds(*doc);
+    EXPECT_STRNE(doc->datafile().attribute("DateModified").value(), "1/2/2024 3:04:05 PM");
+}
+
+TEST_F(MergeFiles, AWrongSourcePasswordSkipsThatSourceOnly) {
+    const auto r = merge("d-pw\nWRONG\ntwo-pw\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              srcTwo + ": 1 entry merged; categories: 1 added, 0 matched; "
+                       "sub-categories: 0 added, 0 matched\n" +
+                  srcOne + ": Document Merge failed.  Decryption Error.  Username or Password "
+                           "incorrect.\n"
+                           "Merge complete.\n");
+    EXPECT_EQ(ls(),
+              "Personal Information/\n"
+              "  Mine/\n"
+              "    Passport\n"
+              "banking/\n"
+              "Games/\n"
+              "  Arcade\n");
+    auto doc = readDataFile(dest, "ann", "d-pw");
+    ASSERT_TRUE(doc);
+    expectUniqueIds(*doc);
+}
+
+TEST_F(MergeFiles, NothingMergedLeavesTheDestinationByteForByte) {
+    const std::string before = readFile(dest);
+    const auto r = merge("d-pw\nWRONG\npassword\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              srcOne + ": Document Merge failed.  Decryption Error.  Username or Password "
+                       "incorrect.\n" +
+                  srcTwo + ": A Password is required to continue.\nThe word \"Password\" will "
+                           "not be accepted.\n"
+                           "Nothing was merged; " + dest + " was not changed.\n");
+    EXPECT_EQ(readFile(dest), before);
+
+    // Running out of passwords is a failure of the sources that got none.
+    const auto shortInput = merge("d-pw\n");
+    EXPECT_EQ(shortInput.status, 1);
+    EXPECT_NE(shortInput.err.find(srcTwo + ": No password was given on standard input.\n"),
+              std::string::npos)
+        << shortInput.err;
+    EXPECT_EQ(readFile(dest), before);
+
+    const auto wrongDest = merge("x-pw\none-pw\ntwo-pw\n");
+    EXPECT_EQ(wrongDest.status, 1);
+    EXPECT_EQ(wrongDest.err, "File Failed to decrypt.  Invalid User Name/Password combination.\n");
+    EXPECT_EQ(readFile(dest), before);
+}
+
+TEST_F(MergeFiles, SharedAndMissingSourcesAreRefused) {
+    const std::string shared =
+        "<datafile version=\"1.5\" DateModified=\"x\" filetype=\"shared\"><records>"
+        "<category id=\"{00000000-0000-0000-0000-000000000020}\" type=\"category\" value=\"S\"/>"
+        "</records></datafile>";
+    writeDataFile(srcOne, shared, "ann", "one-pw");
+    std::filesystem::remove(srcTwo);
+    const std::string before = readFile(dest);
+    const auto r = merge("d-pw\none-pw\ntwo-pw\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, srcOne + ": Source Documents on a merge operation may not be a SHARED document.\n" +
+                         srcTwo + ": Error: 53\nDescription: File Not Found\n"
+                                  "Nothing was merged; " + dest + " was not changed.\n");
+    EXPECT_EQ(readFile(dest), before);
+}
+
+TEST_F(MergeFiles, SourcesMayHaveTheirOwnUserName) {
+    writeDataFile(srcOne, kSourceOneXml, "bob", "one-pw");
+    writeDataFile(srcTwo, kSourceTwoXml, "bob", "two-pw");
+    const auto r = merge("d-pw\none-pw\ntwo-pw\n", {"--source-user", "bob"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto doc = readDataFile(dest, "ann", "d-pw");
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->dom().select_nodes("//record_detail").size(), 5u);
+}
+
+}  // namespace
+}  // namespace keymora::test

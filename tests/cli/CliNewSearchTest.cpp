@@ -1,0 +1,239 @@
+// new and search end to end on temporary files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "CliDocFiles.h"
+#include "document/NodeKind.h"
+
+namespace keymora::test {
+namespace {
+
+const std::string kTemplateListing =
+    "Internet Sites/\n"
+    "ATM Pins/\n"
+    "Credit Card Pins/\n"
+    "Email Accounts/\n"
+    "Brokerage Firms/\n"
+    "Network Logins/\n"
+    "Software Keys/\n"
+    "Other/\n"
+    "Personal Information/\n"
+    "  Mine/\n"
+    "    Social Security Number\n"
+    "    Driver's License\n"
+    "    Anniversary\n"
+    "  My Spouse/\n"
+    "    Social Security Number\n"
+    "    Driver's License\n"
+    "    Birthday\n"
+    "  My Children/\n"
+    "    Social Security Number\n"
+    "    Driver's License\n"
+    "    Birthday\n";
+
+class NewFile : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string kmf = dir.file("new.kmf");
+};
+
+TEST_F(NewFile, WritesTheTemplateThatLsShows) {
+    const auto made = runInProcess({"new", "-u", "ann", kmf}, "pw-1\npw-1\n");
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.out, "");
+
+    const auto ls = runInProcess({"ls", "-u", "ann", kmf}, "pw-1\n");
+    ASSERT_EQ(ls.status, 0) << ls.err;
+    EXPECT_EQ(ls.out, kTemplateListing);
+
+    auto doc = readDataFile(kmf, "ann", "pw-1");
+    ASSERT_TRUE(doc);
+    const pugi::xml_node root = doc->datafile();
+    EXPECT_STREQ(root.attribute("version").value(), "1.5");
+    EXPECT_STREQ(root.attribute("filetype").value(), "private");
+    EXPECT_STRNE(root.attribute("DateModified").value(), "");
+    // 21 identifiers, all distinct; the file is readable by its owner only.
+    std::set<std::string> ids;
+    std::size_t nodes = 0;
+    for (pugi::xpath_node n : doc->dom().select_nodes("//*[@id]")) {
+        ++nodes;
+        ids.insert(n.node().attribute("id").value());
+    }
+    EXPECT_EQ(nodes, 21u);
+    EXPECT_EQ(ids.size(), 21u);
+    const auto perms = std::filesystem::status(kmf).permissions();
+    EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+              std::filesystem::perms::none);
+}
+
+TEST_F(NewFile, RefusesWhatTheConfirmDialogRefusesAndWritesNothing) {
+    struct Case {
+        std::string user;
+        std::string input;
+        std::string err;
+    };
+    const std::vector<Case> cases = {
+        {"ann", "Secret\nsecret\n", "Password and Confirm Password do not match.\n"},
+        {"ann", "Secret\nSecret \n", "Password and Confirm Password do not match.\n"},
+        {"ann", "PASSWORD\nPASSWORD\n",
+         "A Password is required to continue.\nThe word \"Password\" will not be accepted.\n"},
+        {"ann", "   \n   \n", "A Password is required to continue.\n"},
+        {"ann", "abc\n\n", "A Password is required to continue.\n"},
+        {" ", "abc\nabc\n", "User Name required to continue\n"},
+        {"ann", "abc\n", "No password was given on standard input.\n"},
+    };
+    for (const Case& c : cases) {
+        const auto r = runInProcess({"new", "-u", c.user, kmf}, c.input);
+        EXPECT_EQ(r.status, 1) << c.input;
+        EXPECT_EQ(r.err, c.err) << c.input;
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(std::filesystem::exists(kmf)) << c.input;
+    }
+}
+
+TEST_F(NewFile, BlankInFrontOfTheWordPassesAndIsStoredTrimmed) {
+    const auto made = runInProcess({"new", "-u", "ann", kmf}, " password\n password\n");
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_TRUE(readDataFile(kmf, "ann", "password"));
+    // It opens again the way it was made: the same blank gets past the login check.
+    EXPECT_EQ(runInProcess({"ls", "-u", "ann", kmf}, " password\n").status, 0);
+}
+
+TEST_F(NewFile, ExistingFileNeedsForce) {
+    writeFile(kmf, "precious");
+    const auto r = runInProcess({"new", "-u", "ann", kmf}, "pw-1\npw-1\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("--force"), std::string::npos) << r.err;
+    EXPECT_EQ(readFile(kmf), "precious");
+
+    const auto folder = runInProcess({"new", "--force", "-u", "ann", dir.path().string()},
+                                     "pw-1\npw-1\n");
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_NE(folder.err.find("folder"), std::string::npos) << folder.err;
+
+    const auto forced = runInProcess({"new", "--force", "-u", "ann", kmf}, "pw-1\npw-1\n");
+    ASSERT_EQ(forced.status, 0) << forced.err;
+    EXPECT_TRUE(readDataFile(kmf, "ann", "pw-1"));
+}
+
+TEST_F(NewFile, MissingFolderFailsWithoutLeavingAnything) {
+    const std::string inMissing = dir.file("no-such-folder/new.kmf");
+    const auto r = runInProcess({"new", "-u", "ann", inMissing}, "pw-1\npw-1\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("Error: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              0);
+}
+
+// --- search ------------------------------------------------------------------
+
+const std::string kSearchXml =
+    "<datafile version=\"1.5\" DateModified=\"1/2/2024 3:04:05 PM\" filetype=\"private\"><records>"
+    "<category id=\"{00000000-0000-0000-0000-000000000001}\" type=\"category\" value=\"Banking\">"
+    "<record_detail id=\"{00000000-0000-0000-0000-000000000002}\" type=\"entry\">"
+    "<resource>My BANK login</resource><userid>ann</userid><password>bank-vault-9</password>"
+    "<notes>first line\nsecond abc line</notes><DateCreated/><DateModified/>"
+    "<URL>https://bank.example</URL></record_detail>"
+    "<subcategory id=\"{00000000-0000-0000-0000-000000000003}\" type=\"subcategory\" "
+    "value=\"Old banks\">"
+    "<record_detail id=\"{00000000-0000-0000-0000-000000000004}\" type=\"entry\">"
+    "<resource>Savings</resource><userid>A-C</userid><password>Bankrupt</password><notes/>"
+    "<DateCreated/><DateModified/><URL/></record_detail>"
+    "</subcategory></category>"
+    "<category id=\"{00000000-0000-0000-0000-000000000005}\" type=\"category\" value=\"Caf\xC3\xA9s\">"
+    "<record_detail id=\"{00000000-0000-0000-0000-000000000006}\" type=\"entry\">"
+    "<resource>\xC3\x89tienne</resource><userid/><password>x</password><notes/>"
+    "<DateCreated/><DateModified/><URL/></record_detail>"
+    "</category></records></datafile>";
+
+class SearchFile : public ::testing::Test {
+protected:
+    void SetUp() override { writeDataFile(kmf, kSearchXml, "ann", "pw-1"); }
+    TempDir dir;
+    std::string kmf = dir.file("search.kmf");
+
+    CliResult search(std::vector<std::string> extra) {
+        std::vector<std::string> args = {"search", "-u", "ann", kmf};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return runInProcess(args, "pw-1\n");
+    }
+};
+
+TEST_F(SearchFile, FindsInEveryFieldCaseInsensitivelyAndMasksPasswords) {
+    const auto r = search({"bank"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Banking\tcategory\tBanking\n"
+              "Banking/Old banks\tsubcategory\tOld banks\n"
+              "Banking/My BANK login\tresource\tMy BANK login\n"
+              "Banking/My BANK login\tpassword\t********\n"
+              "Banking/Old banks/Savings\tpassword\t********\n"
+              "Banking/My BANK login\tURL\thttps://bank.example\n");
+    EXPECT_EQ(r.out.find("vault"), std::string::npos);
+    EXPECT_EQ(r.out.find("Bankrupt"), std::string::npos);
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(SearchFile, ShowsPasswordsOnlyWhenAsked) {
+    const auto r = search({"--show-passwords", "--fields", "password", "BANK"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Banking/My BANK login\tpassword\tbank-vault-9\n"
+              "Banking/Old banks/Savings\tpassword\tBankrupt\n");
+}
+
+TEST_F(SearchFile, SearchesOnlyTheChosenFieldsInTheirOrder) {
+    const auto r = search({"--fields", "URL,resource", "bank"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Banking/My BANK login\tURL\thttps://bank.example\n"
+              "Banking/My BANK login\tresource\tMy BANK login\n");
+    // Keys in any letter case, each once.
+    EXPECT_EQ(search({"--fields", "url,RESOURCE,url", "bank"}).out, r.out);
+}
+
+TEST_F(SearchFile, TextIsAPatternAndNonAsciiFoldsCase) {
+    const auto dot = search({"--fields", "notes,userid", "a.c"});
+    ASSERT_EQ(dot.status, 0) << dot.err;
+    // Notes stay on one line.
+    EXPECT_EQ(dot.out,
+              "Banking/My BANK login\tnotes\tfirst line second abc line\n"
+              "Banking/Old banks/Savings\tuserid\tA-C\n");
+
+    const auto accent = search({"--fields", "category,resource", "\xC3\xA9"
+                                                                 "t"});
+    ASSERT_EQ(accent.status, 0) << accent.err;
+    EXPECT_EQ(accent.out, "Caf\xC3\xA9s/\xC3\x89tienne\tresource\t\xC3\x89tienne\n");
+}
+
+TEST_F(SearchFile, NoResultsBadPatternsAndBadOptionsAreReported) {
+    const auto none = search({"zebra"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "Search query returned no results.\n");
+
+    const auto bad = search({"(("});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.err.rfind("Error: 5017 ", 0), 0u) << bad.err;
+    EXPECT_NE(bad.err.find("modXML.SearchNodes"), std::string::npos) << bad.err;
+
+    const auto shortText = search({"\xC3\xA9"});  // one character in two bytes
+    EXPECT_EQ(shortText.status, 2);
+    EXPECT_EQ(shortText.err, "The search text must have at least 2 characters.\n");
+
+    const auto field = search({"--fields", "resource,title", "bank"});
+    EXPECT_EQ(field.status, 2);
+    EXPECT_NE(field.err.find("\"title\""), std::string::npos) << field.err;
+
+    const auto wrong = runInProcess({"search", "-u", "ann", kmf, "bank"}, "pw-2\n");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_EQ(wrong.err, "File Failed to decrypt.  Invalid User Name/Password combination.\n");
+}
+
+}  // namespace
+}  // namespace keymora::test
