@@ -377,8 +377,9 @@ void frmKMF::MarkDocumentDirty() {
     if (access == QLatin1String("read only")) return;
     if (option("Auto Save Changes", "0").trimmed() == QLatin1String("1") &&
         m_tag != QLatin1String(kSaveRequiredTag) && m_host != nullptr) {
-        SaveCommand(*m_host, *this);
-        return;
+        // When the save fails (its message was shown) the change stays marked.
+        QPointer<frmKMF> self(this);
+        if (SaveCommand(*m_host, *this) || !self) return;
     }
     IsDirty = true;
     setWindowIcon(docicons::needSave());

@@ -212,6 +212,36 @@ private slots:
         QCOMPARE(QDir(QString::fromStdString(m_dir->path().string())).entryList(QDir::Files).size(), 1);
     }
 
+    void closeWithAFailedSaveKeepsTheWindowAndItsChanges() {
+        const QString path = makeFile(QStringLiteral("keep.kmf"));
+        const std::string oldBytes = readFile(path.toStdString());
+        DocTestPrompt prompt;
+        TestHost host;
+        frmKMF* w = open(host, prompt, path);
+        QVERIFY(w != nullptr);
+        std::string big(200000, 'x');
+        for (char& c : big) c = static_cast<char>('a' + (std::rand() % 26));
+        w->XMLDoc().nodeById("{E0000000-0000-0000-0000-000000000001}").child("notes").text().set(big.c_str());
+        w->MarkDocumentDirty();
+        prompt.expectMessage(QStringLiteral("Save it now?"), MsgAnswer::Yes);
+        prompt.expectMessage(QStringLiteral("Error: "));
+        struct rlimit old {};
+        getrlimit(RLIMIT_FSIZE, &old);
+        auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old;
+        small.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &small);
+        const bool closed = CloseAllForExit(host);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previous);
+        QVERIFY(!closed);
+        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        QCOMPARE(host.windows().size(), 1);
+        QVERIFY(w->IsDirty);
+        QVERIFY(!host.canShutDown());
+        QCOMPARE(readFile(path.toStdString()), oldBytes);
+    }
+
     void dirtyMarkerIsNeverDoubled() {
         const QString path = makeFile(QStringLiteral("f.kmf"));
         DocTestPrompt prompt;
