@@ -94,8 +94,7 @@ public:
     CLI::App* add(CLI::App& app) override {
         auto* sub = app.add_subcommand(
             "export",
-            "Write every entry as CSV (UTF-8; header Account, Login Name, Password, Web Site,\n"
-            "Comments), the form import reads. Passwords are written in clear.");
+            "Write every entry as CSV in the columns import reads (passwords in clear)");
         sub->add_option("-u,--user", m_user, "User name of the file")->required();
         sub->add_option("-o,--output", m_output,
                         "CSV file to write (readable by its owner only); standard output when not given");

@@ -13,8 +13,7 @@ public:
     CLI::App* add(CLI::App& app) override {
         auto* sub = app.add_subcommand(
             "import",
-            "Add the rows of a CSV file (header line, then account, login name, password,\n"
-            "web site, comments) as entries of a new category \"Imported Items ...\"");
+            "Add the rows of a CSV file as entries of a new category \"Imported Items ...\"");
         sub->add_option("-u,--user", m_user, "User name of the file")->required();
         sub->add_option("FILE", m_file, "Data file to add to")->required();
         sub->add_option("CSV", m_csv, "Comma-separated file to import")->required();

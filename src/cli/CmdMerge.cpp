@@ -35,8 +35,10 @@ public:
     CLI::App* add(CLI::App& app) override {
         auto* sub = app.add_subcommand(
             "merge",
-            "Merge the categories of SRC files into DEST by name. Passwords are asked in order:\n"
-            "DEST's first, then each source's. DEST is saved only when something was merged.");
+            "Merge the categories of SRC files into DEST by name; asks DEST's password, then each SRC's");
+        sub->footer(
+            "A source that fails is reported and brings nothing in; DEST is saved only when\n"
+            "something was merged. Exit status 1 when any source failed.");
         sub->add_option("-u,--user", m_user, "User name of DEST")->required();
         m_sourceUserOption = sub->add_option("--source-user", m_sourceUser,
                                              "User name of the sources (default: DEST's)");

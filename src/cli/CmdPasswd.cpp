@@ -14,8 +14,7 @@ public:
     CLI::App* add(CLI::App& app) override {
         auto* sub = app.add_subcommand(
             "passwd",
-            "Lock a data file with a new user name and password; asks the current password,\n"
-            "then the new one twice");
+            "Lock a data file with new credentials; asks the current password, then the new one twice");
         sub->add_option("-u,--user", m_user, "Current user name of the file")->required();
         m_newUserOption = sub->add_option("--new-user", m_newUser,
                                           "New user name (default: the current one)");

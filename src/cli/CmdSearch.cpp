@@ -65,8 +65,10 @@ public:
     CLI::App* add(CLI::App& app) override {
         auto* sub = app.add_subcommand(
             "search",
-            "Find TEXT (a case-insensitive regular expression) in the chosen fields; one line per\n"
-            "match: path, field and matched text, separated by tabs. Passwords are masked.");
+            "Find TEXT (case-insensitive pattern); prints path, field and text per match, tab-separated");
+        sub->footer(
+            "Matched passwords show as ******** unless --show-passwords is given.\n"
+            "Exit status 1 with \"Search query returned no results.\" when nothing matches.");
         sub->add_option("-u,--user", m_user, "User name of the file")->required();
         sub->add_option("--fields", m_fields,
                         "Fields to search, in this order, separated by commas: category,\n"
