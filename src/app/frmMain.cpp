@@ -26,7 +26,9 @@
 #include "app/ModMain.h"
 #include "app/Prompt.h"
 #include "app/StringTable.h"
+#include "app/frmGeneratePassword.h"
 #include "app/frmOptions.h"
+#include "docwindow/cClipBoard.h"
 #include "docwindow/frmKMF.h"
 #include "document/NodeKind.h"
 #include "document/TreeEditing.h"
@@ -95,7 +97,6 @@ const QStringList& unavailableItems() {
 const QStringList& unavailableButtons() {
     static const QStringList keys = {QStringLiteral("Refresh"),  QStringLiteral("Find"),
                                      QStringLiteral("Find Close"),
-                                     QStringLiteral("Create Password"),
                                      QStringLiteral("View Large Icons"),
                                      QStringLiteral("View Small Icons"), QStringLiteral("View List"),
                                      QStringLiteral("View Details")};
@@ -467,6 +468,7 @@ void frmMain::connectCommands() {
     on(QStringLiteral("mnuEditSortDesc"), sortDesc);
     onKey(QStringLiteral("Sort Desc"), sortDesc);
     on(QStringLiteral("mnuDeleteItem"), [this] { deleteItem(); });
+    onKey(QStringLiteral("Create Password"), [this] { createPassword(); });
     onKey(QStringLiteral("Delete"), [this] { deleteItem(); });
     on(QStringLiteral("mnuAddCategory"), [this] { addCategory(); });
     on(QStringLiteral("mnuAddSubCategory"), [this] { addSubCategory(); });
@@ -768,6 +770,19 @@ void frmMain::unlockPassword() {
                             .toInt(&ok);
     // A timeout under a second would give a negative interval; hide at once then.
     doc->revealPassword(std::max(0, (ok ? timeout : 2000) - 1000));
+}
+
+void frmMain::createPassword() {
+    frmGeneratePassword generator(this);
+    generator.exec();
+    if (!generator.accepted()) return;
+    cClipBoard::Clear();
+    cClipBoard::SetText(generator.sGeneratedPassword, true);
+    QString text = ReplacePlaceholder(LoadResString(sid::NewPasswordText),
+                                      QStringLiteral("newpassword"), generator.sGeneratedPassword);
+    Prompt::current().message(text, LoadResString(sid::NewPasswordTitle), MsgIcon::Information,
+                              MsgButtons::Ok);
+    text.fill(QChar(0));
 }
 
 void frmMain::upLevel() {

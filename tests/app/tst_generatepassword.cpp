@@ -1,0 +1,134 @@
+// The password generator dialog and the Create Password command.
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "ScriptedPrompt.h"
+#include "app/ModMain.h"
+#include "app/frmGeneratePassword.h"
+#include "app/frmMain.h"
+
+using namespace keymora;
+using keymora::test::ScriptedPrompt;
+
+class GeneratePasswordTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_config;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_config.isValid());
+        qputenv("KEYMORA_CONFIG_DIR", m_config.path().toUtf8());
+    }
+
+    void startsWithTheRecommendedClass() {
+        frmGeneratePassword d;
+        QCOMPARE(d.windowTitle(), QStringLiteral("Generate Password"));
+        QVERIFY(d.optPasswordPattern[4]->isChecked());
+        QCOMPARE(d.pattern(), QStringLiteral("[A-Za-z0-9\\@\\#\\$\\%\\&\\*\\(\\)\\?]"));
+        QCOMPARE(d.txtLength->text(), QStringLiteral("8"));
+    }
+
+    void lengthBoxChecks() {
+        frmGeneratePassword d;
+        ScriptedPrompt prompt;
+        d.txtLength->setText(QStringLiteral("20"));
+        d.txtLength_LostFocus();
+        QCOMPARE(d.txtLength->text(), QStringLiteral("15"));
+        d.txtLength->setText(QStringLiteral("12"));
+        d.txtLength_LostFocus();
+        QCOMPARE(d.txtLength->text(), QStringLiteral("12"));
+        prompt.expectMessage(QStringLiteral("The password length must be a number."),
+                             QStringLiteral("Invalid Entry"), MsgIcon::Information, MsgButtons::Ok);
+        d.txtLength->setText(QStringLiteral("abc"));
+        d.txtLength_LostFocus();
+        QCOMPARE(d.txtLength->text(), QStringLiteral("8"));
+        KM_VERIFY_SCRIPT(prompt);
+    }
+
+    void generatesFromTheChosenClass() {
+        ScriptedPrompt prompt;
+        for (int round = 0; round < 20; ++round) {
+            frmGeneratePassword d;
+            d.optPasswordPattern[2]->click();
+            d.txtLength->setText(QStringLiteral("15"));
+            d.cmdGenerate->click();
+            QVERIFY(d.accepted());
+            QCOMPARE(d.sGeneratedPassword.size(), 15);
+            QVERIFY2(QRegularExpression(QStringLiteral("^[A-Za-z]{15}$")).match(d.sGeneratedPassword).hasMatch(),
+                     qPrintable(d.sGeneratedPassword));
+        }
+        frmGeneratePassword zero;
+        zero.txtLength->setText(QStringLiteral("0"));
+        zero.cmdGenerate->click();
+        QVERIFY(zero.accepted());
+        QVERIFY(zero.sGeneratedPassword.isEmpty());
+        KM_VERIFY_SCRIPT(prompt);
+    }
+
+    void negativeLengthRefused() {
+        ScriptedPrompt prompt;
+        prompt.expectMessage(QStringLiteral("The password length must be a number."),
+                             QStringLiteral("Invalid Entry"), MsgIcon::Information, MsgButtons::Ok);
+        frmGeneratePassword d;
+        d.txtLength->setText(QStringLiteral("-3"));
+        d.cmdGenerate->click();
+        QVERIFY(!d.accepted());
+        QCOMPARE(d.txtLength->text(), QStringLiteral("8"));
+        KM_VERIFY_SCRIPT(prompt);
+    }
+
+    void cancelAcceptsNothing() {
+        frmGeneratePassword d;
+        d.show();
+        d.cmdCancel->click();
+        QVERIFY(!d.accepted());
+        QVERIFY(d.sGeneratedPassword.isEmpty());
+    }
+
+    // Create Password: the password goes to the clipboard and is shown.
+    void createPasswordCommand() {
+        frmMain main;
+        main.show();
+        QAction* button = main.toolbarButton(QStringLiteral("Create Password"));
+        QVERIFY(button->isVisible() && button->isEnabled());
+        QApplication::clipboard()->setText(QStringLiteral("before"));
+        ScriptedPrompt prompt;
+        prompt.expectAnyMessage(MsgButtons::Ok);
+        QTimer::singleShot(0, this, [] {
+            auto* d = qobject_cast<frmGeneratePassword*>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            d->txtLength->setText(QStringLiteral("12"));
+            d->cmdGenerate->click();
+        });
+        button->trigger();
+        KM_VERIFY_SCRIPT(prompt);
+        const QString onClipboard = QApplication::clipboard()->text();
+        QCOMPARE(onClipboard.size(), 12);
+        const auto& shown = prompt.seen().back();
+        QCOMPARE(shown.title, QStringLiteral("New Password Generated"));
+        QCOMPARE(shown.text, QStringLiteral("The newly generated password is:\r\n\r\n") + onClipboard +
+                                 QStringLiteral("\r\n\r\nAnd has been placed on the clipboard."));
+
+        // Cancelled: the clipboard keeps what it had and nothing is shown.
+        QApplication::clipboard()->setText(QStringLiteral("kept"));
+        QTimer::singleShot(0, this, [] {
+            auto* d = qobject_cast<frmGeneratePassword*>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            d->cmdCancel->click();
+        });
+        button->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("kept"));
+        KM_VERIFY_SCRIPT(prompt);
+    }
+};
+
+QTEST_MAIN(GeneratePasswordTest)
+#include "tst_generatepassword.moc"
