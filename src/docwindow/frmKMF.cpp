@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -204,8 +205,19 @@ void frmKMF::buildUi() {
     m_list->setColumnWidth(DocListModel::NameColumn, 220);
     m_list->setColumnWidth(DocListModel::UserIdColumn, 160);
     m_list->setColumnWidth(DocListModel::CreatedColumn, 170);
+    m_iconList = new QListView(m_listPage);
+    m_iconList->setObjectName(QStringLiteral("lsvNodeEntriesIcons"));
+    m_iconList->setModel(m_listModel);
+    m_iconList->setUniformItemSizes(true);
+    m_iconList->setLayoutMode(QListView::Batched);
+    m_iconList->setBatchSize(500);
+    m_iconList->setResizeMode(QListView::Adjust);
+    m_iconList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_iconList->setMovement(QListView::Static);
+    m_iconList->hide();
     listLayout->addWidget(m_instructions);
     listLayout->addWidget(m_list, 1);
+    listLayout->addWidget(m_iconList, 1);
     m_entry = new EntryPane(m_right);
     m_right->addWidget(m_listPage);
     m_right->addWidget(m_entry);
@@ -273,6 +285,8 @@ void frmKMF::buildUi() {
 
     connect(m_list, &QTreeView::clicked, this, &frmKMF::onListClicked);
     connect(m_list, &QTreeView::doubleClicked, this, &frmKMF::onListDoubleClicked);
+    connect(m_iconList, &QListView::clicked, this, &frmKMF::onListClicked);
+    connect(m_iconList, &QListView::doubleClicked, this, &frmKMF::onListDoubleClicked);
     connect(m_list->header(), &QHeaderView::sectionClicked, this, &frmKMF::onHeaderClicked);
     connect(m_splitter, &QSplitter::splitterMoved, this, &frmKMF::onSplitterMoved);
 
@@ -521,7 +535,31 @@ void frmKMF::LoadListView(const std::string& id) {
     if (KindOf(node) != NodeKind::Category) emit upLevelEnabled(true);
 }
 
+void frmKMF::setListViewMode(int mode) {
+    if (mode < 0 || mode > 3) return;
+    m_listMode = mode;
+    if (mode == 3) {
+        m_iconList->hide();
+        m_list->show();
+        return;
+    }
+    const bool large = mode == 0;
+    m_iconList->setViewMode(large ? QListView::IconMode : QListView::ListMode);
+    m_iconList->setFlow(mode == 2 ? QListView::TopToBottom : QListView::LeftToRight);
+    m_iconList->setWrapping(true);
+    m_iconList->setIconSize(large ? QSize(32, 32) : QSize(16, 16));
+    m_iconList->setGridSize(large ? QSize(110, 64) : QSize());
+    m_iconList->setSpacing(large ? 0 : 2);
+    m_iconList->setWordWrap(large);
+    m_list->hide();
+    m_iconList->show();
+}
+
 void frmKMF::applyListSettings(pugi::xml_node node) {
+    // The stored view mode; without one the list keeps the details view.
+    const std::string mode = modXml::GetNodeAttribute(node, "listview");
+    setListViewMode(mode.empty() ? 3 : std::atoi(mode.c_str()));
+
     const std::string field = modXml::GetNodeAttribute(node, "sortfield");
     if (field.empty()) {
         m_listSortDescending = false;

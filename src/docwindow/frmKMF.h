@@ -22,6 +22,7 @@
 #include "document/XmlDoc.h"
 
 class QLabel;
+class QListView;
 class QModelIndex;
 class QSplitter;
 class QStatusBar;
@@ -109,6 +110,9 @@ public:
     void SizeControls(int splitterTwips);
     void selectTreeNode(const std::string& id);
     void clearTree();
+    // List modes: 0 large icons, 1 small icons, 2 list, 3 details.
+    void setListViewMode(int mode);
+    int listViewMode() const { return m_listMode; }
     // Marks the document clean: no marker, clean icon.
     void markClean();
 
@@ -216,6 +220,8 @@ private:
     QLabel* m_statusPanel = nullptr;
     bool m_loading = false;
     bool m_listSortDescending = false;
+    int m_listMode = 3;
+    QListView* m_iconList = nullptr;
     std::string m_idAtPress;  // the tree's current node when the mouse went down
 
     std::string m_lastClickedId;

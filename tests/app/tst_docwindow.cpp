@@ -17,6 +17,7 @@
 #include "docwindow/DocTreeModel.h"
 #include "docwindow/EntryPane.h"
 #include "docwindow/frmKMF.h"
+#include "document/ModXml.h"
 #include "support/ClsReg.h"
 #include "testsupport/TempDir.h"
 
@@ -365,6 +366,37 @@ private slots:
         QVERIFY(!m_w->XMLDoc().datafile());
         QVERIFY(m_w->entryPane()->txtPassword->text().isEmpty());
         QCOMPARE(m_w->treeView()->model()->rowCount(), 0);
+    }
+
+    void coverStaysUntilTheRightCredentialsAreGiven() {
+        m_w->gsUserID = "user";
+        m_w->gsUserPassword = "Secret";
+        m_w->LockFileDisplay();
+        QVERIFY(m_w->displayLocked());
+        DocTestPrompt prompt;
+        prompt.expectCredentialsCancelled();
+        QVERIFY(!m_w->UnlockFileDisplay());
+        prompt.expectCredentials(QStringLiteral("user"), QStringLiteral("secret"));  // case differs
+        prompt.expectMessage(QStringLiteral("File Failed to decrypt.  Invalid User Name/Password combination."));
+        QVERIFY(!m_w->UnlockFileDisplay());
+        QVERIFY(m_w->displayLocked());
+        QCOMPARE(prompt.icons().value(0), MsgIcon::Exclamation);
+        prompt.expectCredentials(QStringLiteral("  user "), QStringLiteral("Secret"));
+        QVERIFY(m_w->UnlockFileDisplay());
+        QVERIFY(!m_w->displayLocked());
+        QCOMPARE(prompt.loginTexts().value(0),
+                 QStringLiteral("Enter the User Name and \r\nPassword to UN-Lock \r\nsample.kmf"));
+        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+    }
+
+    void storedListModeIsApplied() {
+        modXml::SetNodeAttribute(node(kBanking), "listview", "0");
+        m_w->NodeClick(kBanking);
+        QCOMPARE(m_w->listViewMode(), 0);
+        m_w->NodeClick(kLoans);
+        QCOMPARE(m_w->listViewMode(), 3);
+        m_w->setListViewMode(2);
+        QCOMPARE(m_w->listViewMode(), 2);
     }
 
     void splitterIsKeptWithinLimitsAndStored() {
