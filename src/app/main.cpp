@@ -2,7 +2,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QStringList>
 #include <QStyleFactory>
+
+#include <cstdio>
 
 #include "app/ModMain.h"
 #include "app/Prompt.h"
@@ -48,6 +51,9 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    keymora::StartUp(keymora::CommandLineText(QApplication::arguments().mid(1)));
+    // argv after QApplication took out its own options (-style, -platform, ...).
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    keymora::StartUp(keymora::CommandLineText(arguments));
     return QApplication::exec();
 }
