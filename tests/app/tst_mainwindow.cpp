@@ -148,6 +148,17 @@ private slots:
         for (const char* key : {"Delete", "UpLevel", "View Large Icons", "View Details"})
             QVERIFY2(!main.toolbarButton(QString::fromLatin1(key))->isEnabled(), key);
         QVERIFY(main.toolbarButton(QStringLiteral("New"))->isEnabled());
+
+        // Reached anyway (a shortcut, a script), document commands do nothing.
+        ScriptedPrompt prompt;
+        for (const char* name : {"mnuFileClose", "mnuFileSave", "mnuFileSaveAs", "mnuFileSaveAll",
+                                 "mnuFileChangePassword", "mnuDeleteItem", "mnuEditSortAsc",
+                                 "mnuEditSortDesc", "mnuAddCategory", "mnuAddSubCategory"})
+            main.menuItem(QString::fromLatin1(name))->trigger();
+        for (const char* key : {"Save", "Delete", "Sort Asc", "Unlock Password", "UpLevel"})
+            main.toolbarButton(QString::fromLatin1(key))->trigger();
+        QCOMPARE(main.OpenDocumentCount(), 0);
+        KM_VERIFY_SCRIPT(prompt);
     }
 
     void documentStateFollowsTheCount() {
