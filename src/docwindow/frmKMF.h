@@ -40,6 +40,9 @@ class DocListModel;
 class EntryPane;
 class frmKMF;
 
+// Writes a field's text and stamps its entry's DateModified (the 6th child).
+void UpdateEntryField(pugi::xml_node field, const QString& text);
+
 // Program-wide notifications about document windows.
 class DocumentWindowEvents : public QObject {
     Q_OBJECT
