@@ -96,10 +96,7 @@ const QStringList& unavailableItems() {
 
 const QStringList& unavailableButtons() {
     static const QStringList keys = {QStringLiteral("Refresh"),  QStringLiteral("Find"),
-                                     QStringLiteral("Find Close"),
-                                     QStringLiteral("View Large Icons"),
-                                     QStringLiteral("View Small Icons"), QStringLiteral("View List"),
-                                     QStringLiteral("View Details")};
+                                     QStringLiteral("Find Close")};
     return keys;
 }
 
@@ -149,7 +146,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
                 [this](bool on) { setButtonEnabled(QStringLiteral("UpLevel"), on); });
         connect(doc, &frmKMF::deleteEnabled, this,
                 [this](bool on) { setButtonEnabled(QStringLiteral("Delete"), on); });
-        connect(doc, &frmKMF::listToolbarButtonsShown, this, [this](bool shown) {
+        connect(doc, &frmKMF::listToolbarButtonsShown, this, [this, doc](bool shown) {
+            showListMode(doc);
             if (shown)
                 ShowListToolBarButtons();
             else
@@ -166,6 +164,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 frmMain::~frmMain() {
+    // Children still go away after this body, emitting as they do; nothing
+    // of this window may answer them by then.
+    m_mdi->disconnect(this);
+    frmKMF::events().disconnect(this);
+    for (frmKMF* doc : documents()) doc->disconnect(this);
     if (g_instance == this) g_instance = nullptr;
 }
 
@@ -363,6 +366,7 @@ void frmMain::buildToolBar() {
     addToolButton(QStringLiteral("View Details"), QStringLiteral("view-list-details"),
                   sid::TipDetails);
     auto* group = new QActionGroup(this);
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (const char* key : {"View Large Icons", "View Small Icons", "View List", "View Details"}) {
         QAction* a = m_toolButtons.value(QString::fromLatin1(key));
         a->setCheckable(true);
@@ -800,9 +804,18 @@ void frmMain::setListView(int mode) {
     if (!doc) return;
     pugi::xml_node element = doc->selectedTreeElement();
     if (!element) return;
+    doc->setListViewMode(mode);
     pugi::xml_attribute attr = element.attribute("listview");
     if (!attr) attr = element.append_attribute("listview");
     attr.set_value(mode);
+    showListMode(doc);
+}
+
+void frmMain::showListMode(frmKMF* doc) {
+    static const char* const keys[] = {"View Large Icons", "View Small Icons", "View List",
+                                       "View Details"};
+    const int mode = doc ? doc->listViewMode() : -1;
+    for (int i = 0; i < 4; ++i) toolbarButton(QString::fromLatin1(keys[i]))->setChecked(i == mode);
 }
 
 namespace {
@@ -987,6 +1000,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 
 void frmMain::onSubWindowActivated(QMdiSubWindow* window) {
     frmKMF* doc = window ? qobject_cast<frmKMF*>(window->widget()) : nullptr;
+    showListMode(doc);
     emit activeDocumentChanged(doc);
 }
 

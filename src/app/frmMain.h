@@ -139,6 +139,8 @@ private:
     void createPassword();
     void upLevel();
     void setListView(int mode);
+    // Checks the view button of the document's list mode.
+    void showListMode(frmKMF* doc);
     void tileWindows(Qt::Orientation orientation);
     void sortLevel(bool ascending);
     void deleteItem();

@@ -484,6 +484,30 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
     }
 
+    void listViewButtons() {
+        frmMain main;
+        main.show();
+        ScriptedPrompt prompt;
+        frmKMF* doc = newDocument(main, prompt);
+        QVERIFY(doc);
+        pugi::xml_node category;  // the last one: not selected yet
+        for (pugi::xml_node n : doc->XMLDoc().records().children())
+            if (KindOf(n) == NodeKind::Category) category = n;
+        doc->NodeClick(category.attribute("id").value());
+        QAction* list = main.toolbarButton(QStringLiteral("View List"));
+        QVERIFY2(list->isEnabled(), "a category's list is shown: the view buttons work");
+        list->trigger();
+        QCOMPARE(doc->listViewMode(), 2);
+        QCOMPARE(std::string(category.attribute("listview").value()), std::string("2"));
+        QVERIFY(list->isChecked());
+        main.toolbarButton(QStringLiteral("View Large Icons"))->trigger();
+        QCOMPARE(doc->listViewMode(), 0);
+        QCOMPARE(std::string(category.attribute("listview").value()), std::string("0"));
+        QVERIFY(!list->isChecked());
+        KM_VERIFY_SCRIPT(prompt);
+        doc->IsDirty = false;
+    }
+
     void tileAndCascade() {
         frmMain main;
         putOption("MainWindowState", "0");
