@@ -14,8 +14,42 @@ namespace keymora {
 
 namespace {
 
-// parse_default drops text nodes that hold only white space (no parse_ws_pcdata).
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration;
+// Text nodes that hold only white space are indentation and are dropped, so
+// entry fields can be read by position. The one exception is the sole text of
+// an entry's field: a password of blanks is data, and dropping it would lose it.
+constexpr unsigned kParseOptions =
+    pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
+
+bool isBlankText(const char* text) noexcept {
+    for (; *text != '\0'; ++text) {
+        if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n') return false;
+    }
+    return true;
+}
+
+bool isEntryField(pugi::xml_node element) noexcept {
+    const pugi::xml_node entry = element.parent();
+    return entry.type() == pugi::node_element && std::strcmp(entry.name(), "record_detail") == 0;
+}
+
+// Removes the blank text nodes the parser kept that are not an entry field's value.
+void dropIndentation(pugi::xml_node root) {
+    pugi::xml_node n = root.first_child();
+    while (n) {
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        pugi::xml_node leaf = n;
+        while (n && n != root && !n.next_sibling()) n = n.parent();
+        const pugi::xml_node next = (!n || n == root) ? pugi::xml_node() : n.next_sibling();
+        if (leaf.type() == pugi::node_pcdata && isBlankText(leaf.value()) &&
+            !isEntryField(leaf.parent())) {
+            leaf.parent().remove_child(leaf);
+        }
+        n = next;
+    }
+}
 
 // Overwrites a string that pugixml holds; the empty string may be a literal.
 void wipeText(const char* text) noexcept {
@@ -152,6 +186,7 @@ bool XmlDoc::loadXmlInPlace(std::string&& utf8, std::string* errorText) {
         if (errorText != nullptr) *errorText = std::move(error);
         return false;
     }
+    dropIndentation(m_doc);
     m_loadedSize = m_buffer.size();
     return true;
 }

@@ -36,6 +36,25 @@ int childCount(pugi::xml_node n) {
     return count;
 }
 
+// A field whose whole text is blanks is the user's data (a password of
+// spaces), not indentation: it must survive a save and reopen.
+TEST(XmlDoc, BlankFieldTextSurvivesWhileIndentationIsDropped) {
+    std::string text = kIndented;
+    text.replace(text.find("<password>secret</password>"), 27, "<password>   </password>");
+    text.replace(text.find("<notes></notes>"), 15, "<notes>\n\t</notes>");
+    XmlDoc doc;
+    ASSERT_TRUE(doc.loadXml(text));
+    pugi::xml_node entry = doc.records().first_child().first_child();
+    EXPECT_EQ(childCount(entry), 7);
+    EXPECT_STREQ(entry.child("password").child_value(), "   ");
+    EXPECT_STREQ(entry.child("notes").child_value(), "\n\t");
+    EXPECT_EQ(childCount(doc.records().last_child()), 0);
+
+    XmlDoc again;
+    ASSERT_TRUE(again.loadXml(doc.xml()));
+    EXPECT_STREQ(again.records().first_child().first_child().child("password").child_value(), "   ");
+}
+
 TEST(XmlDoc, IndentationDoesNotBecomeChildren) {
     XmlDoc doc;
     ASSERT_TRUE(doc.loadXml(kIndented));
