@@ -52,8 +52,6 @@ void readFromTerminal(std::string_view prompt, std::string& secret) {
         ~Closer() { close(fd); }
     } closer{fd};
 
-    [[maybe_unused]] auto written = write(fd, prompt.data(), prompt.size());
-
     struct termios saved {};
     const bool haveTermios = tcgetattr(fd, &saved) == 0;
     if (haveTermios) {
@@ -72,6 +70,8 @@ void readFromTerminal(std::string_view prompt, std::string& secret) {
         g_echoOff = 1;
         tcsetattr(fd, TCSAFLUSH, &quiet);
     }
+    // The prompt comes after echo is off: what is typed after it is kept.
+    [[maybe_unused]] auto written = write(fd, prompt.data(), prompt.size());
 
     bool gotNewline = false;
     bool gotAny = false;
@@ -90,7 +90,7 @@ void readFromTerminal(std::string_view prompt, std::string& secret) {
     c = 0;
 
     if (haveTermios) {
-        tcsetattr(fd, TCSAFLUSH, &saved);
+        tcsetattr(fd, TCSADRAIN, &saved);
         g_echoOff = 0;
         sigaction(SIGINT, &g_oldInt, nullptr);
         sigaction(SIGTERM, &g_oldTerm, nullptr);
