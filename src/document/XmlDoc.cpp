@@ -193,8 +193,12 @@ bool XmlDoc::loadXmlInPlace(std::string&& utf8, std::string* errorText) {
 
 std::string XmlDoc::xml() const {
     WipingStringWriter writer(m_loadedSize + m_loadedSize / 16 + 256);
-    m_doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    save(writer);
     return writer.take();
+}
+
+void XmlDoc::save(pugi::xml_writer& writer) const {
+    m_doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
 }
 
 pugi::xml_node XmlDoc::datafile() const { return firstElementNamed(m_doc, "datafile"); }

@@ -28,6 +28,10 @@ public:
     // declaration is added beyond the one the document holds. The result holds
     // secrets: callers wipe it (secureWipe) when done.
     std::string xml() const;
+    // The same text, handed to a writer piece by piece (no full copy in memory).
+    void save(pugi::xml_writer& writer) const;
+    // Size of the text the document was parsed from (0 for a built one).
+    std::size_t loadedSize() const noexcept { return m_loadedSize; }
 
     pugi::xml_document& dom() noexcept { return m_doc; }
     const pugi::xml_document& dom() const noexcept { return m_doc; }

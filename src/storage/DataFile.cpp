@@ -12,6 +12,7 @@
 #include "storage/CompressZIt.h"
 #include "storage/Container.h"
 #include "storage/FileErrors.h"
+#include "storage/StreamingEncoder.h"
 #include "support/Cp1252.h"
 #include "support/SecureWipe.h"
 
@@ -229,14 +230,10 @@ std::string saveDocument(const XmlDoc& doc, std::string_view userId, std::string
     key.value().reserve(userId.size() + password.size());
     key.value().append(userId).append(password);
 
-    std::string bytes;
-    {
-        WipedString utf8(doc.xml());
-        bytes = cp1252::fromUtf8XmlText(utf8.value());
-    }
-    // The plain text becomes the file bytes in place, wiped on the way.
-    container::encodeInPlace(bytes, key.value());
-    return bytes;
+    // Serialised, converted and compressed in one pass.
+    StreamingEncoder encoder(doc.loadedSize());
+    doc.save(encoder);
+    return encoder.finish(key.value());
 }
 
 void writeFileAtomically(const std::string& path, std::string_view bytes,
