@@ -21,7 +21,7 @@ const std::string kEmptyXml =
 const std::string kQuirkyCsv =
     "Site,User,Secret,Address,Remarks,Extra\r\n"
     "\"Bank, Main\",ann,\"pa\"\"ss,word\",https://bank.example/?a=1&b=2,\"line one\nline two\",x\r\n"
-    "Mail,bob,,mail.example,,ignored\n"
+    "Mail,bob,,mail.example,note ,ignored\n"
     "Caf\xC3\xA9,\xC3\xA9lodie, spaced pw ,,\"\"\n"
     "Short,only\r\n";
 
@@ -33,7 +33,7 @@ struct Row {
 std::vector<Row> expectedRows() {
     return {
         {"Bank, Main", "ann", "pa\"ss,word", "https://bank.example/?a=1&b=2", "line one\nline two"},
-        {"Mail", "bob", "", "mail.example", ""},
+        {"Mail", "bob", "", "mail.example", "note "},
         {"Caf\xC3\xA9", "\xC3\xA9lodie", " spaced pw ", "", ""},
         {"Short", "only", "", "", ""},
     };
@@ -102,7 +102,7 @@ TEST_F(ImportExport, ExportWritesTheImportColumnsWithRfc4180Quoting) {
               "Account,Login Name,Password,Web Site,Comments\r\n"
               "\"Bank, Main\",ann,\"pa\"\"ss,word\",https://bank.example/?a=1&b=2,"
               "\"line one\nline two\"\r\n"
-              "Mail,bob,,mail.example,\r\n"
+              "Mail,bob,,mail.example,\"note \"\r\n"
               "Caf\xC3\xA9,\xC3\xA9lodie,\" spaced pw \",,\r\n"
               "Short,only,,,\r\n");
 }
