@@ -50,6 +50,19 @@ void appendOneLine(std::string& out, std::string_view text) {
     }
 }
 
+// Appends, growing the buffer by hand so no copy of the text is left behind
+// in memory given back (matched text may be a password).
+void appendWiped(std::string& out, std::string_view text) {
+    if (out.size() + text.size() > out.capacity()) {
+        std::string bigger;
+        bigger.reserve(std::max(out.capacity() * 2, out.size() + text.size() + 4096));
+        bigger.assign(out);
+        secureWipe(out);
+        out.swap(bigger);
+    }
+    out.append(text);
+}
+
 // "Category/Sub-category/Entry name", from the records down to the node.
 void appendPath(std::string& out, pugi::xml_node node) {
     std::vector<pugi::xml_node> chain;
@@ -117,26 +130,31 @@ public:
         }
 
         const IdIndex index(*doc);
-        std::string listing;
+        WipedString listing;
+        WipedString line;
         for (pugi::xml_node hit = results.first_child(); hit; hit = hit.next_sibling()) {
+            const std::string_view value = hit.attribute("value").value();
+            // The line held the previous match: wipe it before any reallocation.
+            secureWipe(line.value());
+            line.value().reserve(value.size() + 1024);
             const pugi::xml_node node = index.find(hit.attribute("id").value());
             if (node) {
-                appendPath(listing, node);
+                appendPath(line.value(), node);
             } else {
-                listing += hit.attribute("id").value();
+                line.value() += hit.attribute("id").value();
             }
-            listing += '\t';
-            listing += hit.name();
-            listing += '\t';
+            line.value() += '\t';
+            line.value() += hit.name();
+            line.value() += '\t';
             if (std::string_view(hit.name()) == "password" && !m_showPasswords) {
-                listing += kMasked;
+                line.value() += kMasked;
             } else {
-                appendOneLine(listing, hit.attribute("value").value());
+                appendOneLine(line.value(), value);
             }
-            listing += '\n';
+            line.value() += '\n';
+            appendWiped(listing.value(), line.value());
         }
-        ctx.out.swap(listing);
-        secureWipe(listing);
+        ctx.out.swap(listing.value());
         return kExitOk;
     }
 
