@@ -3,6 +3,8 @@
 // the next expected one (same kind; for messages the same text, title, icon
 // and buttons); anything else is recorded as a failure. Answers left unused
 // are failures too. Check with KM_VERIFY_SCRIPT(prompt) at the end of a test.
+// expectMessageContaining() pins down only a part of the text, for messages
+// that carry a file name or a system error.
 //
 //   ScriptedPrompt prompt;                       // installs itself
 //   prompt.expectMessage("Document has changed.  Save it now?", "Document not saved",
@@ -33,6 +35,7 @@ public:
         MsgButtons buttons = MsgButtons::Ok;
         MsgAnswer answer = MsgAnswer::Ok;
         bool anyText = false;  // accept any text, title and icon (buttons still checked)
+        bool containsText = false;  // text need only contain `text`; nothing else checked
         // File dialog answers ("" = cancelled).
         QString file;
         QStringList files;
@@ -47,6 +50,8 @@ public:
         QString title;  // message title
         FileDialogRequest file;
         LoginRequest login;
+        MsgIcon icon = MsgIcon::None;        // messages only
+        MsgButtons buttons = MsgButtons::Ok;  // messages only
     };
 
     ScriptedPrompt() { Prompt::install(this); }
@@ -71,6 +76,17 @@ public:
     ScriptedPrompt& expectAnyMessage(MsgButtons buttons, MsgAnswer answer = MsgAnswer::Ok) {
         expectMessage(QString(), QString(), MsgIcon::None, buttons, answer);
         m_steps.back().anyText = true;
+        return *this;
+    }
+    // A message whose text contains `part`; its title, icon and buttons are
+    // free (read them from messageTitles() and the like).
+    ScriptedPrompt& expectMessageContaining(const QString& part, MsgAnswer answer = MsgAnswer::Ok) {
+        Step s;
+        s.kind = Kind::Message;
+        s.text = part;
+        s.answer = answer;
+        s.containsText = true;
+        m_steps.push_back(s);
         return *this;
     }
     ScriptedPrompt& expectOpenFile(const QString& answer) {
@@ -105,10 +121,13 @@ public:
     // --- Prompt ---------------------------------------------------------
     MsgAnswer message(const QString& text, const QString& title, MsgIcon icon,
                       MsgButtons buttons) override {
-        m_seen.push_back({Kind::Message, text, title, {}, {}});
+        m_seen.push_back({Kind::Message, text, title, {}, {}, icon, buttons});
         const Step* s = next(Kind::Message, QStringLiteral("message \"%1\" / \"%2\"").arg(text, title));
         if (!s) return cancelAnswer(buttons);
-        if ((!s->anyText && (s->text != text || s->title != title || s->icon != icon)) ||
+        if (s->containsText) {
+            if (!text.contains(s->text))
+                fail(QStringLiteral("message \"%1\" does not contain \"%2\"").arg(text, s->text));
+        } else if ((!s->anyText && (s->text != text || s->title != title || s->icon != icon)) ||
             s->buttons != buttons) {
             fail(QStringLiteral("message differs: got \"%1\" / \"%2\" icon %3 buttons %4; "
                                 "expected \"%5\" / \"%6\" icon %7 buttons %8")
@@ -130,7 +149,7 @@ public:
         return fileAnswer(Kind::SaveFile, request);
     }
     QStringList openFileNames(const FileDialogRequest& request) override {
-        m_seen.push_back({Kind::OpenFiles, request.title, {}, request, {}});
+        m_seen.push_back({Kind::OpenFiles, request.title, {}, request, {}, MsgIcon::None, MsgButtons::Ok});
         const Step* s = next(Kind::OpenFiles, QStringLiteral("open-files dialog \"%1\"").arg(request.title));
         if (!s) return {};
         const QStringList files = s->files;
@@ -138,7 +157,8 @@ public:
         return files;
     }
     std::optional<Credentials> credentials(const LoginRequest& request) override {
-        m_seen.push_back({Kind::Credentials, request.instructions, {}, {}, request});
+        m_seen.push_back(
+            {Kind::Credentials, request.instructions, {}, {}, request, MsgIcon::None, MsgButtons::Ok});
         const Step* s = next(Kind::Credentials,
                              QStringLiteral("credentials \"%1\"").arg(request.instructions));
         if (!s) return std::nullopt;
@@ -168,6 +188,13 @@ public:
         for (const Seen& s : m_seen) n += s.kind == Kind::Message ? 1 : 0;
         return n;
     }
+    // What was shown, per kind of prompt, in order.
+    QStringList messageTexts() const { return collect(Kind::Message, &Seen::text); }
+    QStringList messageTitles() const { return collect(Kind::Message, &Seen::title); }
+    QList<MsgIcon> messageIcons() const { return collect(Kind::Message, &Seen::icon); }
+    QList<MsgButtons> messageButtons() const { return collect(Kind::Message, &Seen::buttons); }
+    QStringList loginTexts() const { return collect(Kind::Credentials, &Seen::text); }
+    QStringList dialogTitles(Kind kind) const { return collect(kind, &Seen::text); }
 
 private:
     static MsgAnswer cancelAnswer(MsgButtons buttons) {
@@ -183,7 +210,16 @@ private:
         }
         return {};
     }
+    template <typename T>
+    QList<T> collect(Kind kind, T Seen::*field) const {
+        QList<T> out;
+        for (const Seen& s : m_seen)
+            if (s.kind == kind) out << s.*field;
+        return out;
+    }
     static QString describe(const Step& s) {
+        if (s.kind == Kind::Message && s.containsText)
+            return QStringLiteral("message containing \"%1\"").arg(s.text);
         if (s.kind == Kind::Message) return QStringLiteral("message \"%1\" / \"%2\"").arg(s.text, s.title);
         return kindName(s.kind);
     }
@@ -200,7 +236,7 @@ private:
     }
     void consume() { m_steps.pop_front(); }
     QString fileAnswer(Kind kind, const FileDialogRequest& request) {
-        m_seen.push_back({kind, request.title, {}, request, {}});
+        m_seen.push_back({kind, request.title, {}, request, {}, MsgIcon::None, MsgButtons::Ok});
         const Step* s = next(kind, QStringLiteral("%1 \"%2\"").arg(kindName(kind), request.title));
         if (!s) return {};
         const QString file = s->file;

@@ -10,7 +10,8 @@
 
 #include <csignal>
 
-#include "DocTestPrompt.h"
+#include "ScriptedPrompt.h"
+#include "TestDocumentHost.h"
 #include "app/DocumentLifecycle.h"
 #include "docwindow/EntryPane.h"
 #include "docwindow/frmKMF.h"
@@ -30,12 +31,12 @@ const char* kChildEnv = "KEYMORA_DOCLIFECYCLE_CHILD";
 int runChild(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    DocTestPrompt prompt;
-    prompt.expectMessage(QStringLiteral("File in use"));
+    ScriptedPrompt prompt;
+    prompt.expectMessageContaining(QStringLiteral("File in use"));
     TestHost host;
     const bool opened = OpenDataFile(host, QString::fromLocal8Bit(qgetenv(kChildEnv)));
-    const bool ok = !opened && prompt.done() && host.windows().isEmpty() &&
-                    prompt.titles().value(0) == QStringLiteral("File in use");
+    const bool ok = !opened && prompt.ok() && host.windows().isEmpty() &&
+                    prompt.messageTitles().value(0) == QStringLiteral("File in use");
     return ok ? 0 : 1;
 }
 
@@ -63,8 +64,8 @@ private:
         return path;
     }
 
-    frmKMF* open(TestHost& host, DocTestPrompt& prompt, const QString& path) {
-        prompt.expectCredentials(QStringLiteral(" demo "), QStringLiteral("keymora"));
+    frmKMF* open(TestHost& host, ScriptedPrompt& prompt, const QString& path) {
+        prompt.expectCredentials(Credentials{QStringLiteral(" demo "), QStringLiteral("keymora")});
         if (!OpenDataFile(host, path)) return nullptr;
         return host.windows().isEmpty() ? nullptr : host.windows().last();
     }
@@ -80,10 +81,10 @@ private slots:
 
     void openWithRightCredentialsShowsTheDocumentAndLocksIt() {
         const QString path = makeFile(QStringLiteral("a.kmf"));
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
         frmKMF* w = open(host, prompt, path);
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        KM_VERIFY_SCRIPT(prompt);
         QVERIFY(w != nullptr);
         QCOMPARE(host.windows().size(), 1);
         QCOMPARE(host.openCount, 1);
@@ -103,14 +104,14 @@ private slots:
 
     void wrongCredentialsLeaveNoWindowAndNoLock() {
         const QString path = makeFile(QStringLiteral("b.kmf"));
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
-        prompt.expectCredentials(QStringLiteral("demo"), QStringLiteral("wrong"));
-        prompt.expectMessage(QStringLiteral("File Failed to decrypt.  Invalid User Name/Password combination."));
+        prompt.expectCredentials(Credentials{QStringLiteral("demo"), QStringLiteral("wrong")});
+        prompt.expectMessageContaining(QStringLiteral("File Failed to decrypt.  Invalid User Name/Password combination."));
         QVERIFY(!OpenDataFile(host, path));
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
-        QCOMPARE(prompt.titles().value(0), QStringLiteral("Decryption Failure"));
-        QCOMPARE(prompt.icons().value(0), MsgIcon::Critical);
+        KM_VERIFY_SCRIPT(prompt);
+        QCOMPARE(prompt.messageTitles().value(0), QStringLiteral("Decryption Failure"));
+        QCOMPARE(prompt.messageIcons().value(0), MsgIcon::Critical);
         QVERIFY(host.windows().isEmpty());
         QCOMPARE(host.openCount, 0);
         LockResult other = FileLock::tryAcquire(path.toStdString(), LockMode::Private);
@@ -118,21 +119,21 @@ private slots:
     }
 
     void missingFileAndCancelledLogin() {
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
-        prompt.expectMessage(QStringLiteral("Error: 53\r\nDescription: File Not Found"));
+        prompt.expectMessageContaining(QStringLiteral("Error: 53\r\nDescription: File Not Found"));
         QVERIFY(!OpenDataFile(host, QString::fromStdString(m_dir->file("none.kmf"))));
         QVERIFY(!OpenDataFile(host, QStringLiteral("Most Recently Used Files")));
         const QString path = makeFile(QStringLiteral("c.kmf"));
-        prompt.expectCredentialsCancelled();
+        prompt.expectCredentials(std::nullopt);
         QVERIFY(!OpenDataFile(host, path));
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        KM_VERIFY_SCRIPT(prompt);
         QVERIFY(host.windows().isEmpty());
     }
 
     void secondProcessGetsFileInUse() {
         const QString path = makeFile(QStringLiteral("held.kmf"));
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
         QVERIFY(open(host, prompt, path) != nullptr);
         QProcess child;
@@ -147,7 +148,7 @@ private slots:
 
     void saveThenReopenGivesTheSameDocument() {
         const QString path = makeFile(QStringLiteral("d.kmf"));
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         std::string before;
         {
             TestHost host;
@@ -173,14 +174,14 @@ private slots:
         clsReg reg;
         QCOMPARE(reg.ReadString(RegRoot::CurrentUser, kMruKey, "MRUNumber", "0"), std::string("1"));
         QCOMPARE(reg.ReadString(RegRoot::CurrentUser, kMruKey, "File1", ""), path.toStdString());
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        KM_VERIFY_SCRIPT(prompt);
         reg.DeleteKey(RegRoot::CurrentUser, kMruKey);
     }
 
     void failedSaveLeavesOldFileAndDirtyWindow() {
         const QString path = makeFile(QStringLiteral("e.kmf"));
         const std::string oldBytes = readFile(path.toStdString());
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
         frmKMF* w = open(host, prompt, path);
         QVERIFY(w != nullptr);
@@ -191,7 +192,7 @@ private slots:
         entry.child("notes").text().set(big.c_str());
         w->MarkDocumentDirty();
 
-        prompt.expectMessage(QStringLiteral("Error: "));
+        prompt.expectMessageContaining(QStringLiteral("Error: "));
         struct rlimit old {};
         getrlimit(RLIMIT_FSIZE, &old);
         auto previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -203,8 +204,8 @@ private slots:
         std::signal(SIGXFSZ, previous);
 
         QVERIFY(!saved);
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
-        QVERIFY(prompt.messages().value(0).contains(QStringLiteral("not saved")));
+        KM_VERIFY_SCRIPT(prompt);
+        QVERIFY(prompt.messageTexts().value(0).contains(QStringLiteral("not saved")));
         QVERIFY(w->IsDirty);
         QVERIFY(w->caption().endsWith(QStringLiteral(" - *")));
         QCOMPARE(readFile(path.toStdString()), oldBytes);
@@ -215,7 +216,7 @@ private slots:
     void closeWithAFailedSaveKeepsTheWindowAndItsChanges() {
         const QString path = makeFile(QStringLiteral("keep.kmf"));
         const std::string oldBytes = readFile(path.toStdString());
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
         frmKMF* w = open(host, prompt, path);
         QVERIFY(w != nullptr);
@@ -223,8 +224,8 @@ private slots:
         for (char& c : big) c = static_cast<char>('a' + (std::rand() % 26));
         w->XMLDoc().nodeById("{E0000000-0000-0000-0000-000000000001}").child("notes").text().set(big.c_str());
         w->MarkDocumentDirty();
-        prompt.expectMessage(QStringLiteral("Save it now?"), MsgAnswer::Yes);
-        prompt.expectMessage(QStringLiteral("Error: "));
+        prompt.expectMessageContaining(QStringLiteral("Save it now?"), MsgAnswer::Yes);
+        prompt.expectMessageContaining(QStringLiteral("Error: "));
         struct rlimit old {};
         getrlimit(RLIMIT_FSIZE, &old);
         auto previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -235,7 +236,7 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, previous);
         QVERIFY(!closed);
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        KM_VERIFY_SCRIPT(prompt);
         QCOMPARE(host.windows().size(), 1);
         QVERIFY(w->IsDirty);
         QVERIFY(!host.canShutDown());
@@ -244,7 +245,7 @@ private slots:
 
     void dirtyMarkerIsNeverDoubled() {
         const QString path = makeFile(QStringLiteral("f.kmf"));
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
         frmKMF* w = open(host, prompt, path);
         QVERIFY(w != nullptr);
@@ -258,26 +259,26 @@ private slots:
 
     void closePromptPaths() {
         const QString path = makeFile(QStringLiteral("g.kmf"));
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
         frmKMF* w = open(host, prompt, path);
         QVERIFY(w != nullptr);
         w->MarkDocumentDirty();
 
         // Cancel keeps the window and refuses the shutdown.
-        prompt.expectMessage(QStringLiteral("Document has changed.  Save it now?"), MsgAnswer::Cancel);
+        prompt.expectMessageContaining(QStringLiteral("Document has changed.  Save it now?"), MsgAnswer::Cancel);
         QVERIFY(!CloseDocument(host, *w));
         QCOMPARE(host.windows().size(), 1);
         QVERIFY(!host.canShutDown());
-        QCOMPARE(prompt.titles().last(), QStringLiteral("Document not saved"));
-        QCOMPARE(prompt.buttons().last(), MsgButtons::YesNoCancel);
+        QCOMPARE(prompt.messageTitles().last(), QStringLiteral("Document not saved"));
+        QCOMPARE(prompt.messageButtons().last(), MsgButtons::YesNoCancel);
 
         // Yes saves under the caption's file name (without the marker) and closes.
         const std::string before = readFile(path.toStdString());
         pugi::xml_node entry = w->XMLDoc().nodeById("{E0000000-0000-0000-0000-000000000002}");
         entry.child("userid").text().set("changed");
         host.setCanShutDown(true);
-        prompt.expectMessage(QStringLiteral("Save it now?"), MsgAnswer::Yes);
+        prompt.expectMessageContaining(QStringLiteral("Save it now?"), MsgAnswer::Yes);
         QVERIFY(CloseDocument(host, *w));
         QVERIFY(host.windows().isEmpty());
         QCOMPARE(host.openCount, 0);
@@ -285,42 +286,42 @@ private slots:
         QVERIFY(FileLock::tryAcquire(path.toStdString(), LockMode::Private).ok());  // lock released
 
         // A never-saved document: Yes, then no name -> "Filename missing", stays open.
-        prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
+        prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
         frmKMF* n = NewDocumentCommand(host);
         QVERIFY(n != nullptr);
         n->MarkDocumentDirty();
-        prompt.expectMessage(QStringLiteral("Save it now?"), MsgAnswer::Yes);
+        prompt.expectMessageContaining(QStringLiteral("Save it now?"), MsgAnswer::Yes);
         prompt.expectSaveFile(QString());
-        prompt.expectMessage(QStringLiteral("You must specify a document name to close with save."));
+        prompt.expectMessageContaining(QStringLiteral("You must specify a document name to close with save."));
         QVERIFY(!CloseDocument(host, *n));
-        QCOMPARE(prompt.titles().last(), QStringLiteral("Filename missing"));
-        QCOMPARE(prompt.icons().last(), MsgIcon::Question);
+        QCOMPARE(prompt.messageTitles().last(), QStringLiteral("Filename missing"));
+        QCOMPARE(prompt.messageIcons().last(), MsgIcon::Question);
         QCOMPARE(host.windows().size(), 1);
         QVERIFY(!host.canShutDown());
 
         // No closes without saving.
-        prompt.expectMessage(QStringLiteral("Save it now?"), MsgAnswer::No);
+        prompt.expectMessageContaining(QStringLiteral("Save it now?"), MsgAnswer::No);
         QVERIFY(CloseDocument(host, *n));
         QVERIFY(host.windows().isEmpty());
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        KM_VERIFY_SCRIPT(prompt);
     }
 
     void exitStopsAtTheSecondOfThreeDocuments() {
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
         for (int i = 0; i < 3; ++i) {
-            prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
+            prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
             frmKMF* w = NewDocumentCommand(host);
             QVERIFY(w != nullptr);
             w->MarkDocumentDirty();
         }
         QCOMPARE(host.windows().size(), 3);
-        prompt.expectMessage(QStringLiteral("Save it now?"), MsgAnswer::No);
-        prompt.expectMessage(QStringLiteral("Save it now?"), MsgAnswer::Cancel);
+        prompt.expectMessageContaining(QStringLiteral("Save it now?"), MsgAnswer::No);
+        prompt.expectMessageContaining(QStringLiteral("Save it now?"), MsgAnswer::Cancel);
         QVERIFY(!CloseAllForExit(host));
         QCOMPARE(host.windows().size(), 2);
         QVERIFY(!host.canShutDown());
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        KM_VERIFY_SCRIPT(prompt);
         // Clean windows close without a question.
         for (frmKMF* w : host.windows()) w->markClean();
         QVERIFY(CloseAllForExit(host));
@@ -328,40 +329,40 @@ private slots:
     }
 
     void newDocumentsAreNumberedAndNeverReuseNumbers() {
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
-        prompt.expectCredentialsCancelled();
+        prompt.expectCredentials(std::nullopt);
         QVERIFY(NewDocumentCommand(host) == nullptr);
         QVERIFY(host.windows().isEmpty());
-        prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
-        prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
+        prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
+        prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
         QVERIFY(NewDocumentCommand(host) != nullptr);
         QVERIFY(NewDocumentCommand(host) != nullptr);
         QVERIFY(CloseAllForExit(host));
-        prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
+        prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
         frmKMF* third = NewDocumentCommand(host);
         QVERIFY(third != nullptr);
         QCOMPARE(third->caption(), QStringLiteral("Document 3"));
         QCOMPARE(third->tag(), QStringLiteral("SAVE REQUIRED"));
         QCOMPARE(third->treeView()->model()->rowCount(), 9);
         QVERIFY(!third->FileHandle);
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        KM_VERIFY_SCRIPT(prompt);
     }
 
     void firstSaveOfANewDocument() {
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
-        prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
+        prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
         frmKMF* w = NewDocumentCommand(host);
         QVERIFY(w != nullptr);
         w->MarkDocumentDirty();
         // No name at first: the question; OK asks again; a name saves.
         const QString path = QString::fromStdString(m_dir->file("new.kmf"));
         prompt.expectSaveFile(QString());
-        prompt.expectMessage(QStringLiteral("You must save the file before use."), MsgAnswer::Ok);
+        prompt.expectMessageContaining(QStringLiteral("You must save the file before use."), MsgAnswer::Ok);
         prompt.expectSaveFile(path);
         QVERIFY(SaveCommand(host, *w));
-        QCOMPARE(prompt.titles().value(0), QStringLiteral("File Save Required"));
+        QCOMPARE(prompt.messageTitles().value(0), QStringLiteral("File Save Required"));
         QCOMPARE(w->caption(), path);
         QVERIFY(w->tag().isEmpty());
         QVERIFY(!w->IsDirty);
@@ -371,22 +372,22 @@ private slots:
                  QFileDevice::Permissions());
 
         // Another new document, question answered Cancel: the window closes unsaved.
-        prompt.expectCredentials(QStringLiteral("u"), QStringLiteral("p"));
+        prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
         frmKMF* n = NewDocumentCommand(host);
         QVERIFY(n != nullptr);
         n->MarkDocumentDirty();
         prompt.expectSaveFile(QString());
-        prompt.expectMessage(QStringLiteral("Press Cancel to close this file."), MsgAnswer::Cancel);
+        prompt.expectMessageContaining(QStringLiteral("Press Cancel to close this file."), MsgAnswer::Cancel);
         QVERIFY(!SaveCommand(host, *n));
         QCOMPARE(host.windows().size(), 1);
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        KM_VERIFY_SCRIPT(prompt);
     }
 
     void saveAllSavesEveryDirtyDocument() {
         const QString a = makeFile(QStringLiteral("sa.kmf"));
         const QString b = makeFile(QStringLiteral("sb.kmf"));
         const QString c = makeFile(QStringLiteral("sc.kmf"));
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
         frmKMF* wa = open(host, prompt, a);
         frmKMF* wb = open(host, prompt, b);
@@ -400,34 +401,34 @@ private slots:
         QVERIFY(!wa->IsDirty && !wc->IsDirty);
         QVERIFY(readFile(a.toStdString()) != aBefore);
         QCOMPARE(readFile(b.toStdString()), bBefore);
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        KM_VERIFY_SCRIPT(prompt);
     }
 
     void saveAsMovesTheLockAndLeavesTheOldFile() {
         const QString a = makeFile(QStringLiteral("as1.kmf"));
         const std::string aBefore = readFile(a.toStdString());
         const QString b = QString::fromStdString(m_dir->file("as2.kmf"));
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
         frmKMF* w = open(host, prompt, a);
         QVERIFY(w != nullptr);
         w->MarkDocumentDirty();
         prompt.expectSaveFile(b);
         QVERIFY(SaveAsCommand(host, *w));
-        QCOMPARE(prompt.saveTitles().value(0), QStringLiteral("Save As"));
+        QCOMPARE(prompt.dialogTitles(ScriptedPrompt::Kind::SaveFile).value(0), QStringLiteral("Save As"));
         QCOMPARE(w->caption(), b);
         QVERIFY(!w->IsDirty);
         QCOMPARE(readFile(a.toStdString()), aBefore);
         QVERIFY(FileLock::tryAcquire(a.toStdString(), LockMode::Private).ok());
         QVERIFY(!FileLock::tryAcquire(b.toStdString(), LockMode::SharedWriter).ok());
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        KM_VERIFY_SCRIPT(prompt);
     }
 
     void sharedFileSecondWriterOpensReadOnly() {
         const QString path = makeFile(QStringLiteral("shared.kmf"), "shared");
         LockResult writer = FileLock::tryAcquire(path.toStdString(), LockMode::SharedWriter);
         QVERIFY(writer.ok());
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         TestHost host;
         frmKMF* w = open(host, prompt, path);
         QVERIFY(w != nullptr);

@@ -11,7 +11,8 @@
 #include <QTreeView>
 #include <QtTest/QtTest>
 
-#include "DocTestPrompt.h"
+#include "ScriptedPrompt.h"
+#include "TestDocumentHost.h"
 #include "app/DocumentLifecycle.h"
 #include "docwindow/DocListModel.h"
 #include "docwindow/DocTreeModel.h"
@@ -233,14 +234,14 @@ private slots:
         text.setText(QStringLiteral(" and more"));
         QVERIFY(notes->dropData(&text));
         QCOMPARE(field(kMail, "notes"), std::string("first line and more"));
-        DocTestPrompt prompt;
-        prompt.expectMessage(QStringLiteral("Invalid drag/drop operation"));
+        ScriptedPrompt prompt;
+        prompt.expectMessageContaining(QStringLiteral("Invalid drag/drop operation"));
         QMimeData files;
         files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/x.txt"))});
         files.removeFormat(QStringLiteral("text/plain"));
         QVERIFY(!notes->dropData(&files));
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
-        QCOMPARE(prompt.titles().value(0), QStringLiteral("Data Format invalid"));
+        KM_VERIFY_SCRIPT(prompt);
+        QCOMPARE(prompt.messageTitles().value(0), QStringLiteral("Data Format invalid"));
         QCOMPARE(field(kMail, "notes"), std::string("first line and more"));
     }
 
@@ -331,20 +332,20 @@ private slots:
     }
 
     void procedureErrorDialogRetriesIgnoresAndAborts() {
-        DocTestPrompt prompt;
+        ScriptedPrompt prompt;
         int calls = 0;
-        prompt.expectMessage(QStringLiteral("Error: 7 boom\r\nErl3\r\n\r\nfrmKMF.LoadListView"), MsgAnswer::Retry);
+        prompt.expectMessageContaining(QStringLiteral("Error: 7 boom\r\nErl3\r\n\r\nfrmKMF.LoadListView"), MsgAnswer::Retry);
         QVERIFY(m_w->runStep("frmKMF.LoadListView", 3, [&] {
             if (++calls == 1) throw KmError(7, "t", "boom");
         }));
         QCOMPARE(calls, 2);
-        prompt.expectMessage(QStringLiteral("frmKMF.DisplayEntry"), MsgAnswer::Ignore);
+        prompt.expectMessageContaining(QStringLiteral("frmKMF.DisplayEntry"), MsgAnswer::Ignore);
         QVERIFY(m_w->runStep("frmKMF.DisplayEntry", 1, [] { throw KmError(5, "t", "x"); }));
-        prompt.expectMessage(QStringLiteral("frmKMF.DisplayEntry"), MsgAnswer::Abort);
+        prompt.expectMessageContaining(QStringLiteral("frmKMF.DisplayEntry"), MsgAnswer::Abort);
         QVERIFY(!m_w->runStep("frmKMF.DisplayEntry", 1, [] { throw KmError(5, "t", "x"); }));
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
-        QCOMPARE(prompt.buttons().value(0), MsgButtons::AbortRetryIgnore);
-        QVERIFY(prompt.titles().value(0).isEmpty());
+        KM_VERIFY_SCRIPT(prompt);
+        QCOMPARE(prompt.messageButtons().value(0), MsgButtons::AbortRetryIgnore);
+        QVERIFY(prompt.messageTitles().value(0).isEmpty());
     }
 
     void unknownIdsChangeNothing() {
@@ -373,20 +374,20 @@ private slots:
         m_w->gsUserPassword = "Secret";
         m_w->LockFileDisplay();
         QVERIFY(m_w->displayLocked());
-        DocTestPrompt prompt;
-        prompt.expectCredentialsCancelled();
+        ScriptedPrompt prompt;
+        prompt.expectCredentials(std::nullopt);
         QVERIFY(!m_w->UnlockFileDisplay());
-        prompt.expectCredentials(QStringLiteral("user"), QStringLiteral("secret"));  // case differs
-        prompt.expectMessage(QStringLiteral("File Failed to decrypt.  Invalid User Name/Password combination."));
+        prompt.expectCredentials(Credentials{QStringLiteral("user"), QStringLiteral("secret")});  // case differs
+        prompt.expectMessageContaining(QStringLiteral("File Failed to decrypt.  Invalid User Name/Password combination."));
         QVERIFY(!m_w->UnlockFileDisplay());
         QVERIFY(m_w->displayLocked());
-        QCOMPARE(prompt.icons().value(0), MsgIcon::Exclamation);
-        prompt.expectCredentials(QStringLiteral("  user "), QStringLiteral("Secret"));
+        QCOMPARE(prompt.messageIcons().value(0), MsgIcon::Exclamation);
+        prompt.expectCredentials(Credentials{QStringLiteral("  user "), QStringLiteral("Secret")});
         QVERIFY(m_w->UnlockFileDisplay());
         QVERIFY(!m_w->displayLocked());
         QCOMPARE(prompt.loginTexts().value(0),
                  QStringLiteral("Enter the User Name and \r\nPassword to UN-Lock \r\nsample.kmf"));
-        QVERIFY2(prompt.done(), qPrintable(prompt.problems()));
+        KM_VERIFY_SCRIPT(prompt);
     }
 
     void storedListModeIsApplied() {
