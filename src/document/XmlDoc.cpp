@@ -14,6 +14,25 @@ namespace keymora {
 
 namespace {
 
+// The node after n in document order below root, skipping n's children
+// when intoChildren is false; empty at the end.
+pugi::xml_node nextInTree(pugi::xml_node n, pugi::xml_node root, bool intoChildren) noexcept {
+    if (intoChildren && n.first_child()) return n.first_child();
+    while (n && n != root && !n.next_sibling()) n = n.parent();
+    if (!n || n == root) return {};
+    return n.next_sibling();
+}
+
+// The first node below root, in document order, for which found() is true.
+// Iterative, so deep trees from damaged files cannot exhaust the stack.
+template <typename Found>
+pugi::xml_node findInTree(pugi::xml_node root, Found found) {
+    for (pugi::xml_node n = root.first_child(); n; n = nextInTree(n, root, true)) {
+        if (found(n)) return n;
+    }
+    return {};
+}
+
 // Text nodes that hold only white space are indentation and are dropped, so
 // entry fields can be read by position. The one exception is the sole text of
 // an entry's field: a password of blanks is data, and dropping it would lose it.
@@ -36,18 +55,13 @@ bool isEntryField(pugi::xml_node element) noexcept {
 void dropIndentation(pugi::xml_node root) {
     pugi::xml_node n = root.first_child();
     while (n) {
-        if (n.first_child()) {
-            n = n.first_child();
-            continue;
-        }
-        pugi::xml_node leaf = n;
-        while (n && n != root && !n.next_sibling()) n = n.parent();
-        const pugi::xml_node next = (!n || n == root) ? pugi::xml_node() : n.next_sibling();
+        const pugi::xml_node leaf = n;
+        n = nextInTree(n, root, true);
+        // The parser keeps blank text only as an element's sole child, so it is a leaf.
         if (leaf.type() == pugi::node_pcdata && isBlankText(leaf.value()) &&
             !isEntryField(leaf.parent())) {
             leaf.parent().remove_child(leaf);
         }
-        n = next;
     }
 }
 
@@ -58,19 +72,12 @@ void wipeText(const char* text) noexcept {
 }
 
 void wipeValues(pugi::xml_node root) noexcept {
-    pugi::xml_node n = root.first_child();
-    while (n) {
+    findInTree(root, [](pugi::xml_node n) {
         wipeText(n.value());
         for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
             wipeText(a.value());
-        if (n.first_child()) {
-            n = n.first_child();
-            continue;
-        }
-        while (n && n != root && !n.next_sibling()) n = n.parent();
-        if (!n || n == root) break;
-        n = n.next_sibling();
-    }
+        return false;
+    });
 }
 
 bool isXmlBlank(char c) noexcept { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -127,18 +134,9 @@ private:
 pugi::xml_node firstElementNamed(pugi::xml_node from, std::string_view name) noexcept {
     if (!from) return {};
     if (from.type() == pugi::node_element && name == from.name()) return from;
-    pugi::xml_node n = from.first_child();
-    while (n) {
-        if (n.type() == pugi::node_element && name == n.name()) return n;
-        if (n.first_child()) {
-            n = n.first_child();
-            continue;
-        }
-        while (n && n != from && !n.next_sibling()) n = n.parent();
-        if (!n || n == from) break;
-        n = n.next_sibling();
-    }
-    return {};
+    return findInTree(from, [name](pugi::xml_node n) {
+        return n.type() == pugi::node_element && name == n.name();
+    });
 }
 
 XmlDoc::~XmlDoc() { wipeContent(); }
@@ -210,23 +208,13 @@ pugi::xml_node XmlDoc::records() const {
 
 pugi::xml_node XmlDoc::nodeById(std::string_view id) const {
     if (id.empty()) return {};
-    pugi::xml_node root = m_doc;
-    pugi::xml_node n = root.first_child();
-    while (n) {
-        if (n.type() == pugi::node_element) {
-            for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
-                if (std::strcmp(a.name(), "id") == 0 && id == a.value()) return n;
-            }
+    return findInTree(m_doc, [id](pugi::xml_node n) {
+        if (n.type() != pugi::node_element) return false;
+        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+            if (std::strcmp(a.name(), "id") == 0 && id == a.value()) return true;
         }
-        if (n.first_child()) {
-            n = n.first_child();
-            continue;
-        }
-        while (n && n != root && !n.next_sibling()) n = n.parent();
-        if (!n || n == root) break;
-        n = n.next_sibling();
-    }
-    return {};
+        return false;
+    });
 }
 
 }  // namespace keymora
