@@ -25,26 +25,33 @@ std::int64_t maxPossibleExpansion(std::size_t inputSize) {
     return static_cast<std::int64_t>(inputSize) * CompressZIt::kMaxExpansionRatio + 1032;
 }
 
-// Runs `compress` over the bytes; fills `out` on Z_OK.
-template <typename Buffer>
-int compressInto(const Buffer& in, Buffer& out, std::int32_t& compressedSize) {
-    if (in.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) ||
-        static_cast<std::int64_t>(in.size()) > CompressZIt::kMaxExpandedSize) {
-        return Z_MEM_ERROR;
-    }
-    Buffer buffer(compressBufferSize(in.size()), 0);
+// Runs a one-shot zlib call (`compress` or `uncompress`) from `in` into a fresh
+// buffer of `capacity` zero bytes. On Z_OK `out` takes the result and
+// `resultSize` its length; a failed attempt's buffer is wiped.
+template <typename Buffer, typename ZlibCall>
+int runInto(ZlibCall call, const Buffer& in, std::size_t capacity, Buffer& out,
+            std::int32_t& resultSize) {
+    Buffer buffer(capacity, 0);
     uLongf size = static_cast<uLongf>(buffer.size());
-    const int code = ::compress(reinterpret_cast<Bytef*>(buffer.data()), &size,
-                                reinterpret_cast<const Bytef*>(in.data()),
-                                static_cast<uLong>(in.size()));
+    const int code = call(reinterpret_cast<Bytef*>(buffer.data()), &size,
+                          reinterpret_cast<const Bytef*>(in.data()), static_cast<uLong>(in.size()));
     if (code != Z_OK) {
         secureWipe(buffer);
         return code;
     }
     buffer.resize(size);
     out.swap(buffer);
-    compressedSize = static_cast<std::int32_t>(size);
+    resultSize = static_cast<std::int32_t>(size);
     return Z_OK;
+}
+
+template <typename Buffer>
+int compressInto(const Buffer& in, Buffer& out, std::int32_t& compressedSize) {
+    if (in.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) ||
+        static_cast<std::int64_t>(in.size()) > CompressZIt::kMaxExpandedSize) {
+        return Z_MEM_ERROR;
+    }
+    return runInto(::compress, in, compressBufferSize(in.size()), out, compressedSize);
 }
 
 template <typename Buffer>
@@ -57,86 +64,64 @@ int uncompressInto(const Buffer& in, std::int32_t expectedSize, Buffer& out,
     if (capacity > CompressZIt::kMaxExpandedSize || capacity > maxPossibleExpansion(in.size())) {
         return Z_DATA_ERROR;
     }
-    Buffer buffer(static_cast<std::size_t>(capacity), 0);
-    uLongf size = static_cast<uLongf>(buffer.size());
-    const int code = ::uncompress(reinterpret_cast<Bytef*>(buffer.data()), &size,
-                                  reinterpret_cast<const Bytef*>(in.data()),
-                                  static_cast<uLong>(in.size()));
+    return runInto(::uncompress, in, static_cast<std::size_t>(capacity), out, originalSize);
+}
+
+// The in-place forms shared by the string and byte-array methods: the sizes
+// of the last operation are set, and reset to 0 when it fails.
+template <typename Buffer>
+int compressInPlace(Buffer& data, std::int32_t& compressedSize, std::int32_t& originalSize) {
+    compressedSize = 0;
+    originalSize = static_cast<std::int32_t>(
+        std::min<std::size_t>(data.size(), std::numeric_limits<std::int32_t>::max()));
+    Buffer out;
+    const int code = compressInto(data, out, compressedSize);
     if (code != Z_OK) {
-        secureWipe(buffer);
+        originalSize = 0;
         return code;
     }
-    buffer.resize(size);
-    out.swap(buffer);
-    originalSize = static_cast<std::int32_t>(size);
-    return Z_OK;
+    secureWipe(data);
+    data.swap(out);
+    return code;
+}
+
+template <typename Buffer>
+int decompressInPlace(Buffer& data, std::int32_t expectedSize, std::int32_t& compressedSize,
+                      std::int32_t& originalSize) {
+    compressedSize = static_cast<std::int32_t>(
+        std::min<std::size_t>(data.size(), std::numeric_limits<std::int32_t>::max()));
+    originalSize = 0;
+    Buffer out;
+    const int code = uncompressInto(data, expectedSize, out, originalSize);
+    if (code != Z_OK) {
+        compressedSize = 0;
+        originalSize = 0;
+        return code;
+    }
+    secureWipe(data);
+    data.swap(out);
+    return code;
 }
 
 }  // namespace
 
 int CompressZIt::CompressString(std::string& text) {
-    m_compressedSize = 0;
-    m_originalSize = static_cast<std::int32_t>(
-        std::min<std::size_t>(text.size(), std::numeric_limits<std::int32_t>::max()));
-    std::string out;
-    const int code = compressInto(text, out, m_compressedSize);
-    if (code != Z_OK) {
-        m_originalSize = 0;
-        return code;
-    }
-    secureWipe(text);
-    text.swap(out);
-    return code;
+    return compressInPlace(text, m_compressedSize, m_originalSize);
 }
 
 int CompressZIt::DecompressString(std::string& text, std::int32_t expectedSize) {
-    m_compressedSize = static_cast<std::int32_t>(
-        std::min<std::size_t>(text.size(), std::numeric_limits<std::int32_t>::max()));
-    m_originalSize = 0;
-    std::string out;
-    const int code = uncompressInto(text, expectedSize, out, m_originalSize);
-    if (code != Z_OK) {
-        m_compressedSize = 0;
-        m_originalSize = 0;
-        return code;
-    }
-    secureWipe(text);
-    text.swap(out);
-    return code;
+    return decompressInPlace(text, expectedSize, m_compressedSize, m_originalSize);
 }
 
 int CompressZIt::CompressData(std::vector<std::uint8_t>& data) {
     // An array of one element (or none) is left as it is.
     if (data.size() <= 1) return Z_OK;
-    m_compressedSize = 0;
-    m_originalSize = static_cast<std::int32_t>(
-        std::min<std::size_t>(data.size(), std::numeric_limits<std::int32_t>::max()));
-    std::vector<std::uint8_t> out;
-    const int code = compressInto(data, out, m_compressedSize);
-    if (code != Z_OK) {
-        m_originalSize = 0;
-        return code;
-    }
-    secureWipe(data);
-    data.swap(out);
-    return code;
+    return compressInPlace(data, m_compressedSize, m_originalSize);
 }
 
 int CompressZIt::DecompressData(std::vector<std::uint8_t>& data, std::int32_t expectedSize) {
     if (data.size() <= 1) return Z_OK;
-    m_compressedSize = static_cast<std::int32_t>(
-        std::min<std::size_t>(data.size(), std::numeric_limits<std::int32_t>::max()));
-    m_originalSize = 0;
-    std::vector<std::uint8_t> out;
-    const int code = uncompressInto(data, expectedSize, out, m_originalSize);
-    if (code != Z_OK) {
-        m_compressedSize = 0;
-        m_originalSize = 0;
-        return code;
-    }
-    secureWipe(data);
-    data.swap(out);
-    return code;
+    return decompressInPlace(data, expectedSize, m_compressedSize, m_originalSize);
 }
 
 }  // namespace keymora
