@@ -605,23 +605,18 @@ QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Ch
 void frmMain::SetCategoryEditMenu(const QString& name) {
     auto item = [this](const char* n) { return menuItem(QString::fromLatin1(n)); };
     const QString q = quoted(name);
-    item("mnuEdit")->setVisible(true);
     item("mnuAddItem")->setVisible(true);
     item("mnuAddItem")->setText(LoadResString(1026) + QStringLiteral(" to ") + q);
     item("mnuEditAddItem")->setVisible(false);
     item("mnuEditAddItemAbove")->setVisible(false);
-    for (const char* n : {"mnuEditEditLabels", "mnuEditLabelSep", "mnuEditBar01", "mnuAddCategory",
-                          "mnuAddSubCategory", "mnuDeleteItem", "mnuEditBar00", "mnuEditSortAsc",
-                          "mnuEditSortDesc", "mnuEditBar0", "mnuEditCancel"})
-        item(n)->setVisible(true);
-    item("mnuDeleteItem")
-        ->setText(ReplacePlaceholder(LoadResString(1032), QStringLiteral("item"), q));
+    item("mnuAddCategory")->setVisible(true);
+    item("mnuAddSubCategory")->setVisible(true);
+    showCommonEditItems(q);
 }
 
 void frmMain::SetSubCategoryEditMenu(const QString& name) {
     auto item = [this](const char* n) { return menuItem(QString::fromLatin1(n)); };
     const QString q = quoted(name);
-    item("mnuEdit")->setVisible(true);
     item("mnuAddItem")->setVisible(true);
     item("mnuAddItem")->setText(LoadResString(1026) + QStringLiteral(" to ") + q);
     item("mnuEditAddItem")->setVisible(false);
@@ -629,18 +624,12 @@ void frmMain::SetSubCategoryEditMenu(const QString& name) {
     item("mnuAddCategory")->setVisible(false);
     item("mnuAddSubCategory")->setVisible(true);
     item("mnuAddSubCategory")->setText(LoadResString(1031) + QStringLiteral(" to ") + q);
-    for (const char* n : {"mnuEditEditLabels", "mnuEditLabelSep", "mnuEditBar01", "mnuDeleteItem",
-                          "mnuEditBar00", "mnuEditSortAsc", "mnuEditSortDesc", "mnuEditBar0",
-                          "mnuEditCancel"})
-        item(n)->setVisible(true);
-    item("mnuDeleteItem")
-        ->setText(ReplacePlaceholder(LoadResString(1032), QStringLiteral("item"), q));
+    showCommonEditItems(q);
 }
 
 void frmMain::SetEntryEditMenu(const QString& name) {
     auto item = [this](const char* n) { return menuItem(QString::fromLatin1(n)); };
     const QString q = quoted(name);
-    item("mnuEdit")->setVisible(true);
     item("mnuAddItem")->setVisible(false);
     item("mnuEditAddItem")->setVisible(true);
     item("mnuEditAddItemAbove")->setVisible(true);
@@ -649,12 +638,17 @@ void frmMain::SetEntryEditMenu(const QString& name) {
     item("mnuEditAddItemBelow")->setText(LoadResString(1028) + QLatin1Char(' ') + q);
     item("mnuAddCategory")->setVisible(false);
     item("mnuAddSubCategory")->setVisible(false);
+    showCommonEditItems(q);
+}
+
+void frmMain::showCommonEditItems(const QString& quotedName) {
+    menuItem(QStringLiteral("mnuEdit"))->setVisible(true);
     for (const char* n : {"mnuEditEditLabels", "mnuEditLabelSep", "mnuEditBar01", "mnuDeleteItem",
                           "mnuEditBar00", "mnuEditSortAsc", "mnuEditSortDesc", "mnuEditBar0",
                           "mnuEditCancel"})
-        item(n)->setVisible(true);
-    item("mnuDeleteItem")
-        ->setText(ReplacePlaceholder(LoadResString(1032), QStringLiteral("item"), q));
+        menuItem(QString::fromLatin1(n))->setVisible(true);
+    menuItem(QStringLiteral("mnuDeleteItem"))
+        ->setText(ReplacePlaceholder(LoadResString(1032), QStringLiteral("item"), quotedName));
 }
 
 QAction* frmMain::menuItem(const QString& name) const {

@@ -116,6 +116,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The Edit items every node kind shows, with the Delete caption naming it.
+    void showCommonEditItems(const QString& quotedName);
     void buildMenus();
     void buildToolBar();
     void buildMruBar();
