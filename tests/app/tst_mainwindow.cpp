@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "OptionStore.h"
 #include "ScriptedPrompt.h"
 #include "app/DocumentLifecycle.h"
 #include "app/ModMain.h"
@@ -27,6 +28,8 @@
 
 using namespace keymora;
 using keymora::test::ScriptedPrompt;
+using keymora::test::option;
+using keymora::test::putOption;
 
 namespace {
 
@@ -65,12 +68,6 @@ void setMru(const QStringList& files) {
                         files[i].toStdString());
 }
 
-void putOption(const char* name, const std::string& value) {
-    clsReg().WriteString(RegRoot::CurrentUser, kOptionsKey, name, value);
-}
-std::string option(const char* name) {
-    return clsReg().ReadString(RegRoot::CurrentUser, kOptionsKey, name, "<absent>");
-}
 
 }  // namespace
 

@@ -10,23 +10,20 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "OptionStore.h"
 #include "ScriptedPrompt.h"
 #include "app/frmOptions.h"
 #include "support/ClsReg.h"
 
 using namespace keymora;
 using keymora::test::ScriptedPrompt;
+using keymora::test::option;
+using keymora::test::putOption;
 
 class OptionsTest : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_config;
-    static void put(const char* name, const char* value) {
-        clsReg().WriteString(RegRoot::CurrentUser, kOptionsKey, name, value);
-    }
-    static std::string get(const char* name) {
-        return clsReg().ReadString(RegRoot::CurrentUser, kOptionsKey, name, "<absent>");
-    }
 
 private slots:
     void initTestCase() {
@@ -71,14 +68,14 @@ private slots:
     }
 
     void roundTrip() {
-        put("clipboard timeout", "3000");
-        put("form display timeout", "2500");           // 2.5 s shows 2
-        put("form overall display timeout", "120000");  // 2 min
-        put("use compression", "0");
-        put("Confirm Entry Deletes", "1");
-        put("Auto Save Changes", "0");
-        put("auto open file", "1");
-        put("file to open", "/d/start.kmf");
+        putOption("clipboard timeout", "3000");
+        putOption("form display timeout", "2500");           // 2.5 s shows 2
+        putOption("form overall display timeout", "120000");  // 2 min
+        putOption("use compression", "0");
+        putOption("Confirm Entry Deletes", "1");
+        putOption("Auto Save Changes", "0");
+        putOption("auto open file", "1");
+        putOption("file to open", "/d/start.kmf");
         frmOptions dialog;
         QCOMPARE(dialog.sldClipBoardTimeOut->value(), 3);
         QCOMPARE(dialog.sldFormDisplayTimeOut->value(), 2);
@@ -92,14 +89,14 @@ private slots:
         QVERIFY(!dialog.cmdBrowse->isHidden());
 
         QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
-        QCOMPARE(get("clipboard timeout"), std::string("3000"));
-        QCOMPARE(get("form display timeout"), std::string("2000"));
-        QCOMPARE(get("form overall display timeout"), std::string("120000"));
-        QCOMPARE(get("use compression"), std::string("0"));
-        QCOMPARE(get("Confirm Entry Deletes"), std::string("1"));
-        QCOMPARE(get("Auto Save Changes"), std::string("0"));
-        QCOMPARE(get("auto open file"), std::string("1"));
-        QCOMPARE(get("file to open"), std::string("/d/start.kmf"));
+        QCOMPARE(option("clipboard timeout"), std::string("3000"));
+        QCOMPARE(option("form display timeout"), std::string("2000"));
+        QCOMPARE(option("form overall display timeout"), std::string("120000"));
+        QCOMPARE(option("use compression"), std::string("0"));
+        QCOMPARE(option("Confirm Entry Deletes"), std::string("1"));
+        QCOMPARE(option("Auto Save Changes"), std::string("0"));
+        QCOMPARE(option("auto open file"), std::string("1"));
+        QCOMPARE(option("file to open"), std::string("/d/start.kmf"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
 
         // "use Compression" is written, and names ignore case: still one value.
@@ -112,37 +109,37 @@ private slots:
     }
 
     void clearingStartupFileWritesEmpty() {
-        put("auto open file", "1");
-        put("file to open", "/d/start.kmf");
+        putOption("auto open file", "1");
+        putOption("file to open", "/d/start.kmf");
         frmOptions dialog;
         dialog.chkAutoOpenLastFile->click();
         QVERIFY(dialog.txtFileToOpen->text().isEmpty());
         QVERIFY(!dialog.txtFileToOpen->isEnabled());
         QVERIFY(dialog.cmdBrowse->isHidden());
         QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
-        QCOMPARE(get("auto open file"), std::string("0"));
-        QCOMPARE(get("file to open"), std::string(""));
+        QCOMPARE(option("auto open file"), std::string("0"));
+        QCOMPARE(option("file to open"), std::string(""));
     }
 
     void applyThenCancelKeepsApplied() {
         frmOptions dialog;
         dialog.sldClipBoardTimeOut->setValue(7);
         QTest::mouseClick(dialog.cmdApply, Qt::LeftButton);
-        QCOMPARE(get("clipboard timeout"), std::string("7000"));
+        QCOMPARE(option("clipboard timeout"), std::string("7000"));
         dialog.sldClipBoardTimeOut->setValue(9);
         QTest::mouseClick(dialog.cmdCancel, Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(get("clipboard timeout"), std::string("7000"));
+        QCOMPARE(option("clipboard timeout"), std::string("7000"));
         // Cancel alone writes nothing.
-        QCOMPARE(get("auto open file"), std::string("0"));
+        QCOMPARE(option("auto open file"), std::string("0"));
         init();
         frmOptions again;
         QTest::mouseClick(again.cmdCancel, Qt::LeftButton);
-        QCOMPARE(get("clipboard timeout"), std::string("<absent>"));
+        QCOMPARE(option("clipboard timeout"), std::string("<absent>"));
     }
 
     void browseChoosesStartupFile() {
-        put("auto open file", "1");
+        putOption("auto open file", "1");
         frmOptions dialog;
         {
             ScriptedPrompt prompt;
@@ -160,7 +157,7 @@ private slots:
             KM_VERIFY_SCRIPT(prompt);
         }
         QCOMPARE(dialog.txtFileToOpen->text(), QStringLiteral("/d/picked.kmf"));
-        QCOMPARE(get("file to open"), std::string("<absent>"));  // nothing written yet
+        QCOMPARE(option("file to open"), std::string("<absent>"));  // nothing written yet
     }
 
     void captions() {

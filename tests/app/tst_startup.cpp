@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "OptionStore.h"
 #include "ScriptedPrompt.h"
 #include "app/ModMain.h"
 #include "app/frmMain.h"
@@ -14,17 +15,13 @@
 
 using namespace keymora;
 using keymora::test::ScriptedPrompt;
+using keymora::test::option;
+using keymora::test::putOption;
 
 class StartupTest : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_config;
-    static void put(const char* name, const char* value) {
-        clsReg().WriteString(RegRoot::CurrentUser, kOptionsKey, name, value);
-    }
-    static std::string get(const char* name) {
-        return clsReg().ReadString(RegRoot::CurrentUser, kOptionsKey, name, "<absent>");
-    }
 
 private slots:
     void initTestCase() {
@@ -54,8 +51,8 @@ private slots:
     }
 
     void commandLineWinsOverOptions() {
-        put("auto open file", "1");
-        put("file to open", "/d/auto.kmf");
+        putOption("auto open file", "1");
+        putOption("file to open", "/d/auto.kmf");
         // A command line naming no data file opens nothing and does not fall back.
         QCOMPARE(StartupFileToOpen(QStringLiteral("/d/readme.txt")), QString());
         QCOMPARE(StartupFileToOpen(QStringLiteral("/d/given.kmf")), QStringLiteral("/d/given.kmf"));
@@ -74,8 +71,8 @@ private slots:
     void autoOpenOnlyForOne() {
         QFETCH(QString, autoOpen);
         QFETCH(QString, expected);
-        if (!autoOpen.isEmpty()) put("auto open file", autoOpen.toUtf8().constData());
-        put("file to open", "/d/auto.kmf");
+        if (!autoOpen.isEmpty()) putOption("auto open file", autoOpen.toUtf8().constData());
+        putOption("file to open", "/d/auto.kmf");
         QCOMPARE(StartupFileToOpen(QString()), expected);
     }
 
@@ -87,29 +84,29 @@ private slots:
 
     void passwordMask() {
         QCOMPARE(ReadPasswordMask(), QStringLiteral("*"));  // absent
-        put("Password Mask", "  ");
+        putOption("Password Mask", "  ");
         QCOMPARE(ReadPasswordMask(), QStringLiteral("*"));
-        put("Password Mask", "#");
+        putOption("Password Mask", "#");
         QCOMPARE(ReadPasswordMask(), QStringLiteral("#"));
-        put("Password Mask", " x ");
+        putOption("Password Mask", " x ");
         QCOMPARE(ReadPasswordMask(), QStringLiteral("x"));
-        put("Password Mask", "ab");
+        putOption("Password Mask", "ab");
         QCOMPARE(ReadPasswordMask(), QStringLiteral("a"));
-        QCOMPARE(get("Password Mask"), std::string("ab"));  // never rewritten
+        QCOMPARE(option("Password Mask"), std::string("ab"));  // never rewritten
     }
 
     void seedingWritesOnlyTheSixDefaults() {
-        put("clipboard timeout", "");       // empty is replaced
-        put("form display timeout", "5000");  // a set value stays
+        putOption("clipboard timeout", "");       // empty is replaced
+        putOption("form display timeout", "5000");  // a set value stays
         SeedOptionDefaults();
-        QCOMPARE(get("clipboard timeout"), std::string("2000"));
-        QCOMPARE(get("form display timeout"), std::string("5000"));
-        QCOMPARE(get("form overall display timeout"), std::string("120000"));
-        QCOMPARE(get("use compression"), std::string("1"));
-        QCOMPARE(get("Confirm Entry Deletes"), std::string("1"));
-        QCOMPARE(get("Auto Save Changes"), std::string("1"));
+        QCOMPARE(option("clipboard timeout"), std::string("2000"));
+        QCOMPARE(option("form display timeout"), std::string("5000"));
+        QCOMPARE(option("form overall display timeout"), std::string("120000"));
+        QCOMPARE(option("use compression"), std::string("1"));
+        QCOMPARE(option("Confirm Entry Deletes"), std::string("1"));
+        QCOMPARE(option("Auto Save Changes"), std::string("1"));
         for (const char* absent : {"auto open file", "file to open", "Password Mask", "Password Files"})
-            QCOMPARE(get(absent), std::string("<absent>"));
+            QCOMPARE(option(absent), std::string("<absent>"));
     }
 
     // The whole routine with a browser present: no message, the main window
@@ -118,9 +115,9 @@ private slots:
         clsReg().WriteString(RegRoot::CurrentUser, kMruKey, "MRUNumber", "2");
         clsReg().WriteString(RegRoot::CurrentUser, kMruKey, "File1", "/d/one.kmf");
         clsReg().WriteString(RegRoot::CurrentUser, kMruKey, "File2", "/d/two.kmf");
-        put("Password Mask", "#");
-        put("auto open file", "1");
-        put("file to open", "");  // on, but nothing named: opens nothing, says nothing
+        putOption("Password Mask", "#");
+        putOption("auto open file", "1");
+        putOption("file to open", "");  // on, but nothing named: opens nothing, says nothing
         qputenv("BROWSER", "/bin/sh");
         BrowserIconLoaded() = false;
         ScriptedPrompt prompt;
@@ -132,7 +129,7 @@ private slots:
         QCOMPARE(main->cboMRU()->count(), 2);
         QCOMPARE(main->cboMRU()->itemText(1), QStringLiteral("/d/two.kmf"));
         QCOMPARE(PasswordMask(), QStringLiteral("#"));
-        QCOMPARE(get("Auto Save Changes"), std::string("1"));
+        QCOMPARE(option("Auto Save Changes"), std::string("1"));
         QVERIFY(BrowserIconLoaded());
         KM_VERIFY_SCRIPT(prompt);
         delete main;
