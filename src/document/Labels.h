@@ -73,6 +73,7 @@ enum class EditLabelsStatus {
     Done,          // labels written; mark the document dirty
     NotFound,      // no node with that identifier: nothing changed
     InvalidLabel,  // a caption of the wrong length: nothing changed
+    ReadOnly,      // the file is open read only: nothing changed
 };
 
 struct EditLabelsResult {

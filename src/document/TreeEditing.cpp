@@ -137,6 +137,7 @@ const char* StatusText(EditStatus status) noexcept {
         case EditStatus::IntoItself: return "A node cannot be moved onto itself or into its own contents";
         case EditStatus::SharedToPrivate:
             return "Items may not be moved or copied FROM a shared file to a private file.";
+        case EditStatus::ReadOnly: return "The file is open read only";
     }
     return "Unknown status";
 }
@@ -289,13 +290,13 @@ bool IsTransferAllowed(const XmlDoc& source, const XmlDoc& destination) {
     return !(shared(source) && !shared(destination));
 }
 
-EditResult CopyMoveNode(XmlDoc& source, XmlDoc& destination, Relation relation,
-                        std::string_view sourceId, std::string_view targetId, TransferMode mode) {
-    if (sourceId.empty() || targetId.empty()) return fail(EditStatus::EmptyIdentifier);
+EditStatus CheckCopyMove(const XmlDoc& source, const XmlDoc& destination, Relation relation,
+                         std::string_view sourceId, std::string_view targetId, TransferMode mode) {
+    if (sourceId.empty() || targetId.empty()) return EditStatus::EmptyIdentifier;
     if (relation != Relation::Before && relation != Relation::After && relation != Relation::Child) {
-        return fail(EditStatus::BadPosition);
+        return EditStatus::BadPosition;
     }
-    if (mode != TransferMode::Copy && mode != TransferMode::Move) return fail(EditStatus::BadPosition);
+    if (mode != TransferMode::Copy && mode != TransferMode::Move) return EditStatus::BadPosition;
     const bool sameDocument = &source == &destination;
     pugi::xml_node node;
     pugi::xml_node target;
@@ -305,11 +306,30 @@ EditResult CopyMoveNode(XmlDoc& source, XmlDoc& destination, Relation relation,
         node = findTwoById(source, sourceId, sourceId).first;
         target = findTwoById(destination, targetId, targetId).first;
     }
-    if (!IsTreeNode(node) || !IsTreeNode(target)) return fail(EditStatus::NotFound);
-    if (!IsTransferAllowed(source, destination)) return fail(EditStatus::SharedToPrivate);
-
+    if (!IsTreeNode(node) || !IsTreeNode(target)) return EditStatus::NotFound;
+    if (!IsTransferAllowed(source, destination)) return EditStatus::SharedToPrivate;
     pugi::xml_node newParent = relation == Relation::Child ? target : target.parent();
-    if (!fitsUnder(KindOf(node), newParent)) return fail(EditStatus::WrongKind);
+    if (!fitsUnder(KindOf(node), newParent)) return EditStatus::WrongKind;
+    if (mode == TransferMode::Move && sameDocument && isSelfOrAncestor(node, target)) {
+        return EditStatus::IntoItself;
+    }
+    return EditStatus::Done;
+}
+
+EditResult CopyMoveNode(XmlDoc& source, XmlDoc& destination, Relation relation,
+                        std::string_view sourceId, std::string_view targetId, TransferMode mode) {
+    const EditStatus check = CheckCopyMove(source, destination, relation, sourceId, targetId, mode);
+    if (check != EditStatus::Done) return fail(check);
+    const bool sameDocument = &source == &destination;
+    pugi::xml_node node;
+    pugi::xml_node target;
+    if (sameDocument) {
+        std::tie(node, target) = findTwoById(source, sourceId, targetId);
+    } else {
+        node = findTwoById(source, sourceId, sourceId).first;
+        target = findTwoById(destination, targetId, targetId).first;
+    }
+    pugi::xml_node newParent = relation == Relation::Child ? target : target.parent();
 
     auto insertCopy = [&](pugi::xml_node proto) {
         switch (relation) {
@@ -339,7 +359,6 @@ EditResult CopyMoveNode(XmlDoc& source, XmlDoc& destination, Relation relation,
     }
 
     if (sameDocument) {
-        if (isSelfOrAncestor(node, target)) return fail(EditStatus::IntoItself);
         pugi::xml_node moved;
         switch (relation) {
             case Relation::Before: moved = newParent.insert_move_before(node, target); break;

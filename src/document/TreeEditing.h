@@ -26,6 +26,7 @@ enum class EditStatus {
     NoIdentifier,     // no new identifier could be generated
     IntoItself,       // a move onto the node itself or into its own subtree
     SharedToPrivate,  // a transfer from a shared file into a private file
+    ReadOnly,         // the file is open read only: nothing changed
 };
 
 // A short English description of a status, for messages and the command line.
@@ -104,6 +105,11 @@ enum class TransferMode { Copy = 1, Move = 2 };
 // identifiers stay unique). The result names the inserted node.
 EditResult CopyMoveNode(XmlDoc& source, XmlDoc& destination, Relation relation,
                         std::string_view sourceId, std::string_view targetId, TransferMode mode);
+
+// What CopyMoveNode would say, without changing anything (Done: it will succeed
+// unless no new identifier can be had).
+EditStatus CheckCopyMove(const XmlDoc& source, const XmlDoc& destination, Relation relation,
+                         std::string_view sourceId, std::string_view targetId, TransferMode mode);
 
 // Items may not go from a shared file into a private file.
 bool IsTransferAllowed(const XmlDoc& source, const XmlDoc& destination);

@@ -25,6 +25,18 @@ public:
     explicit WipedString(std::string s) : m_value(std::move(s)) {}
     WipedString(const WipedString&) = delete;
     WipedString& operator=(const WipedString&) = delete;
+    // A short string moves by copying its characters: wipe what stays behind.
+    WipedString(WipedString&& other) noexcept : m_value(std::move(other.m_value)) {
+        secureWipe(other.m_value);
+    }
+    WipedString& operator=(WipedString&& other) noexcept {
+        if (this != &other) {
+            secureWipe(m_value);
+            m_value = std::move(other.m_value);
+            secureWipe(other.m_value);
+        }
+        return *this;
+    }
     ~WipedString() { secureWipe(m_value); }
     std::string& value() noexcept { return m_value; }
     const std::string& value() const noexcept { return m_value; }

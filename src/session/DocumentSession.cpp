@@ -1,0 +1,291 @@
+#include "session/DocumentSession.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "document/DateText.h"
+#include "document/ModXml.h"
+#include "document/VersionUpdates.h"
+#include "session/DocumentListener.h"
+#include "storage/CredentialRules.h"
+#include "storage/DataFile.h"
+
+namespace keymora {
+
+namespace {
+
+OpenOutcome failed(OpenStatus status, std::optional<KmError> error = std::nullopt) {
+    OpenOutcome out;
+    out.status = status;
+    out.error = std::move(error);
+    return out;
+}
+
+// Permission denied is how the lock layer says another program holds the file.
+OpenOutcome readFailure(const KmError& error) {
+    if (error.number() == errnum::kPermissionDenied) return failed(OpenStatus::InUse, error);
+    return failed(OpenStatus::ReadFailed, error);
+}
+
+void trimInPlace(WipedString& text) {
+    WipedString trimmed(credentials::TrimBlanks(text.value()));
+    std::swap(text.value(), trimmed.value());
+}
+
+// Decrypts and parses; nothing for wrong credentials or a damaged file.
+std::unique_ptr<XmlDoc> decode(const std::string& path, const std::string& bytes,
+                               const FileCredentials& credentials) {
+    std::unique_ptr<XmlDoc> doc;
+    try {
+        doc = datafile::openDocument(path, bytes, credentials.userId.value(),
+                                     credentials.password.value());
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+    if (!doc || !doc->datafile()) return nullptr;
+    return doc;
+}
+
+}  // namespace
+
+// --- opening ------------------------------------------------------------------
+
+OpenOutcome DocumentSession::open(const std::string& path, LockPolicy policy,
+                                  const AskCredentials& ask) {
+    FileLock editLock;
+    if (policy == LockPolicy::ForEditing) {
+        LockResult locked = FileLock::tryAcquire(path, LockMode::SharedWriter);
+        if (!locked.ok()) return readFailure(*locked.error);
+        editLock = std::move(locked.lock);
+    }
+    WipedString bytes;
+    try {
+        bytes.value() = datafile::ReadFileContents(path);
+    } catch (const KmError& e) {
+        return readFailure(e);
+    }
+    if (bytes.value().empty()) return failed(OpenStatus::Empty);
+
+    FileCredentials credentials;
+    if (!ask(credentials)) return failed(OpenStatus::Cancelled);
+    trimInPlace(credentials.userId);
+    trimInPlace(credentials.password);
+
+    std::unique_ptr<XmlDoc> doc = decode(path, bytes.value(), credentials);
+    if (!doc) return failed(OpenStatus::DecryptFailed);
+
+    std::unique_ptr<DocumentSession> session(new DocumentSession);
+    session->m_doc = std::move(doc);
+    session->m_path = path;
+    session->m_credentials = std::move(credentials);
+    OpenOutcome out;
+    if (policy == LockPolicy::ByFileType) {
+        try {
+            out.versionUpdated = modVersionUpdates::UpdateDocumentVersion(session->doc().datafile(), true);
+        } catch (const std::exception&) {
+            return failed(OpenStatus::DecryptFailed);
+        }
+        const OpenStatus locked = session->lockByFileType();
+        if (locked != OpenStatus::Opened) return failed(locked);
+    } else if (policy == LockPolicy::ForEditing) {
+        session->m_lock = std::move(editLock);
+        session->m_access = AccessMode::SharedWriter;
+    }
+    out.status = OpenStatus::Opened;
+    out.session = std::move(session);
+    return out;
+}
+
+std::unique_ptr<DocumentSession> DocumentSession::create(std::unique_ptr<XmlDoc> doc,
+                                                         FileCredentials credentials,
+                                                         bool saveRequired) {
+    std::unique_ptr<DocumentSession> session(new DocumentSession);
+    session->m_doc = doc ? std::move(doc) : std::make_unique<XmlDoc>();
+    session->m_credentials = std::move(credentials);
+    trimInPlace(session->m_credentials.userId);
+    trimInPlace(session->m_credentials.password);
+    session->m_saveRequired = saveRequired;
+    return session;
+}
+
+// A private file is held exclusively. A shared file is held as its writer, or
+// read only while another program writes it; failures of those locks leave
+// the file open without a lock, as other readers of the format expect.
+OpenStatus DocumentSession::lockByFileType() {
+    m_lock.release();
+    if (!sharedFile()) {
+        LockResult locked = FileLock::tryAcquire(m_path, LockMode::Private);
+        if (!locked.ok()) {
+            // Held by another program (or by this one in another window).
+            return locked.error->number() == errnum::kPermissionDenied ? OpenStatus::InUse
+                                                                       : OpenStatus::DecryptFailed;
+        }
+        m_lock = std::move(locked.lock);
+        m_access = AccessMode::Private;
+        return OpenStatus::Opened;
+    }
+    LockResult locked = FileLock::tryAcquire(m_path, LockMode::SharedWriter);
+    m_access = AccessMode::SharedWriter;
+    if (!locked.ok() && locked.error->number() == errnum::kPermissionDenied) {
+        locked = FileLock::tryAcquire(m_path, LockMode::SharedReader);
+        m_access = AccessMode::SharedReader;
+    }
+    if (locked.ok()) m_lock = std::move(locked.lock);
+    return OpenStatus::Opened;
+}
+
+DocumentSession::~DocumentSession() {
+    m_listeners.clear();  // nobody may hear a session that is going away
+    if (!m_closed) close();
+}
+
+bool DocumentSession::sharedFile() const {
+    return m_doc && std::strcmp(m_doc->datafile().attribute("filetype").value(), "private") != 0;
+}
+
+bool DocumentSession::credentialsMatch(std::string_view userId, std::string_view password) const {
+    return !m_closed && credentials::TrimBlanks(userId) == m_credentials.userId.value() &&
+           credentials::TrimBlanks(password) == m_credentials.password.value();
+}
+
+// --- saving --------------------------------------------------------------------
+
+SaveOutcome DocumentSession::save() { return writeTo(m_path); }
+
+SaveOutcome DocumentSession::saveAs(const std::string& path) { return writeTo(path); }
+
+SaveOutcome DocumentSession::writeTo(const std::string& path) {
+    SaveOutcome out;
+    if (m_closed || readOnly()) {
+        out.status = SaveStatus::ReadOnly;
+        return out;
+    }
+    pugi::xml_node root = m_doc->datafile();
+    if (!root) {
+        out.status = SaveStatus::NoRoot;
+        return out;
+    }
+    modXml::SetNodeAttribute(root, "DateModified", datetext::now());
+    try {
+        WipedString bytes(datafile::saveDocument(*m_doc, m_credentials.userId.value(),
+                                                 m_credentials.password.value()));
+        if (m_lock.held()) {
+            // The new file appears already locked, in the mode held before, so
+            // a private file stays unreadable to others across the save.
+            const bool samePath = path == m_lock.path();
+            m_lock = datafile::replaceFileLocked(path, bytes.value(), m_lock.mode(),
+                                                 samePath ? &m_lock : nullptr);
+        } else {
+            datafile::writeFileAtomically(path, bytes.value());
+        }
+    } catch (const KmError& e) {
+        out.error = e;
+        return out;
+    } catch (const std::exception& e) {
+        out.error = KmError(5, "Save File", e.what());
+        return out;
+    }
+    const bool stateChanged = path != m_path || m_saveRequired;
+    m_path = path;
+    m_saveRequired = false;
+    setDirty(false);
+    if (stateChanged) notify([](DocumentListener& l) { l.fileStateChanged(); });
+    out.status = SaveStatus::Saved;
+    return out;
+}
+
+// --- reload and close -------------------------------------------------------------
+
+OpenOutcome DocumentSession::reload() {
+    if (m_closed || neverSaved()) return failed(OpenStatus::ReadFailed);
+    // The lock goes first: a reader may now get the writer's place.
+    m_lock.release();
+    WipedString bytes;
+    try {
+        bytes.value() = datafile::ReadFileContents(m_path);
+    } catch (const KmError& e) {
+        lockByFileType();
+        return readFailure(e);
+    }
+    std::unique_ptr<XmlDoc> doc =
+        bytes.value().empty() ? nullptr : decode(m_path, bytes.value(), m_credentials);
+    if (!doc) {
+        lockByFileType();
+        return failed(bytes.value().empty() ? OpenStatus::Empty : OpenStatus::DecryptFailed);
+    }
+    OpenOutcome out;
+    try {
+        out.versionUpdated = modVersionUpdates::UpdateDocumentVersion(doc->datafile(), true);
+    } catch (const std::exception&) {
+        lockByFileType();
+        return failed(OpenStatus::DecryptFailed);
+    }
+    notify([](DocumentListener& l) { l.documentAboutToBeReset(); });
+    std::swap(m_doc, doc);
+    doc->clear();
+    const OpenStatus locked = lockByFileType();
+    notify([](DocumentListener& l) { l.documentReset(); });
+    setDirty(false);
+    notify([](DocumentListener& l) { l.fileStateChanged(); });
+    out.status = locked;
+    return out;
+}
+
+void DocumentSession::discardChanges() { setDirty(false); }
+
+void DocumentSession::close() {
+    if (m_closed) return;
+    notify([](DocumentListener& l) { l.documentAboutToBeReset(); });
+    m_closed = true;
+    m_lock.release();
+    m_access = AccessMode::Unlocked;
+    secureWipe(m_credentials.userId.value());
+    secureWipe(m_credentials.password.value());
+    if (m_doc) m_doc->clear();
+    notify([](DocumentListener& l) { l.documentReset(); });
+    setDirty(false);
+}
+
+void DocumentSession::setCredentials(FileCredentials credentials) {
+    if (refuseEdit()) return;
+    trimInPlace(credentials.userId);
+    trimInPlace(credentials.password);
+    std::swap(m_credentials.userId.value(), credentials.userId.value());
+    std::swap(m_credentials.password.value(), credentials.password.value());
+    edited();
+}
+
+// --- notices --------------------------------------------------------------------------
+
+void DocumentSession::addListener(DocumentListener* listener) {
+    if (listener && std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end())
+        m_listeners.push_back(listener);
+}
+
+void DocumentSession::removeListener(DocumentListener* listener) {
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
+}
+
+// A listener may remove itself (or another) while it is told something.
+void DocumentSession::notify(const std::function<void(DocumentListener&)>& fn) {
+    const std::vector<DocumentListener*> listeners = m_listeners;
+    for (DocumentListener* l : listeners)
+        if (std::find(m_listeners.begin(), m_listeners.end(), l) != m_listeners.end()) fn(*l);
+}
+
+void DocumentSession::setDirty(bool dirty) {
+    if (m_dirty == dirty) return;
+    m_dirty = dirty;
+    notify([dirty](DocumentListener& l) { l.dirtyChanged(dirty); });
+}
+
+void DocumentSession::edited() {
+    setDirty(true);
+    notify([](DocumentListener& l) { l.documentEdited(); });
+}
+
+void DocumentSession::markEdited() {
+    if (!refuseEdit()) edited();
+}
+
+}  // namespace keymora

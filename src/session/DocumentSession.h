@@ -1,0 +1,174 @@
+#pragma once
+// One open data file: the document, where it lives on disk, the credentials
+// that key it, the lock held on it and whether it has unsaved changes. Every
+// change of the document goes through here and is announced to listeners;
+// the desktop windows and keymora-cli both open, edit and save through it.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/CsvImport.h"
+#include "document/Labels.h"
+#include "document/TreeEditing.h"
+#include "document/XmlDoc.h"
+#include "storage/FileLock.h"
+#include "storage/MergeFile.h"
+#include "support/KmError.h"
+#include "support/SecureWipe.h"
+
+namespace keymora {
+
+class DocumentListener;
+
+// A data file's user name and password, blanks trimmed; wiped when dropped.
+struct FileCredentials {
+    WipedString userId;
+    WipedString password;
+};
+
+// How the file is held against other Keymora programs.
+enum class AccessMode {
+    Unlocked,      // nothing held: a new document, or a file only being read
+    Private,       // nobody else may read or write it
+    SharedWriter,  // others may read it; a second writer is refused
+    SharedReader,  // read only; another program may be writing it
+};
+
+enum class LockPolicy {
+    None,        // read the file and hold nothing (listing, export)
+    ForEditing,  // a writer's lock from before the read until close
+    ByFileType,  // the file's own kind decides: private files exclusively,
+                 // shared ones as writer, or as reader while another writes
+};
+
+enum class OpenStatus { Opened, Cancelled, Empty, ReadFailed, InUse, DecryptFailed };
+
+class DocumentSession;
+
+struct OpenOutcome {
+    OpenStatus status = OpenStatus::ReadFailed;
+    std::optional<KmError> error;  // with ReadFailed: what the system said
+    std::unique_ptr<DocumentSession> session;
+    bool versionUpdated = false;  // the format step changed the document
+    bool opened() const noexcept { return status == OpenStatus::Opened; }
+};
+
+enum class SaveStatus { Saved, ReadOnly, NoRoot, Failed };
+
+struct SaveOutcome {
+    SaveStatus status = SaveStatus::Failed;
+    std::optional<KmError> error;  // with Failed
+    bool saved() const noexcept { return status == SaveStatus::Saved; }
+};
+
+// Fills in the credentials; false when the user cancelled.
+using AskCredentials = std::function<bool(FileCredentials& credentials)>;
+
+class DocumentSession {
+public:
+    // Reads the file, asks the credentials (only once the bytes are in),
+    // decrypts, parses and locks as the policy says. Nothing stays locked on
+    // failure.
+    static OpenOutcome open(const std::string& path, LockPolicy policy, const AskCredentials& ask);
+    // A document that is not on disk yet; saveRequired marks a new file that
+    // must be saved before it is used.
+    static std::unique_ptr<DocumentSession> create(std::unique_ptr<XmlDoc> doc,
+                                                   FileCredentials credentials, bool saveRequired);
+
+    DocumentSession(const DocumentSession&) = delete;
+    DocumentSession& operator=(const DocumentSession&) = delete;
+    ~DocumentSession();
+
+    // --- state --------------------------------------------------------------
+    XmlDoc& doc() noexcept { return *m_doc; }
+    const XmlDoc& doc() const noexcept { return *m_doc; }
+    const std::string& path() const noexcept { return m_path; }
+    bool neverSaved() const noexcept { return m_path.empty(); }
+    bool saveRequired() const noexcept { return m_saveRequired; }
+    AccessMode access() const noexcept { return m_access; }
+    bool readOnly() const noexcept { return m_access == AccessMode::SharedReader; }
+    bool lockHeld() const noexcept { return m_lock.held(); }
+    // The root's `filetype` is anything but "private".
+    bool sharedFile() const;
+    bool dirty() const noexcept { return m_dirty; }
+    bool closed() const noexcept { return m_closed; }
+    const std::string& userId() const noexcept { return m_credentials.userId.value(); }
+    bool credentialsMatch(std::string_view userId, std::string_view password) const;
+
+    // --- the file -------------------------------------------------------------
+    // Stamps the root's DateModified and writes the file through a temporary
+    // file and a rename; the lock, when one is held, moves to the new file in
+    // the same mode. A read-only file is never written.
+    SaveOutcome save();
+    SaveOutcome saveAs(const std::string& path);
+    // Reads the file again with the stored credentials. On success the
+    // document is replaced and re-locked by its kind; on failure nothing
+    // changes (the caller decides whether the window stays).
+    OpenOutcome reload();
+    // The changes are given up (closing without saving).
+    void discardChanges();
+    // Releases the lock, wipes the credentials and drops the document.
+    void close();
+    // New credentials; the file is written with them at the next save.
+    void setCredentials(FileCredentials credentials);
+    // An edit made before any listener could hear it (the format step at open).
+    void markEdited();
+
+    // --- listeners --------------------------------------------------------------
+    void addListener(DocumentListener* listener);
+    void removeListener(DocumentListener* listener);
+
+    // --- edits (refused with EditStatus::ReadOnly on a read-only file) ----------
+    EditResult addCategory();
+    EditResult addSubCategory(std::string_view parentId);
+    EditResult addEntry(std::string_view selectedId, EntryPosition position, const EntryFields& fields);
+    EditResult deleteNode(std::string_view id);
+    EditResult sortLevel(std::string_view id, SortDirection direction);
+    // A category's or sub-category's name; false when nothing changed.
+    bool rename(pugi::xml_node node, std::string_view name);
+    // One field of an entry; stamps the entry's DateModified. False when
+    // nothing changed.
+    bool updateField(pugi::xml_node entry, labels::Field field, std::string_view text);
+    labels::EditLabelsResult editLabels(std::string_view id, const labels::Captions& captions);
+    // Copies or moves a node within one open file or between two.
+    static EditResult transfer(DocumentSession& source, DocumentSession& destination,
+                               Relation relation, std::string_view sourceId,
+                               std::string_view targetId, TransferMode mode);
+    mergefile::Result merge(const std::string& sourcePath, const mergefile::CredentialsFn& ask,
+                            const merge::ProgressFn& progress = {});
+    csvimport::ImportResult import(const csvimport::CsvTable& table,
+                                   const csvimport::ProgressFn& progress = {});
+    // How a node is shown (expanded, list mode, sort column): stored in the
+    // file but not an edit, so nothing is marked dirty.
+    void setViewAttribute(pugi::xml_node node, const char* name, std::string_view value);
+
+private:
+    DocumentSession() = default;
+    OpenStatus lockByFileType();
+    SaveOutcome writeTo(const std::string& path);
+    bool refuseEdit() const noexcept { return m_closed || readOnly(); }
+
+    void notify(const std::function<void(DocumentListener&)>& fn);
+    void edited();
+    void setDirty(bool dirty);
+
+    std::unique_ptr<XmlDoc> m_doc;
+    std::string m_path;
+    FileCredentials m_credentials;
+    FileLock m_lock;
+    AccessMode m_access = AccessMode::Unlocked;
+    bool m_saveRequired = false;
+    bool m_dirty = false;
+    bool m_closed = false;
+    std::vector<DocumentListener*> m_listeners;
+};
+
+// Field position inside an entry element (1 name ... 7 URL).
+int FieldPosition(labels::Field field) noexcept;
+// The n-th child of an entry (1-based); empty when missing.
+pugi::xml_node EntryFieldAt(pugi::xml_node entry, int position) noexcept;
+
+}  // namespace keymora

@@ -1,0 +1,191 @@
+// Opening, saving, reloading and closing a data file, and the locks that keep
+// other Keymora programs out while it is open.
+#include <gtest/gtest.h>
+
+#include "SessionFixture.h"
+#include "testsupport/TempDir.h"
+
+using namespace keymora;
+using namespace keymora::test;
+
+namespace {
+
+class OpenSave : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string path = dir.file("a.kmf");
+    Login login;
+
+    std::unique_ptr<DocumentSession> openOk(LockPolicy policy = LockPolicy::ByFileType) {
+        OpenOutcome out = DocumentSession::open(path, policy, login.fn());
+        EXPECT_EQ(out.status, OpenStatus::Opened);
+        return std::move(out.session);
+    }
+    OpenStatus openStatus(LockPolicy policy = LockPolicy::ByFileType) {
+        return DocumentSession::open(path, policy, login.fn()).status;
+    }
+};
+
+TEST_F(OpenSave, FailuresLeaveNothingOpenOrLocked) {
+    EXPECT_EQ(openStatus(), OpenStatus::ReadFailed);  // missing
+    writeFile(path, "");
+    EXPECT_EQ(openStatus(), OpenStatus::Empty);
+    EXPECT_EQ(login.asked, 0);
+
+    writeDataFile(path, sampleXml("private"));
+    login.password = "wrong";
+    EXPECT_EQ(openStatus(), OpenStatus::DecryptFailed);
+    const OpenOutcome cancelled =
+        DocumentSession::open(path, LockPolicy::ByFileType, [](FileCredentials&) { return false; });
+    EXPECT_EQ(cancelled.status, OpenStatus::Cancelled);
+
+    // Nothing of the failed attempts still holds the file.
+    login.password = "  pw ";  // blanks around are not part of the password
+    auto session = openOk();
+    ASSERT_TRUE(session);
+    EXPECT_EQ(session->access(), AccessMode::Private);
+    EXPECT_TRUE(session->credentialsMatch("me", "pw"));
+    EXPECT_FALSE(session->credentialsMatch("me", "pw2"));
+}
+
+TEST_F(OpenSave, PrivateFileOpenElsewhereIsInUseAlsoAfterASave) {
+    writeDataFile(path, sampleXml("private"));
+    auto first = openOk();
+    ASSERT_TRUE(first);
+    login.asked = 0;
+    EXPECT_EQ(openStatus(), OpenStatus::InUse);
+    EXPECT_EQ(openStatus(LockPolicy::None), OpenStatus::InUse);
+    EXPECT_EQ(login.asked, 0);  // refused before anyone types a password
+
+    ASSERT_TRUE(first->save().saved());
+    EXPECT_EQ(openStatus(), OpenStatus::InUse);
+    EXPECT_EQ(login.asked, 0);
+
+    first->close();
+    EXPECT_EQ(openStatus(), OpenStatus::Opened);
+}
+
+TEST_F(OpenSave, SharedFileHasOneWriterAndReadOnlyReaders) {
+    writeDataFile(path, sampleXml("shared"));
+    auto writer = openOk();
+    auto reader = openOk();
+    ASSERT_TRUE(writer && reader);
+    EXPECT_EQ(writer->access(), AccessMode::SharedWriter);
+    EXPECT_EQ(reader->access(), AccessMode::SharedReader);
+    EXPECT_TRUE(reader->readOnly());
+
+    const std::string before = readFile(path);
+    EXPECT_EQ(reader->addCategory().status, EditStatus::ReadOnly);
+    EXPECT_FALSE(reader->updateField(reader->doc().nodeById("{E1}"), labels::Field::Password, "x"));
+    EXPECT_EQ(reader->save().status, SaveStatus::ReadOnly);
+    EXPECT_FALSE(reader->dirty());
+    EXPECT_EQ(readFile(path), before);
+
+    // The writer saves; the reader reloads and sees it, still as a reader.
+    ASSERT_TRUE(writer->addCategory().ok());
+    ASSERT_TRUE(writer->save().saved());
+    ASSERT_EQ(reader->reload().status, OpenStatus::Opened);
+    EXPECT_EQ(reader->doc().records().select_nodes("category").size(), 3u);
+    EXPECT_TRUE(reader->readOnly());
+
+    // Once the writer is gone, a reload takes the writer's place.
+    writer.reset();
+    ASSERT_EQ(reader->reload().status, OpenStatus::Opened);
+    EXPECT_EQ(reader->access(), AccessMode::SharedWriter);
+}
+
+TEST_F(OpenSave, SaveWritesWhatReopensAndStampsTheRoot) {
+    writeDataFile(path, sampleXml("private"));
+    auto session = openOk();
+    ASSERT_TRUE(session);
+    ASSERT_TRUE(session->updateField(session->doc().nodeById("{E2}"), labels::Field::UserId, "bob"));
+    EXPECT_TRUE(session->dirty());
+    ASSERT_TRUE(session->save().saved());
+    EXPECT_FALSE(session->dirty());
+    EXPECT_STRNE(session->doc().datafile().attribute("DateModified").value(), "1/2/2020 3:04:05 PM");
+    session.reset();
+
+    auto again = openOk();
+    ASSERT_TRUE(again);
+    EXPECT_STREQ(again->doc().nodeById("{E2}").child("userid").text().get(), "bob");
+}
+
+TEST_F(OpenSave, SaveAsMovesTheLockAndLeavesTheOldFile) {
+    writeDataFile(path, sampleXml("private"));
+    const std::string before = readFile(path);
+    auto session = openOk();
+    ASSERT_TRUE(session);
+    const std::string other = dir.file("b.kmf");
+    ASSERT_TRUE(session->saveAs(other).saved());
+    EXPECT_EQ(session->path(), other);
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(openStatus(), OpenStatus::Opened);  // the old file is free
+    EXPECT_EQ(DocumentSession::open(other, LockPolicy::ByFileType, login.fn()).status, OpenStatus::InUse);
+}
+
+TEST_F(OpenSave, NewDocumentIsNeverSavedUntilItsFirstSave) {
+    auto doc = std::make_unique<XmlDoc>();
+    ASSERT_TRUE(doc->loadXml(sampleXml("private")));
+    FileCredentials key;
+    key.userId.value() = "me";
+    key.password.value() = "pw";
+    auto session = DocumentSession::create(std::move(doc), std::move(key), true);
+    EXPECT_TRUE(session->neverSaved());
+    EXPECT_TRUE(session->saveRequired());
+    Recorder recorder;
+    session->addListener(&recorder);
+    ASSERT_TRUE(session->saveAs(path).saved());
+    EXPECT_FALSE(session->neverSaved());
+    EXPECT_FALSE(session->saveRequired());
+    EXPECT_EQ(recorder.heard, (std::vector<std::string>{"file state"}));
+    EXPECT_EQ(openStatus(), OpenStatus::Opened);
+}
+
+TEST_F(OpenSave, DocumentWithoutRootIsNotWritten) {
+    writeDataFile(path, sampleXml("private"));
+    auto session = openOk();
+    ASSERT_TRUE(session);
+    const std::string before = readFile(path);
+    session->doc().dom().remove_child(session->doc().datafile());
+    EXPECT_EQ(session->save().status, SaveStatus::NoRoot);
+    EXPECT_EQ(readFile(path), before);
+}
+
+TEST_F(OpenSave, ReloadAfterTheWriterChangedThePasswordKeepsTheDocument) {
+    writeDataFile(path, sampleXml("shared"));
+    auto writer = openOk();
+    auto reader = openOk();
+    ASSERT_TRUE(writer && reader);
+    FileCredentials key;
+    key.userId.value() = "me";
+    key.password.value() = "changed";
+    writer->setCredentials(std::move(key));
+    ASSERT_TRUE(writer->save().saved());
+    EXPECT_EQ(reader->reload().status, OpenStatus::DecryptFailed);
+    EXPECT_TRUE(reader->doc().nodeById("{E1}"));
+    EXPECT_TRUE(reader->readOnly());
+}
+
+TEST_F(OpenSave, EditingLockIsTakenBeforeTheRead) {
+    writeDataFile(path, sampleXml("private"));
+    auto editor = openOk(LockPolicy::ForEditing);
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->access(), AccessMode::SharedWriter);
+    EXPECT_EQ(openStatus(LockPolicy::ForEditing), OpenStatus::InUse);
+    EXPECT_EQ(openStatus(LockPolicy::None), OpenStatus::Opened);  // readers are let in
+}
+
+TEST_F(OpenSave, CloseWipesAndReleases) {
+    writeDataFile(path, sampleXml("private"));
+    auto session = openOk();
+    ASSERT_TRUE(session);
+    session->close();
+    EXPECT_TRUE(session->closed());
+    EXPECT_TRUE(session->userId().empty());
+    EXPECT_FALSE(session->credentialsMatch("me", "pw"));
+    EXPECT_FALSE(session->doc().datafile());
+    EXPECT_EQ(session->addCategory().status, EditStatus::ReadOnly);
+    EXPECT_EQ(openStatus(), OpenStatus::Opened);
+}
+
+}  // namespace
