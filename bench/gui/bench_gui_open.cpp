@@ -50,6 +50,8 @@ public:
     void setCanShutDown(bool) override {}
     void addToMru(const QString&) override {}
     void refreshMruList() override {}
+    bool saveDocument(frmKMF& w) override { return SaveCommand(*this, w); }
+    bool queryCloseDocument(frmKMF& w) override { return QueryCloseDocument(*this, w); }
     void documentOpened(frmKMF&) override {}
     void documentClosed(frmKMF&) override {}
 

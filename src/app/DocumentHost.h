@@ -32,6 +32,12 @@ public:
     virtual void addToMru(const QString& fileName) = 0;
     virtual void refreshMruList() = 0;
 
+    // File Save on the window (asks a name when it has none). True when saved.
+    virtual bool saveDocument(frmKMF& window) = 0;
+    // The close prompt of the window. True when it may close; a refusal sets
+    // canShutDown to false.
+    virtual bool queryCloseDocument(frmKMF& window) = 0;
+
     // Count of open document windows and the document-command state.
     virtual void documentOpened(frmKMF& window) = 0;
     virtual void documentClosed(frmKMF& window) = 0;

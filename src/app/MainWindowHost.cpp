@@ -31,6 +31,10 @@ void MainWindowHost::addToMru(const QString& fileName) { frmMain::AddToMRU(fileN
 
 void MainWindowHost::refreshMruList() { m_main.RefreshMRUList(); }
 
+bool MainWindowHost::saveDocument(frmKMF& window) { return SaveCommand(*this, window); }
+
+bool MainWindowHost::queryCloseDocument(frmKMF& window) { return QueryCloseDocument(*this, window); }
+
 void MainWindowHost::documentOpened(frmKMF&) { m_main.documentLoaded(); }
 
 void MainWindowHost::documentClosed(frmKMF& window) {

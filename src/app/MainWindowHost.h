@@ -21,6 +21,8 @@ public:
     void setCanShutDown(bool value) override;
     void addToMru(const QString& fileName) override;
     void refreshMruList() override;
+    bool saveDocument(frmKMF& window) override;
+    bool queryCloseDocument(frmKMF& window) override;
     void documentOpened(frmKMF& window) override;
     void documentClosed(frmKMF& window) override;
     bool browserAvailable() const override;

@@ -27,7 +27,6 @@
 #include <cstring>
 
 #include "app/DocumentHost.h"
-#include "app/DocumentLifecycle.h"
 #include "app/Prompt.h"
 #include "docwindow/DocIcons.h"
 #include "docwindow/DocListModel.h"
@@ -393,7 +392,7 @@ void frmKMF::MarkDocumentDirty() {
         m_tag != QLatin1String(kSaveRequiredTag) && m_host != nullptr) {
         // When the save fails (its message was shown) the change stays marked.
         QPointer<frmKMF> self(this);
-        if (SaveCommand(*m_host, *this) || !self) return;
+        if (m_host->saveDocument(*this) || !self) return;
     }
     IsDirty = true;
     setWindowIcon(docicons::needSave());
@@ -889,7 +888,7 @@ void frmKMF::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (m_loading || (m_host != nullptr && !QueryCloseDocument(*m_host, *this))) {
+    if (m_loading || (m_host != nullptr && !m_host->queryCloseDocument(*this))) {
         event->ignore();
         return;
     }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/DocumentHost.h"
+#include "app/DocumentLifecycle.h"
 #include "docwindow/frmKMF.h"
 #include "document/XmlDoc.h"
 #include "storage/DataFile.h"
@@ -35,6 +36,9 @@ public:
     void setCanShutDown(bool value) override { shutDown = value; }
     void addToMru(const QString& fileName) override { mruAdded << fileName; }
     void refreshMruList() override { ++mruRefreshed; }
+    // The program's own save and close prompt, so closing and auto-save behave as in it.
+    bool saveDocument(frmKMF& window) override { return SaveCommand(*this, window); }
+    bool queryCloseDocument(frmKMF& window) override { return QueryCloseDocument(*this, window); }
     void documentOpened(frmKMF&) override { ++openCount; }
     void documentClosed(frmKMF&) override { --openCount; }
 
