@@ -23,6 +23,7 @@
 #include "storage/DataFile.h"
 #include "storage/FileLock.h"
 #include "support/ClsReg.h"
+#include "support/Options.h"
 #include "support/SecureWipe.h"
 
 namespace keymora {
@@ -164,9 +165,7 @@ bool lockAndLabel(frmKMF& window, const QString& fileName) {
 // --- helpers -----------------------------------------------------------------
 
 QString defaultDataFolder() {
-    const clsReg reg;
-    QString folder = QString::fromStdString(
-        reg.ReadString(RegRoot::CurrentUser, kOptionsKey, "Password Files", ""));
+    QString folder = QString::fromStdString(options::PasswordFiles(clsReg()));
     if (folder.trimmed().isEmpty()) {
         QString base = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (base.isEmpty()) base = QDir::homePath();

@@ -16,6 +16,7 @@
 #include "app/frmMain.h"
 #include "app/frmOptions.h"
 #include "support/ClsReg.h"
+#include "support/Options.h"
 
 namespace keymora {
 
@@ -56,13 +57,8 @@ QString StartupFileFromCommandLine(const QString& commandLine) {
 
 QString StartupFileFromOptions() {
     const clsReg reg;
-    const QString autoOpen = QString::fromStdString(
-        reg.ReadString(RegRoot::CurrentUser, kOptionsKey, "auto open file", "0"));
-    bool ok = false;
-    // Only the number 1 opens the file; text that is no number means off.
-    const double n = autoOpen.trimmed().toDouble(&ok);
-    if (!ok || n != 1.0) return {};
-    return QString::fromStdString(reg.ReadString(RegRoot::CurrentUser, kOptionsKey, "file to open", ""));
+    if (!options::AutoOpenFile(reg)) return {};
+    return QString::fromStdString(options::FileToOpen(reg));
 }
 
 QString StartupFileToOpen(const QString& commandLine) {
@@ -71,14 +67,7 @@ QString StartupFileToOpen(const QString& commandLine) {
 }
 
 QString ReadPasswordMask() {
-    const clsReg reg;
-    const QString value = QString::fromStdString(
-        reg.ReadString(RegRoot::CurrentUser, kOptionsKey, "Password Mask", "*"));
-    QString trimmed = value;
-    while (trimmed.startsWith(QLatin1Char(' '))) trimmed.remove(0, 1);
-    while (trimmed.endsWith(QLatin1Char(' '))) trimmed.chop(1);
-    if (trimmed.isEmpty()) return QStringLiteral("*");
-    return trimmed.left(1);
+    return QString::fromStdString(options::PasswordMask(clsReg()));
 }
 
 // --- single instance ----------------------------------------------------------

@@ -35,6 +35,7 @@
 #include "document/XmlDoc.h"
 #include "storage/CredentialRules.h"
 #include "support/ClsReg.h"
+#include "support/Options.h"
 #include "support/SecureWipe.h"
 
 // Resources of a static library are registered by name, outside any namespace.
@@ -47,19 +48,6 @@ namespace {
 frmMain* g_instance = nullptr;
 
 constexpr int kTwipsPerPixel = 15;
-
-// A placement value as the window reads it: a signed 16-bit number, or the
-// fallback when the text is no number. Out-of-range values are clamped.
-int placementValue(const clsReg& reg, const char* name, const char* fallback) {
-    const QString text =
-        QString::fromStdString(reg.ReadString(RegRoot::CurrentUser, kOptionsKey, name, fallback));
-    bool ok = false;
-    double value = text.trimmed().toDouble(&ok);
-    if (!ok) value = QString::fromLatin1(fallback).toDouble();
-    value = std::clamp(value, double(std::numeric_limits<std::int16_t>::min()),
-                       double(std::numeric_limits<std::int16_t>::max()));
-    return static_cast<int>(std::lround(value));
-}
 
 QIcon themedIcon(const QString& themeName, const QString& fallback) {
     return QIcon::fromTheme(themeName, QIcon(QStringLiteral(":/icons/") + fallback +
@@ -760,14 +748,9 @@ void frmMain::changePassword() {
 void frmMain::unlockPassword() {
     frmKMF* doc = activeDocument();
     if (!doc) return;
-    const clsReg reg;
-    bool ok = false;
-    const int timeout = QString::fromStdString(reg.ReadString(RegRoot::CurrentUser, kOptionsKey,
-                                                              "form display timeout", "2000"))
-                            .trimmed()
-                            .toInt(&ok);
+    const int timeout = options::FormDisplayTimeout(clsReg());
     // A timeout under a second would give a negative interval; hide at once then.
-    doc->revealPassword(std::max(0, (ok ? timeout : 2000) - 1000));
+    doc->revealPassword(timeout > 1000 ? timeout - 1000 : 0);
 }
 
 void frmMain::createPassword() {
@@ -849,10 +832,7 @@ void frmMain::deleteItem() {
     if (id.empty()) return;
     const pugi::xml_node element = doc->XMLDoc().nodeById(id);
     if (!element) return;
-    const clsReg reg;
-    const QString confirm = QString::fromStdString(
-        reg.ReadString(RegRoot::CurrentUser, kOptionsKey, "Confirm Entry Deletes", "1"));
-    if (confirm.trimmed() != QLatin1String("0")) {
+    if (options::ConfirmEntryDeletes(clsReg())) {
         const QString question = ReplacePlaceholder(LoadResString(1148), QStringLiteral("entry text"),
                                                     nodeText(element));
         if (Prompt::current().message(question, LoadResString(1149), MsgIcon::None,
@@ -914,14 +894,11 @@ void frmMain::tileWindows(Qt::Orientation orientation) {
 // --- placement and window state ----------------------------------------------
 
 void frmMain::RestoreWindowPlacement() {
-    const clsReg reg;
-    const int left = placementValue(reg, "MainLeft", "1000");
-    const int top = placementValue(reg, "MainTop", "1000");
-    const int width = placementValue(reg, "MainWidth", "6500");
-    const int height = placementValue(reg, "MainHeight", "6500");
-    const int state = placementValue(reg, "MainWindowState", "2");
-    QRect rect(left / kTwipsPerPixel, top / kTwipsPerPixel, std::max(1, width / kTwipsPerPixel),
-               std::max(1, height / kTwipsPerPixel));
+    const options::WindowPlacement placement = options::MainWindowPlacement(clsReg());
+    const int state = placement.state;
+    QRect rect(placement.left / kTwipsPerPixel, placement.top / kTwipsPerPixel,
+               std::max(1, placement.width / kTwipsPerPixel),
+               std::max(1, placement.height / kTwipsPerPixel));
     // A window closed while minimised may have been recorded far off screen:
     // bring it back to the default place rather than show it nowhere.
     bool onScreen = false;
@@ -939,22 +916,20 @@ void frmMain::RestoreWindowPlacement() {
 }
 
 void frmMain::SaveWindowPlacement() {
-    clsReg reg;
     const QRect r = (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) ? normalGeometry()
                                                                                    : geometry();
-    auto write = [&reg](const char* name, int value) {
-        reg.WriteString(RegRoot::CurrentUser, kOptionsKey, name, std::to_string(value));
-    };
-    write("MainLeft", r.x() * kTwipsPerPixel);
-    write("MainTop", r.y() * kTwipsPerPixel);
-    write("MainWidth", r.width() * kTwipsPerPixel);
-    write("MainHeight", r.height() * kTwipsPerPixel);
-    int state = 0;
+    options::WindowPlacement placement;
+    placement.left = r.x() * kTwipsPerPixel;
+    placement.top = r.y() * kTwipsPerPixel;
+    placement.width = r.width() * kTwipsPerPixel;
+    placement.height = r.height() * kTwipsPerPixel;
+    placement.state = 0;
     if (windowState() & Qt::WindowMinimized)
-        state = 1;
+        placement.state = 1;
     else if (windowState() & Qt::WindowMaximized)
-        state = 2;
-    write("MainWindowState", state);
+        placement.state = 2;
+    clsReg reg;
+    options::SetMainWindowPlacement(reg, placement);
 }
 
 void frmMain::notifyLockTimers() {

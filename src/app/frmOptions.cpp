@@ -20,6 +20,7 @@
 #include "app/Prompt.h"
 #include "app/StringTable.h"
 #include "support/ClsReg.h"
+#include "support/Options.h"
 
 namespace keymora {
 
@@ -42,75 +43,35 @@ long long DivideRoundHalfEven(long long value, long long divisor) {
 
 namespace {
 
-std::string read(const clsReg& reg, const char* name, const char* fallback) {
-    return reg.ReadString(RegRoot::CurrentUser, kOptionsKey, name, fallback);
-}
-
-// The whole number a value holds; the fallback's when it holds none.
-long long number(const std::string& text, const char* fallback) {
-    const QString t = QString::fromStdString(text).trimmed();
-    bool ok = false;
-    const long long n = t.toLongLong(&ok);
-    if (ok) return n;
-    const double d = t.toDouble(&ok);
-    if (ok && d > -9e15 && d < 9e15) return static_cast<long long>(d);
-    return QString::fromLatin1(fallback).toLongLong();
-}
-
 int clampTo(long long value, int max) { return static_cast<int>(std::clamp<long long>(value, 0, max)); }
-
-bool checked(const clsReg& reg, const char* name, const char* fallback) {
-    return number(read(reg, name, fallback), fallback) == 1;
-}
 
 }  // namespace
 
 OptionsState LoadOptionsState(const clsReg& reg) {
     OptionsState s;
-    s.clipboardSeconds = clampTo(
-        DivideRoundHalfEven(number(read(reg, "clipboard timeout", "2000"), "2000"), 1000),
-        kClipboardSecondsMax);
-    s.formDisplaySeconds = clampTo(
-        DivideRoundHalfEven(number(read(reg, "form display timeout", "2000"), "2000"), 1000),
-        kFormDisplaySecondsMax);
-    s.overallMinutes = clampTo(DivideRoundHalfEven(number(read(reg, "form overall display timeout",
-                                                               "120000"),
-                                                          "120000"),
-                                                   60000),
+    s.clipboardSeconds =
+        clampTo(DivideRoundHalfEven(options::ClipboardTimeout(reg), 1000), kClipboardSecondsMax);
+    s.formDisplaySeconds =
+        clampTo(DivideRoundHalfEven(options::FormDisplayTimeout(reg), 1000), kFormDisplaySecondsMax);
+    s.overallMinutes = clampTo(DivideRoundHalfEven(options::FormOverallDisplayTimeout(reg), 60000),
                                kOverallMinutesMax);
-    s.useCompression = checked(reg, "use compression", "1");
-    s.confirmDeletes = checked(reg, "Confirm Entry Deletes", "1");
-    s.autoSave = checked(reg, "Auto Save Changes", "1");
-    s.autoOpen = checked(reg, "auto open file", "0");
-    s.fileToOpen = s.autoOpen ? QString::fromStdString(read(reg, "file to open", "")) : QString();
+    s.useCompression = options::UseCompression(reg);
+    s.confirmDeletes = options::ConfirmEntryDeletes(reg);
+    s.autoSave = options::AutoSaveChanges(reg);
+    s.autoOpen = options::AutoOpenFile(reg);
+    s.fileToOpen = s.autoOpen ? QString::fromStdString(options::FileToOpen(reg)) : QString();
     return s;
 }
 
 void SaveOptionsState(clsReg& reg, const OptionsState& s) {
-    if (!reg.KeyExist(RegRoot::CurrentUser, kOptionsKey)) reg.CreateKey(RegRoot::CurrentUser, kOptionsKey);
-    auto write = [&reg](const char* name, const std::string& value) {
-        reg.WriteString(RegRoot::CurrentUser, kOptionsKey, name, value);
-    };
-    auto flag = [](bool on) { return std::string(on ? "1" : "0"); };
-    write("clipboard timeout", std::to_string(static_cast<long long>(s.clipboardSeconds) * 1000));
-    write("form display timeout", std::to_string(static_cast<long long>(s.formDisplaySeconds) * 1000));
-    write("form overall display timeout",
-          std::to_string(static_cast<long long>(s.overallMinutes) * 60000));
-    write("use Compression", flag(s.useCompression));
-    write("Auto Save Changes", flag(s.autoSave));
-    write("auto open file", flag(s.autoOpen));
-    write("Confirm Entry Deletes", flag(s.confirmDeletes));
-    write("file to open", s.autoOpen ? s.fileToOpen.toStdString() : std::string());
-}
-
-void SeedOptionDefaults(clsReg& reg) {
-    static const std::pair<const char*, const char*> defaults[] = {
-        {"clipboard timeout", "2000"},     {"form display timeout", "2000"},
-        {"form overall display timeout", "120000"}, {"use compression", "1"},
-        {"Confirm Entry Deletes", "1"},    {"Auto Save Changes", "1"}};
-    for (const auto& [name, value] : defaults)
-        if (reg.ReadString(RegRoot::CurrentUser, kOptionsKey, name, "").empty())
-            reg.WriteString(RegRoot::CurrentUser, kOptionsKey, name, value);
+    options::SetClipboardTimeout(reg, static_cast<long long>(s.clipboardSeconds) * 1000);
+    options::SetFormDisplayTimeout(reg, static_cast<long long>(s.formDisplaySeconds) * 1000);
+    options::SetFormOverallDisplayTimeout(reg, static_cast<long long>(s.overallMinutes) * 60000);
+    options::SetUseCompression(reg, s.useCompression);
+    options::SetAutoSaveChanges(reg, s.autoSave);
+    options::SetAutoOpenFile(reg, s.autoOpen);
+    options::SetConfirmEntryDeletes(reg, s.confirmDeletes);
+    options::SetFileToOpen(reg, s.autoOpen ? s.fileToOpen.toStdString() : std::string());
 }
 
 void SeedOptionDefaults() {

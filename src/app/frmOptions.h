@@ -43,9 +43,7 @@ OptionsState LoadOptionsState(const clsReg& reg);
 // Writes the dialog's values, in the dialog's order and with its value names.
 void SaveOptionsState(clsReg& reg, const OptionsState& state);
 
-// Runs the default-creating step of start-up: every seeded option that is
-// missing or empty gets its built-in value.
-void SeedOptionDefaults(clsReg& reg);
+// Start-up's default-creating step on the user's store (support/Options.h).
 void SeedOptionDefaults();
 
 class frmOptions : public QDialog {

@@ -39,6 +39,7 @@
 #include "storage/FileLock.h"
 #include "support/ClsReg.h"
 #include "support/KmError.h"
+#include "support/Options.h"
 #include "support/SecureWipe.h"
 
 namespace keymora {
@@ -48,7 +49,6 @@ namespace {
 constexpr int kTwipsPerPixel = 15;
 constexpr int kMinTreeTwips = 1500;
 constexpr int kMinWindowTwips = 6500;
-constexpr int kDefaultSplitterTwips = 1965;
 constexpr std::uint32_t kRenameClickMs = 1500;
 constexpr const char* kInstructions =
     "Select an item from the list to the left or add items using the Edit Menu";
@@ -61,13 +61,6 @@ std::uint32_t defaultTick() {
     }();
     return static_cast<std::uint32_t>(clock.elapsed());
 }
-
-QString option(const char* name, const char* fallback) {
-    return QString::fromStdString(
-        clsReg().ReadString(RegRoot::CurrentUser, kOptionsKey, name, fallback));
-}
-
-std::string splitterKey() { return std::string(kOptionsKey) + "\\Splitter"; }
 
 pugi::xml_node fieldAt(pugi::xml_node element, int position) {
     pugi::xml_node c = element.first_child();
@@ -388,7 +381,7 @@ void frmKMF::MarkDocumentDirty() {
     const QString access = m_titleText[1].toLower();
     emit mainStatusText(access);
     if (access == QLatin1String("read only")) return;
-    if (option("Auto Save Changes", "0").trimmed() == QLatin1String("1") &&
+    if (options::AutoSaveChanges(clsReg()) &&
         m_tag != QLatin1String(kSaveRequiredTag) && m_host != nullptr) {
         // When the save fails (its message was shown) the change stays marked.
         QPointer<frmKMF> self(this);
@@ -714,7 +707,7 @@ void frmKMF::onNotesChanged() {
 }
 
 void frmKMF::onCopyPassword() {
-    const int timeout = option("clipboard timeout", "2000").trimmed().toInt();
+    const int timeout = options::ClipboardTimeout(clsReg());
     QString password = m_entry->txtPassword->text();
     cClipBoard::CopyPasswordTimed(password, timeout);
     wipeQString(password);
@@ -733,14 +726,7 @@ void frmKMF::revealPassword(int ms) {
 // --- layout -----------------------------------------------------------------
 
 int frmKMF::storedSplitterTwips() {
-    clsReg reg;
-    if (!reg.KeyExist(RegRoot::CurrentUser, splitterKey())) return kDefaultSplitterTwips;
-    bool ok = false;
-    const int twips = QString::fromStdString(reg.ReadString(RegRoot::CurrentUser, kOptionsKey,
-                                                            "\\Splitter", "1965"))
-                          .trimmed()
-                          .toInt(&ok);
-    return ok ? twips : kDefaultSplitterTwips;
+    return options::SplitterTwips(clsReg());
 }
 
 void frmKMF::SizeControls(int splitterTwips) {
@@ -758,8 +744,7 @@ void frmKMF::SizeControls(int splitterTwips) {
 void frmKMF::onSplitterMoved(int pos) {
     const int twips = pos * kTwipsPerPixel;
     clsReg reg;
-    if (!reg.KeyExist(RegRoot::CurrentUser, splitterKey())) reg.CreateKey(RegRoot::CurrentUser, splitterKey());
-    reg.WriteString(RegRoot::CurrentUser, kOptionsKey, "\\Splitter", std::to_string(twips));
+    options::SetSplitterTwips(reg, twips);
     m_statusPanel->setFixedWidth(std::max(0, pos - 4));
     fitTitleLabels();
 }
@@ -796,9 +781,7 @@ bool frmKMF::eventFilter(QObject* watched, QEvent* event) {
 // --- inactivity lock ----------------------------------------------------------
 
 void frmKMF::SetTimeToLockTimer() {
-    bool ok = false;
-    qint64 ms = option("form overall display timeout", "2000").trimmed().toLongLong(&ok);
-    if (!ok) ms = 2000;
+    const qint64 ms = options::FormOverallDisplayTimeout(clsReg());
     m_lockDeadlineMs = QDateTime::currentMSecsSinceEpoch() + (ms / 1000) * 1000;
     m_lockTimer->start(5000);
 }

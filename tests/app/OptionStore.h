@@ -1,8 +1,12 @@
 #pragma once
 // Reading and writing the program's options in the test's settings store.
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <string>
 
 #include "support/ClsReg.h"
+#include "support/Options.h"
 
 namespace keymora::test {
 
@@ -14,5 +18,26 @@ inline void putOption(const char* name, const std::string& value) {
 inline std::string option(const char* name) {
     return clsReg().ReadString(RegRoot::CurrentUser, kOptionsKey, name, "<absent>");
 }
+
+// The settings folder of one test executable. Every real start seeds the
+// options, so each test starts from the seeded store unless it is about a
+// missing setting and empties it first.
+class TestSettings {
+public:
+    TestSettings() { qputenv("KEYMORA_CONFIG_DIR", m_dir.path().toUtf8()); }
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString& name) const { return m_dir.filePath(name); }
+
+    static void startEmpty() { QFile::remove(QString::fromStdString(clsReg::defaultFilePath())); }
+    static void startSeeded() {
+        startEmpty();
+        clsReg reg;
+        SeedOptionDefaults(reg);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
 
 }  // namespace keymora::test

@@ -10,6 +10,7 @@
 
 #include <csignal>
 
+#include "OptionStore.h"
 #include "ScriptedPrompt.h"
 #include "TestDocumentHost.h"
 #include "app/DocumentLifecycle.h"
@@ -55,7 +56,7 @@ class DocLifecycleTest : public QObject {
 
 private:
     std::unique_ptr<TempDir> m_dir;
-    std::unique_ptr<TempDir> m_config;
+    TestSettings m_config;
 
     QString makeFile(const QString& name, const char* filetype = "private") {
         const QString path = QString::fromStdString(m_dir->file(name.toStdString()));
@@ -72,11 +73,13 @@ private:
 
 private slots:
     void initTestCase() {
-        m_config = std::make_unique<TempDir>();
-        qputenv("KEYMORA_CONFIG_DIR", QByteArray::fromStdString(m_config->path().string()));
-        qputenv("HOME", QByteArray::fromStdString(m_config->path().string()));
+        QVERIFY(m_config.isValid());
+        qputenv("HOME", m_config.path().toUtf8());
     }
-    void init() { m_dir = std::make_unique<TempDir>(); }
+    void init() {
+        TestSettings::startSeeded();
+        m_dir = std::make_unique<TempDir>();
+    }
     void cleanup() { m_dir.reset(); }
 
     void openWithRightCredentialsShowsTheDocumentAndLocksIt() {
@@ -147,6 +150,7 @@ private slots:
     }
 
     void saveThenReopenGivesTheSameDocument() {
+        putOption("Auto Save Changes", "0");  // changes wait for an explicit save
         const QString path = makeFile(QStringLiteral("d.kmf"));
         ScriptedPrompt prompt;
         std::string before;
@@ -179,6 +183,7 @@ private slots:
     }
 
     void failedSaveLeavesOldFileAndDirtyWindow() {
+        putOption("Auto Save Changes", "0");  // changes wait for an explicit save
         const QString path = makeFile(QStringLiteral("e.kmf"));
         const std::string oldBytes = readFile(path.toStdString());
         ScriptedPrompt prompt;
@@ -214,6 +219,7 @@ private slots:
     }
 
     void closeWithAFailedSaveKeepsTheWindowAndItsChanges() {
+        putOption("Auto Save Changes", "0");  // changes wait for an explicit save
         const QString path = makeFile(QStringLiteral("keep.kmf"));
         const std::string oldBytes = readFile(path.toStdString());
         ScriptedPrompt prompt;
@@ -244,6 +250,7 @@ private slots:
     }
 
     void dirtyMarkerIsNeverDoubled() {
+        putOption("Auto Save Changes", "0");  // changes wait for an explicit save
         const QString path = makeFile(QStringLiteral("f.kmf"));
         ScriptedPrompt prompt;
         TestHost host;
@@ -258,6 +265,7 @@ private slots:
     }
 
     void closePromptPaths() {
+        putOption("Auto Save Changes", "0");  // changes wait for an explicit save
         const QString path = makeFile(QStringLiteral("g.kmf"));
         ScriptedPrompt prompt;
         TestHost host;
@@ -384,6 +392,7 @@ private slots:
     }
 
     void saveAllSavesEveryDirtyDocument() {
+        putOption("Auto Save Changes", "0");  // changes wait for an explicit save
         const QString a = makeFile(QStringLiteral("sa.kmf"));
         const QString b = makeFile(QStringLiteral("sb.kmf"));
         const QString c = makeFile(QStringLiteral("sc.kmf"));
@@ -405,6 +414,7 @@ private slots:
     }
 
     void saveAsMovesTheLockAndLeavesTheOldFile() {
+        putOption("Auto Save Changes", "0");  // changes wait for an explicit save
         const QString a = makeFile(QStringLiteral("as1.kmf"));
         const std::string aBefore = readFile(a.toStdString());
         const QString b = QString::fromStdString(m_dir->file("as2.kmf"));

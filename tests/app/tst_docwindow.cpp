@@ -11,6 +11,7 @@
 #include <QTreeView>
 #include <QtTest/QtTest>
 
+#include "OptionStore.h"
 #include "ScriptedPrompt.h"
 #include "TestDocumentHost.h"
 #include "app/DocumentLifecycle.h"
@@ -50,7 +51,7 @@ std::uint32_t fakeTick() { return g_tick; }
 class DocWindowTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempDir> m_config;
+    TestSettings m_config;
     std::unique_ptr<TestHost> m_host;
     frmKMF* m_w = nullptr;
 
@@ -61,12 +62,12 @@ class DocWindowTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        m_config = std::make_unique<TempDir>();
-        qputenv("KEYMORA_CONFIG_DIR", QByteArray::fromStdString(m_config->path().string()));
-    }
+    void initTestCase() { QVERIFY(m_config.isValid()); }
 
     void init() {
+        TestSettings::startSeeded();
+        // The window names a file it never wrote: only the auto-save test saves.
+        setOption("Auto Save Changes", "0");
         m_host = std::make_unique<TestHost>();
         m_w = new frmKMF(m_host.get());
         m_host->addWindow(m_w)->show();

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "OptionStore.h"
 #include "ScriptedPrompt.h"
 #include "app/ModMain.h"
 #include "app/frmGeneratePassword.h"
@@ -16,17 +17,16 @@
 
 using namespace keymora;
 using keymora::test::ScriptedPrompt;
+using keymora::test::TestSettings;
 
 class GeneratePasswordTest : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_config;
+    TestSettings m_config;
 
 private slots:
-    void initTestCase() {
-        QVERIFY(m_config.isValid());
-        qputenv("KEYMORA_CONFIG_DIR", m_config.path().toUtf8());
-    }
+    void initTestCase() { QVERIFY(m_config.isValid()); }
+    void init() { TestSettings::startSeeded(); }
 
     void startsWithTheRecommendedClass() {
         frmGeneratePassword d;

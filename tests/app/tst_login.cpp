@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "OptionStore.h"
 #include "ScriptedPrompt.h"
 #include "app/DocumentLifecycle.h"
 #include "app/ModMain.h"
@@ -17,6 +18,7 @@
 
 using namespace keymora;
 using keymora::test::ScriptedPrompt;
+using keymora::test::TestSettings;
 
 namespace {
 const QString kRequired = QStringLiteral("A Password is required to continue.");
@@ -29,7 +31,7 @@ const QString kProcessing = QStringLiteral("Password Processing Error");
 class LoginTest : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_config;
+    TestSettings m_config;
 
     // Fills the boxes, presses OK and reports whether the dialog accepted.
     template <typename Dialog>
@@ -42,10 +44,10 @@ private:
 private slots:
     void initTestCase() {
         QVERIFY(m_config.isValid());
-        qputenv("KEYMORA_CONFIG_DIR", m_config.path().toUtf8());
         qputenv("HOME", m_config.path().toUtf8());
         qputenv("BROWSER", "/bin/sh");
     }
+    void init() { TestSettings::startSeeded(); }
 
     void loginCaptions() {
         frmLogin d;

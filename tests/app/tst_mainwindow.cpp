@@ -28,6 +28,7 @@
 
 using namespace keymora;
 using keymora::test::ScriptedPrompt;
+using keymora::test::TestSettings;
 using keymora::test::option;
 using keymora::test::putOption;
 
@@ -74,7 +75,7 @@ void setMru(const QStringList& files) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_config;
+    TestSettings m_config;
 
     frmKMF* newDocument(frmMain& main, ScriptedPrompt& prompt) {
         prompt.expectCredentials(Credentials{QStringLiteral("user"), QStringLiteral("secret")});
@@ -84,11 +85,10 @@ private:
 private slots:
     void initTestCase() {
         QVERIFY(m_config.isValid());
-        qputenv("KEYMORA_CONFIG_DIR", m_config.path().toUtf8());
         qputenv("HOME", m_config.path().toUtf8());
     }
     void init() {
-        QFile::remove(QString::fromStdString(clsReg::defaultFilePath()));
+        TestSettings::startSeeded();
         // Program-wide, as in a run; each test starts a fresh main window.
         keymora::OpenDocumentCount() = 0;
     }

@@ -17,21 +17,21 @@
 
 using namespace keymora;
 using keymora::test::ScriptedPrompt;
+using keymora::test::TestSettings;
 using keymora::test::option;
 using keymora::test::putOption;
 
 class OptionsTest : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_config;
+    TestSettings m_config;
 
 private slots:
     void initTestCase() {
         QVERIFY(m_config.isValid());
-        qputenv("KEYMORA_CONFIG_DIR", m_config.path().toUtf8());
         qputenv("HOME", m_config.path().toUtf8());
     }
-    void init() { QFile::remove(QString::fromStdString(clsReg::defaultFilePath())); }
+    void init() { TestSettings::startSeeded(); }
 
     void halvesRoundToEven_data() {
         QTest::addColumn<qlonglong>("value");
@@ -58,6 +58,7 @@ private slots:
     }
 
     void loadDefaultsWhenAbsent() {
+        TestSettings::startEmpty();
         const OptionsState s = LoadOptionsState(clsReg());
         QCOMPARE(s.clipboardSeconds, 2);
         QCOMPARE(s.formDisplaySeconds, 2);
@@ -132,7 +133,7 @@ private slots:
         QCOMPARE(option("clipboard timeout"), std::string("7000"));
         // Cancel alone writes nothing.
         QCOMPARE(option("auto open file"), std::string("0"));
-        init();
+        TestSettings::startEmpty();
         frmOptions again;
         QTest::mouseClick(again.cmdCancel, Qt::LeftButton);
         QCOMPARE(option("clipboard timeout"), std::string("<absent>"));

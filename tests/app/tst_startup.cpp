@@ -15,20 +15,18 @@
 
 using namespace keymora;
 using keymora::test::ScriptedPrompt;
+using keymora::test::TestSettings;
 using keymora::test::option;
 using keymora::test::putOption;
 
 class StartupTest : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_config;
+    TestSettings m_config;
 
 private slots:
-    void initTestCase() {
-        QVERIFY(m_config.isValid());
-        qputenv("KEYMORA_CONFIG_DIR", m_config.path().toUtf8());
-    }
-    void init() { QFile::remove(QString::fromStdString(clsReg::defaultFilePath())); }
+    void initTestCase() { QVERIFY(m_config.isValid()); }
+    void init() { TestSettings::startSeeded(); }
 
     void commandLinePaths_data() {
         QTest::addColumn<QString>("commandLine");
@@ -95,23 +93,10 @@ private slots:
         QCOMPARE(option("Password Mask"), std::string("ab"));  // never rewritten
     }
 
-    void seedingWritesOnlyTheSixDefaults() {
-        putOption("clipboard timeout", "");       // empty is replaced
-        putOption("form display timeout", "5000");  // a set value stays
-        SeedOptionDefaults();
-        QCOMPARE(option("clipboard timeout"), std::string("2000"));
-        QCOMPARE(option("form display timeout"), std::string("5000"));
-        QCOMPARE(option("form overall display timeout"), std::string("120000"));
-        QCOMPARE(option("use compression"), std::string("1"));
-        QCOMPARE(option("Confirm Entry Deletes"), std::string("1"));
-        QCOMPARE(option("Auto Save Changes"), std::string("1"));
-        for (const char* absent : {"auto open file", "file to open", "Password Mask", "Password Files"})
-            QCOMPARE(option(absent), std::string("<absent>"));
-    }
-
     // The whole routine with a browser present: no message, the main window
     // shown in the no-document state, its recent-files box filled, options seeded.
     void startUpWithBrowser() {
+        TestSettings::startEmpty();
         clsReg().WriteString(RegRoot::CurrentUser, kMruKey, "MRUNumber", "2");
         clsReg().WriteString(RegRoot::CurrentUser, kMruKey, "File1", "/d/one.kmf");
         clsReg().WriteString(RegRoot::CurrentUser, kMruKey, "File2", "/d/two.kmf");
