@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "cli/Commands.h"
-#include "cli/Credentials.h"
 #include "cli/DataFileAccess.h"
 #include "cli/FileEditing.h"
 #include "document/CsvImport.h"
@@ -111,8 +110,7 @@ public:
             checkNewTarget(m_output, m_force);
         }
 
-        Credentials credentials;
-        auto doc = openDataFile(ctx, m_file, m_user, credentials);
+        const auto session = openSession(ctx, m_file, m_user, LockPolicy::None);
 
         WipedString csv;
         std::string& text = csv.value();
@@ -120,7 +118,7 @@ public:
         std::array<std::string_view, 5> header;
         for (std::size_t i = 0; i < header.size(); ++i) header[i] = csvimport::kColumnNames[i];
         appendRow(text, header);
-        const std::size_t count = appendEntries(text, doc->records());
+        const std::size_t count = appendEntries(text, session->doc().records());
 
         if (m_output.empty()) {
             ctx.out.swap(text);

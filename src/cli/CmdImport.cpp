@@ -1,7 +1,6 @@
 // keymora-cli import: the rows of a CSV file as entries of a new category.
 #include "cli/Commands.h"
 #include "cli/DataFileAccess.h"
-#include "cli/FileEditing.h"
 #include "document/CsvImport.h"
 
 namespace keymora::cli {
@@ -26,14 +25,12 @@ public:
         std::optional<csvimport::CsvTable> table = csvimport::LoadCsvFile(m_csv, &why);
         if (!table) throw CliError(csvimport::ImportFailedText(m_csv) + "\n" + why + ".");
 
-        EditableDataFile file;
-        file.open(ctx, m_file, m_user);
-        const csvimport::ImportResult result = csvimport::ImportRecords(file.doc(), *table);
+        const auto session = openSession(ctx, m_file, m_user, LockPolicy::ForEditing);
+        const csvimport::ImportResult result = session->import(*table);
         if (!result.ok) {
             throw CliError(csvimport::ImportFailedText(m_csv) + "\n" + result.errorText + ".");
         }
-        stampBeforeSave(file.doc(), m_file);
-        file.save();
+        saveSession(*session);
         ctx.out = csvimport::ImportCompleteText(result.count, result.categoryName) + "\n";
         return kExitOk;
     }

@@ -3,7 +3,6 @@
 
 
 #include "cli/Commands.h"
-#include "cli/Credentials.h"
 #include "cli/DataFileAccess.h"
 #include "document/NodeKind.h"
 
@@ -47,8 +46,7 @@ public:
     }
 
     int run(Context& ctx) override {
-        Credentials credentials;
-        auto doc = openDataFile(ctx, m_file, m_user, credentials);
+        const auto session = openSession(ctx, m_file, m_user, LockPolicy::None);
         std::string listing;
         // Walked with an explicit stack: sub-categories nest to any depth.
         struct Level {
@@ -56,7 +54,7 @@ public:
             std::size_t depth;
         };
         std::vector<Level> stack;
-        const pugi::xml_node records = doc->records();
+        const pugi::xml_node records = session->doc().records();
         for (pugi::xml_node child = records.last_child(); child; child = child.previous_sibling()) {
             if (IsTreeNode(child)) stack.push_back({child, 0});
         }

@@ -4,7 +4,6 @@
 #include "cli/Commands.h"
 #include "cli/Credentials.h"
 #include "cli/DataFileAccess.h"
-#include "cli/FileEditing.h"
 #include "storage/CredentialRules.h"
 #include "storage/MergeFile.h"
 #include "support/SecureWipe.h"
@@ -55,8 +54,7 @@ public:
         }
         const std::string sourceUser = m_sourceUserOption->count() > 0 ? m_sourceUser : m_user;
 
-        EditableDataFile dest;
-        dest.open(ctx, m_dest, m_user);
+        const auto dest = openSession(ctx, m_dest, m_user, LockPolicy::ForEditing);
         std::string summary;
         std::string failures;
         std::size_t merged = 0;
@@ -78,7 +76,7 @@ public:
                 }
                 return mergefile::SourceCredentials{sourceUser, typed.value()};
             };
-            const mergefile::Result result = mergefile::MergeFile(dest.doc(), source, ask);
+            const mergefile::Result result = dest->merge(source, ask);
             if (result.merged()) {
                 ++merged;
                 summary += summaryOf(source, result.stats);
@@ -93,8 +91,7 @@ public:
             ctx.err << failures << "Nothing was merged; " << m_dest << " was not changed.\n";
             return kExitFailure;
         }
-        stampBeforeSave(dest.doc(), m_dest);
-        dest.save();
+        saveSession(*dest);
         if (!failures.empty()) {
             // Not every source came in: the whole story goes to standard error.
             ctx.err << summary << failures << mergefile::kMergeCompleteText << '\n';

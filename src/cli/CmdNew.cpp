@@ -5,6 +5,7 @@
 #include "cli/FileEditing.h"
 #include "document/NewDocumentTemplate.h"
 #include "document/XmlDoc.h"
+#include "storage/DataFile.h"
 #include "support/KmError.h"
 
 namespace keymora::cli {
@@ -26,14 +27,15 @@ public:
         checkNewTarget(m_file, m_force);
         Credentials credentials;
         askNewCredentials(ctx, m_user, fileTitleOf(m_file), credentials);
-        std::unique_ptr<XmlDoc> doc;
+        // The template carries its own creation date: nothing is stamped here.
         try {
-            doc = BuildNewDocument();
+            const std::unique_ptr<XmlDoc> doc = BuildNewDocument();
+            const std::string bytes = datafile::saveDocument(*doc, credentials.userId.value(),
+                                                             credentials.password.value());
+            datafile::writeFileAtomically(m_file, bytes);
         } catch (const KmError& e) {
             throw CliError(messageFor(e));
         }
-        stampBeforeSave(*doc, m_file);
-        saveDataFile(m_file, *doc, credentials);
         return kExitOk;
     }
 

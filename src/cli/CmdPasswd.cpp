@@ -3,7 +3,6 @@
 #include "cli/Commands.h"
 #include "cli/Credentials.h"
 #include "cli/DataFileAccess.h"
-#include "cli/FileEditing.h"
 
 namespace keymora::cli {
 
@@ -23,16 +22,13 @@ public:
     }
 
     int run(Context& ctx) override {
-        EditableDataFile file;
-        file.open(ctx, m_file, m_user);
+        const auto session = openSession(ctx, m_file, m_user, LockPolicy::ForEditing);
         const std::string& newUser = m_newUserOption->count() > 0 ? m_newUser : m_user;
         Credentials fresh;
         askNewCredentials(ctx, newUser, fileTitleOf(m_file), fresh);
         // The document is encrypted again with the new key when it is saved.
-        file.credentials().userId.value().swap(fresh.userId.value());
-        file.credentials().password.value().swap(fresh.password.value());
-        stampBeforeSave(file.doc(), m_file);
-        file.save();
+        session->setCredentials(std::move(fresh));
+        saveSession(*session);
         return kExitOk;
     }
 

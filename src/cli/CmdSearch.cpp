@@ -6,7 +6,6 @@
 #include <cctype>
 
 #include "cli/Commands.h"
-#include "cli/Credentials.h"
 #include "cli/DataFileAccess.h"
 #include "document/IdIndex.h"
 #include "document/NodeKind.h"
@@ -113,11 +112,11 @@ public:
             throw CliError("The search text must have at least 2 characters.", kExitUsage);
         }
 
-        Credentials credentials;
-        auto doc = openDataFile(ctx, m_file, m_user, credentials);
+        const auto session = openSession(ctx, m_file, m_user, LockPolicy::None);
+        XmlDoc& doc = session->doc();
 
-        pugi::xml_node results = doc->scratch().append_child("results");
-        const search::SearchOutcome outcome = search::SearchNodes(*doc, m_text, keys, results);
+        pugi::xml_node results = doc.scratch().append_child("results");
+        const search::SearchOutcome outcome = search::SearchNodes(doc, m_text, keys, results);
         if (!outcome.ok) {
             std::string text = outcome.errorDialogText();
             std::string::size_type pos = 0;
@@ -129,7 +128,7 @@ public:
             return kExitFailure;
         }
 
-        const IdIndex index(*doc);
+        const IdIndex index(doc);
         WipedString listing;
         WipedString line;
         for (pugi::xml_node hit = results.first_child(); hit; hit = hit.next_sibling()) {

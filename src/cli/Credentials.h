@@ -7,15 +7,14 @@
 #include <string_view>
 
 #include "cli/Command.h"
+#include "session/DocumentSession.h"
 #include "support/SecureWipe.h"
 
 namespace keymora::cli {
 
-// Credentials as they key a file: leading and trailing blanks removed.
-struct Credentials {
-    WipedString userId;
-    WipedString password;
-};
+// Credentials as they key a file: leading and trailing blanks removed. The
+// session's own type, so a prompt fills what an open asks for directly.
+using Credentials = FileCredentials;
 
 // Reads one secret: on the terminal (prompt on the terminal, echo off) when
 // ctx.interactive, else one line of ctx.in with the trailing CR/LF removed.

@@ -13,6 +13,27 @@ std::string withPlainNewlines(std::string text) {
     return text;
 }
 
+std::string emptyFileText(const std::string& path) {
+    return path + ": the file is empty, it holds no data.";
+}
+
+std::string openFailureText(const OpenOutcome& outcome, const std::string& path) {
+    switch (outcome.status) {
+    case OpenStatus::Empty:
+        return emptyFileText(path);
+    case OpenStatus::InUse:
+        return datafile::kFileInUseText;
+    case OpenStatus::DecryptFailed:
+        return datafile::kDecryptFailedText;
+    case OpenStatus::Cancelled:
+        return "No password was given.";
+    case OpenStatus::ReadFailed:
+    case OpenStatus::Opened:
+        break;
+    }
+    return outcome.error ? messageFor(*outcome.error) : path + ": the file could not be read.";
+}
+
 }  // namespace
 
 std::string messageFor(const KmError& error) {
@@ -27,52 +48,37 @@ std::string readDataFile(const std::string& path) {
     } catch (const KmError& e) {
         throw CliError(messageFor(e));
     }
-    if (bytes.empty()) throw CliError(path + ": the file is empty, it holds no data.");
+    if (bytes.empty()) throw CliError(emptyFileText(path));
     return bytes;
 }
 
-std::unique_ptr<XmlDoc> openDataFile(Context& ctx, const std::string& path,
-                                     std::string_view userId, Credentials& credentials) {
-    const std::string bytes = readDataFile(path);
-    askLogin(ctx, userId, fileTitleOf(path), credentials);
-    std::unique_ptr<XmlDoc> doc;
-    try {
-        doc = datafile::openDocument(path, bytes, credentials.userId.value(),
-                                     credentials.password.value());
-    } catch (const KmError&) {
-        doc.reset();
-    }
-    if (!doc) throw CliError(datafile::kDecryptFailedText);
-    return doc;
+std::unique_ptr<DocumentSession> openSession(Context& ctx, const std::string& path,
+                                             std::string_view userId, LockPolicy policy) {
+    // A refused password throws out of the prompt, before anything is decrypted.
+    const auto ask = [&](FileCredentials& credentials) {
+        askLogin(ctx, userId, fileTitleOf(path), credentials);
+        return true;
+    };
+    OpenOutcome outcome = DocumentSession::open(path, policy, ask);
+    if (!outcome.opened()) throw CliError(openFailureText(outcome, path));
+    return std::move(outcome.session);
 }
 
-void saveDataFile(const std::string& path, const XmlDoc& doc, const Credentials& credentials) {
-    try {
-        const std::string bytes =
-            datafile::saveDocument(doc, credentials.userId.value(), credentials.password.value());
-        datafile::writeFileAtomically(path, bytes);
-    } catch (const KmError& e) {
-        throw CliError(messageFor(e));
+void saveSession(DocumentSession& session) {
+    const SaveOutcome outcome = session.save();
+    switch (outcome.status) {
+    case SaveStatus::Saved:
+        return;
+    case SaveStatus::NoRoot:
+        throw CliError(session.path() + ": Datafile is corrupted.  The file was not saved.");
+    case SaveStatus::ReadOnly:
+        // Only a reader's session is read only: another program writes the file.
+        throw CliError(datafile::kFileInUseText);
+    case SaveStatus::Failed:
+        break;
     }
-}
-
-void EditableDataFile::open(Context& ctx, const std::string& path, std::string_view userId) {
-    LockResult locked = FileLock::tryAcquire(path, LockMode::SharedWriter);
-    if (!locked.ok()) throw CliError(messageFor(*locked.error));
-    m_lock = std::move(locked.lock);
-    m_path = path;
-    m_doc = openDataFile(ctx, path, userId, m_credentials);
-}
-
-void EditableDataFile::save() {
-    if (!m_doc) throw CliError("No document is open.");
-    try {
-        const std::string bytes = datafile::saveDocument(*m_doc, m_credentials.userId.value(),
-                                                         m_credentials.password.value());
-        m_lock = datafile::replaceFileLocked(m_path, bytes, LockMode::SharedWriter, &m_lock);
-    } catch (const KmError& e) {
-        throw CliError(messageFor(e));
-    }
+    throw CliError(outcome.error ? messageFor(*outcome.error)
+                                 : session.path() + ": the file was not saved.");
 }
 
 void keyText(const Credentials& credentials, std::string& key) {

@@ -3,8 +3,6 @@
 #include <filesystem>
 
 #include "cli/Command.h"
-#include "document/DateText.h"
-#include "document/ModXml.h"
 
 namespace keymora::cli {
 
@@ -15,12 +13,6 @@ void checkNewTarget(const std::string& path, bool force) {
     if (fs::exists(fs::symlink_status(path, ec)) && !force) {
         throw CliError(path + ": the file exists; use --force to replace it.");
     }
-}
-
-void stampBeforeSave(XmlDoc& doc, const std::string& path) {
-    pugi::xml_node root = doc.datafile();
-    if (!root) throw CliError(path + ": Datafile is corrupted.  The file was not saved.");
-    modXml::SetNodeAttribute(root, "DateModified", datetext::now());
 }
 
 }  // namespace keymora::cli
