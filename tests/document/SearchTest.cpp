@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "document/NewDocumentTemplate.h"
 #include "document/XmlDoc.h"
 
 using namespace keymora;
@@ -168,15 +167,6 @@ TEST_F(SearchTest, DamagedTextInOneFieldDoesNotStopTheSearch) {
     const auto outcome = SearchNodes(damaged, "bytes", {"resource"});
     EXPECT_TRUE(outcome.ok) << outcome.errorDescription;
     EXPECT_EQ(ids(outcome), (std::vector<std::string>{"A", "B"}));
-}
-
-TEST(SearchTemplateTest, OtherIsOneCategoryOfANewDocument) {
-    auto fresh = BuildNewDocument();
-    ASSERT_TRUE(fresh);
-    const auto outcome = SearchNodes(*fresh, "Other", {"category"});
-    ASSERT_EQ(outcome.rows.size(), 1u);
-    EXPECT_EQ(outcome.rows[0].text, "Other");
-    EXPECT_EQ(outcome.rows[0].tag, "category");
 }
 
 }  // namespace

@@ -73,14 +73,6 @@ TEST(DataFile, WrongCredentialsAndDamageGiveNothing) {
     EXPECT_EQ(datafile::openDocument("a.kmf", "", "user", "pass"), nullptr);
     EXPECT_EQ(datafile::openDocument("a.kmf", bytes.substr(0, bytes.size() / 2), "user", "pass"),
               nullptr);
-    for (std::size_t pos = 0; pos < bytes.size(); pos += 5) {
-        std::string damaged = bytes;
-        damaged[pos] = static_cast<char>(damaged[pos] ^ 0x04);
-        const auto got = datafile::openDocument("a.kmf", damaged, "user", "pass");
-        if (got) {
-            EXPECT_EQ(got->xml(), kXml) << pos;
-        }
-    }
     // A payload that expands but is not XML.
     const std::string notXml = container::encode("just some words", "userpass");
     EXPECT_EQ(datafile::openDocument("a.kmf", notXml, "user", "pass"), nullptr);

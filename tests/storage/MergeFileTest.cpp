@@ -169,17 +169,6 @@ TEST_F(MergeFileTest, CancelledLoginShowsNothing) {
     EXPECT_EQ(dest.xml(), before);
 }
 
-TEST_F(MergeFileTest, AFailedSourceDoesNotKeepTheNextFromMerging) {
-    const std::string shared = writeSource("a.kmf", document(" filetype=\"shared\"",
-                                                             "<category id=\"{A}\" type=\"category\" value=\"A\"/>"));
-    const std::string good = writeSource("b.kmf", privateSource(), "carol", "other");
-    EXPECT_EQ(MergeFile(dest, shared, answer("bob", "pw")).status, Status::SharedSource);
-    EXPECT_TRUE(MergeFile(dest, good, answer("carol", "other")).merged());
-    std::vector<std::string> categories;
-    for (pugi::xml_node c : dest.records().children()) categories.emplace_back(c.attribute("value").value());
-    EXPECT_EQ(categories, (std::vector<std::string>{"Banking", "Mail \"x\""}));
-}
-
 TEST(MergeFileTitleTest, NameAfterTheLastSeparator) {
     EXPECT_EQ(FileTitleOf("/home/u/Password Files/a.kmf"), "a.kmf");
     EXPECT_EQ(FileTitleOf("C:\\data\\b.kmf"), "b.kmf");

@@ -87,7 +87,6 @@ TEST(PasswordGeneratorTest, PatternsAndCaptions) {
     EXPECT_EQ(ClassOfPattern("[A-Za-z0-9\\@\\#\\$\\%\\&\\*\\(\\)\\?]"), 4);
     EXPECT_EQ(ClassOfPattern("[A-Z]"), 0);
     EXPECT_EQ(ClassOfPattern("[a-z]{3}"), -1);
-    EXPECT_STREQ(kClasses[4].caption, "Alpha-Numeric with \"special\" characters (recommended)");
     EXPECT_EQ(GeneratedMessage("abc"),
               "The newly generated password is:\r\n\r\nabc\r\n\r\nAnd has been placed on the clipboard.");
 }

@@ -124,44 +124,27 @@ TEST_F(ClsRegTest, NamesAndPathsIgnoreLetterCaseAndKeepTheirFirstSpelling) {
     EXPECT_THAT(keyNames(m_reg.ListKeys(HKCU, "Software")), ::testing::ElementsAre("Orrindale"));
 }
 
-TEST_F(ClsRegTest, LongTextsReadBackWhole) {
-    for (std::size_t len : {254U, 255U, 256U, 1000U, 100000U}) {
-        std::string text;
-        for (std::size_t i = 0; i < len; ++i) text.push_back(static_cast<char>('a' + i % 26));
-        const std::string name = "File" + std::to_string(len);
-        ASSERT_TRUE(m_reg.WriteString(HKCU, keymora::kMruKey, name, text));
-        EXPECT_EQ(m_reg.ReadString(HKCU, keymora::kMruKey, name, "dflt"), text) << len;
-        EXPECT_TRUE(m_reg.ValueExists(HKCU, keymora::kMruKey, name));
-    }
-}
-
-TEST_F(ClsRegTest, ValueTypesAreKeptApart) {
-    ASSERT_TRUE(m_reg.WriteDWord(HKCU, "K", "zero", 0U));
-    ASSERT_TRUE(m_reg.WriteDWord(HKCU, "K", "max", 0xFFFFFFFFU));
-    ASSERT_TRUE(m_reg.WriteString(HKCU, "K", "empty", ""));
-    ASSERT_TRUE(m_reg.WriteString(HKCU, "K", "text", "42"));
+TEST_F(ClsRegTest, ValueTypesAreKeptApartAndReadBackWhole) {
+    const std::string longText(100000, 'a');
     std::vector<std::uint8_t> allBytes;
     for (int b = 0; b < 256; ++b) allBytes.push_back(static_cast<std::uint8_t>(b));
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "K", "long", longText));
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "K", "empty", ""));
+    ASSERT_TRUE(m_reg.WriteDWord(HKCU, "K", "max", 0xFFFFFFFFU));
     ASSERT_TRUE(m_reg.WriteBinary(HKCU, "K", "bytes", allBytes));
-    ASSERT_TRUE(m_reg.WriteBinary(HKCU, "K", "nothing", {}));
-
-    EXPECT_EQ(m_reg.ReadDWord(HKCU, "K", "zero", 9U), 0U);
+    EXPECT_EQ(m_reg.ReadString(HKCU, "K", "long", "dflt"), longText);
+    EXPECT_EQ(m_reg.ReadString(HKCU, "K", "empty", "dflt"), "");
     EXPECT_EQ(m_reg.ReadDWord(HKCU, "K", "max", 9U), 0xFFFFFFFFU);
     EXPECT_EQ(m_reg.ReadBinary(HKCU, "K", "bytes", {}), allBytes);
-    EXPECT_EQ(m_reg.ReadBinary(HKCU, "K", "nothing", {7}), std::vector<std::uint8_t>{});
 
-    // Reading a value as another type gives the default.
-    EXPECT_EQ(m_reg.ReadString(HKCU, "K", "zero", "dflt"), "dflt");
-    EXPECT_EQ(m_reg.ReadDWord(HKCU, "K", "text", 9U), 9U);
-    EXPECT_EQ(m_reg.ReadBinary(HKCU, "K", "text", {5}), std::vector<std::uint8_t>{5});
-    EXPECT_EQ(m_reg.ReadString(HKCU, "K", "bytes", "dflt"), "dflt");
-
-    // Only a non-empty text counts as an existing value.
-    EXPECT_TRUE(m_reg.ValueExists(HKCU, "K", "text"));
+    // Reading a value as another type gives the default; only a non-empty
+    // text counts as an existing value.
+    EXPECT_EQ(m_reg.ReadString(HKCU, "K", "max", "dflt"), "dflt");
+    EXPECT_EQ(m_reg.ReadDWord(HKCU, "K", "long", 9U), 9U);
+    EXPECT_EQ(m_reg.ReadBinary(HKCU, "K", "long", {5}), std::vector<std::uint8_t>{5});
+    EXPECT_TRUE(m_reg.ValueExists(HKCU, "K", "long"));
     EXPECT_FALSE(m_reg.ValueExists(HKCU, "K", "empty"));
     EXPECT_FALSE(m_reg.ValueExists(HKCU, "K", "max"));
-    EXPECT_FALSE(m_reg.ValueExists(HKCU, "K", "bytes"));
-    EXPECT_EQ(m_reg.ReadString(HKCU, "K", "empty", "dflt"), "");
 
     // Writing another type replaces the value.
     ASSERT_TRUE(m_reg.WriteString(HKCU, "K", "MAX", "now text"));
@@ -170,32 +153,16 @@ TEST_F(ClsRegTest, ValueTypesAreKeptApart) {
 }
 
 TEST_F(ClsRegTest, TrickyTextsAndNamesRoundTrip) {
-    const std::vector<std::string> texts = {"a=b",
-                                            "[section]",
-                                            "]",
-                                            "%41%",
-                                            "line\nbreak\r\nend",
-                                            std::string("nul\0inside", 10),
-                                            "  blanks  ",
-                                            " ",
-                                            "#not a comment",
-                                            "\t",
-                                            "\xFF\xFE raw bytes",
-                                            "Gr\xC3\xBC\xC3\x9F"
-                                            "e \xE2\x9C\x93",
-                                            "\xC3",
-                                            "\xED\xA0\x80",
-                                            "s:fake=d:1",
-                                            "",
-                                            "\x7F",
-                                            "end\\"};
+    // Every byte's escaping is checked in RegFileTest; these are the texts
+    // that look like parts of the file's own lines.
+    const std::vector<std::string> texts = {"a=b", "[section]", "line\nbreak\r\nend",
+                                            std::string("nul\0inside", 10), "  blanks  ",
+                                            "#not a comment", "\xFF\xFE raw bytes", "\xED\xA0\x80",
+                                            "s:fake=d:1", "", "end\\"};
     const std::vector<std::string> names = {"plain", "na=me", "[x]",  "\\Splitter", "#hash", "",
                                             " ",     "a b ",  "\xFF", "=s:",        "\n"};
     for (std::size_t i = 0; i < names.size(); ++i) {
         ASSERT_TRUE(m_reg.WriteString(HKCU, "Tricky", names[i], texts[i])) << i;
-    }
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        ASSERT_TRUE(m_reg.WriteString(HKCU, "Texts", "t" + std::to_string(i), texts[i])) << i;
     }
     const std::vector<std::string> keyParts = {"[k]", "a=b", "#c", " d ", "\xFF\x01"};
     std::string deep;
@@ -205,9 +172,6 @@ TEST_F(ClsRegTest, TrickyTextsAndNamesRoundTrip) {
     clsReg fresh(m_path);
     for (std::size_t i = 0; i < names.size(); ++i) {
         EXPECT_EQ(fresh.ReadString(HKCU, "Tricky", names[i], "dflt"), texts[i]) << i;
-    }
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        EXPECT_EQ(fresh.ReadString(HKCU, "Texts", "t" + std::to_string(i), "dflt"), texts[i]) << i;
     }
     EXPECT_EQ(fresh.ReadString(HKCU, deep, "v", "dflt"), "deep");
     EXPECT_THAT(keyNames(fresh.ListKeys(HKCU, "[k]\\a=b")), ::testing::ElementsAre("#c"));
@@ -222,48 +186,28 @@ TEST_F(ClsRegTest, TrickyTextsAndNamesRoundTrip) {
     EXPECT_TRUE(g_reports.empty());
 }
 
-TEST_F(ClsRegTest, ListKeysAndValues) {
+TEST_F(ClsRegTest, ListAndDeleteKeys) {
     ASSERT_TRUE(m_reg.WriteString(HKCU, "Root\\B", "x", "1"));
-    ASSERT_TRUE(m_reg.WriteString(HKCU, "Root\\A\\Deep\\Deeper", "x", "1"));
-    ASSERT_TRUE(m_reg.CreateKey(HKCU, "Root\\C"));
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "Root\\A\\Deep", "x", "1"));
     ASSERT_TRUE(m_reg.CreateKey(HKCU, "Root B"));  // a sibling whose name shares the prefix
-    EXPECT_THAT(keyNames(m_reg.ListKeys(HKCU, "Root")),
-                ::testing::UnorderedElementsAre("A", "B", "C"));
-    EXPECT_THAT(keyNames(m_reg.ListKeys(HKCU, "Root\\A")), ::testing::ElementsAre("Deep"));
-    EXPECT_TRUE(m_reg.ListKeys(HKCU, "Root\\C").empty());
+    EXPECT_THAT(keyNames(m_reg.ListKeys(HKCU, "Root")), ::testing::UnorderedElementsAre("A", "B"));
     EXPECT_TRUE(m_reg.ListKeys(HKCU, "Nowhere").empty());
-
     ASSERT_TRUE(m_reg.WriteString(HKCU, "Root", "s", "text"));
     ASSERT_TRUE(m_reg.WriteDWord(HKCU, "Root", "d", 12U));
-    ASSERT_TRUE(m_reg.WriteBinary(HKCU, "Root", "b", {0xAB}));
     const auto values = m_reg.ListValues(HKCU, "Root");
-    ASSERT_EQ(values.size(), 3U);
-    EXPECT_EQ(values[0].name, "s");
-    EXPECT_EQ(values[0].type, RegType::String);
+    ASSERT_EQ(values.size(), 2U);
     EXPECT_EQ(values[0].text, "text");
     EXPECT_EQ(values[1].type, RegType::DWord);
     EXPECT_EQ(values[1].dword, 12U);
-    EXPECT_EQ(values[2].type, RegType::Binary);
-    EXPECT_EQ(values[2].binary, std::vector<std::uint8_t>{0xAB});
-    EXPECT_TRUE(m_reg.ListValues(HKCU, "Nowhere").empty());
-}
 
-TEST_F(ClsRegTest, DeleteKeyRemovesALeafOnly) {
-    ASSERT_TRUE(m_reg.WriteString(HKCU, "A\\B", "x", "1"));
-    ASSERT_TRUE(m_reg.WriteString(HKCU, "A", "y", "2"));
-    EXPECT_FALSE(m_reg.DeleteKey(HKCU, "A"));  // still has a sub-key
-    EXPECT_TRUE(m_reg.KeyExist(HKCU, "A\\B"));
-    EXPECT_TRUE(m_reg.DeleteKey(HKCU, "a\\b"));
-    EXPECT_FALSE(m_reg.KeyExist(HKCU, "A\\B"));
-    EXPECT_EQ(m_reg.ReadString(HKCU, "A\\B", "x", "gone"), "gone");
-    EXPECT_FALSE(m_reg.DeleteKey(HKCU, "A\\B"));  // already gone
-    EXPECT_EQ(m_reg.ReadString(HKCU, "A", "y", ""), "2");
-    EXPECT_TRUE(m_reg.DeleteKey(HKCU, "A"));
-    EXPECT_FALSE(m_reg.KeyExist(HKCU, "A"));
+    // Only a key without sub-keys goes, as in the registry.
+    EXPECT_FALSE(m_reg.DeleteKey(HKCU, "Root\\A"));
+    EXPECT_TRUE(m_reg.DeleteKey(HKCU, "root\\a\\DEEP"));
+    EXPECT_FALSE(m_reg.DeleteKey(HKCU, "Root\\A\\Deep"));  // already gone
+    EXPECT_EQ(m_reg.ReadString(HKCU, "Root\\A\\Deep", "x", "gone"), "gone");
+    EXPECT_TRUE(m_reg.DeleteKey(HKCU, "Root\\A"));
+    EXPECT_EQ(m_reg.ReadString(HKCU, "Root", "s", ""), "text");
     EXPECT_FALSE(m_reg.DeleteKey(HKCU, ""));
-    // Writing again after a delete starts the key afresh.
-    ASSERT_TRUE(m_reg.WriteString(HKCU, "A\\B", "z", "3"));
-    EXPECT_EQ(m_reg.ReadString(HKCU, "A\\B", "x", "gone"), "gone");
 }
 
 TEST_F(ClsRegTest, FileAndFolderAreReadableOnlyByTheOwner) {
@@ -486,41 +430,6 @@ TEST_F(ClsRegTest, SettingsPathThatIsAFolderFailsCleanly) {
     EXPECT_FALSE(m_reg.KeyExist(HKCU, kOptions));
     EXPECT_TRUE(std::filesystem::is_directory(m_path));
     EXPECT_EQ(g_reports.size(), 1U);
-}
-
-// Bytes flipped, cut or inserted anywhere: every read and write still works.
-TEST_F(ClsRegTest, MutatedFilesNeverBreakTheStore) {
-    ASSERT_TRUE(m_reg.WriteString(HKCU, kOptions, "clipboard timeout", "2000"));
-    ASSERT_TRUE(m_reg.WriteString(HKCU, keymora::kMruKey, "File1", "/x/\xE2\x9C\x93=[a]"));
-    ASSERT_TRUE(m_reg.WriteDWord(HKCU, kOptions, "n", 5U));
-    ASSERT_TRUE(m_reg.WriteBinary(HKCU, kOptions, "b", {0, 1, 2}));
-    const std::string good = readFile(m_path);
-    std::mt19937 rng(1234);
-    for (int round = 0; round < 60; ++round) {
-        std::string bad = good;
-        const int edits = 1 + static_cast<int>(rng() % 4);
-        for (int e = 0; e < edits && !bad.empty(); ++e) {
-            const std::size_t at = rng() % bad.size();
-            switch (rng() % 3) {
-                case 0:
-                    bad[at] = static_cast<char>(rng() & 0xFFU);
-                    break;
-                case 1:
-                    bad.resize(at);
-                    break;
-                default:
-                    bad.insert(at, 1, static_cast<char>(rng() & 0xFFU));
-                    break;
-            }
-        }
-        writeFile(m_path, bad);
-        (void)m_reg.ReadString(HKCU, kOptions, "clipboard timeout", "");
-        (void)m_reg.ListKeys(HKCU, "Software\\Orrindale\\Keymora");
-        ASSERT_TRUE(m_reg.WriteString(HKCU, kOptions, "after", "ok")) << round;
-        EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "after", ""), "ok") << round;
-        const auto parsed = keymora::regfile::parse(readFile(m_path));
-        EXPECT_TRUE(parsed.headerOk && parsed.badLines.empty()) << round;
-    }
 }
 
 }  // namespace

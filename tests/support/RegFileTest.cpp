@@ -135,15 +135,4 @@ TEST(RegFileParse, RandomAndMutatedInputKeepsWhatItReads) {
     }
 }
 
-TEST(RegFileData, RemovesOnlyLeafKeys) {
-    rf::RegData data;
-    data.ensureKey({"A", "B"});
-    data.ensureKey({"A", "C"});
-    EXPECT_FALSE(data.removeKey({"a"}));
-    EXPECT_TRUE(data.removeKey({"a", "b"}));
-    EXPECT_FALSE(data.removeKey({"a", "b"}));
-    EXPECT_EQ(data.subKeyNames({"A"}), std::vector<std::string>{"C"});
-    EXPECT_FALSE(data.removeKey({}));
-}
-
 }  // namespace
