@@ -11,12 +11,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/DocumentHost.h"
 #include "app/DocumentLifecycle.h"
-#include "app/Prompt.h"
 #include "docwindow/frmKMF.h"
 #include "document/XmlDoc.h"
 #include "storage/DataFile.h"
+#include "ui/DocumentHost.h"
+#include "ui/Prompt.h"
 
 using namespace keymora;
 

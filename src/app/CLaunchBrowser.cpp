@@ -10,8 +10,8 @@
 #include <QStandardPaths>
 
 #include "app/ModMain.h"
-#include "app/Prompt.h"
-#include "app/StringTable.h"
+#include "ui/Prompt.h"
+#include "ui/StringTable.h"
 
 namespace keymora {
 

@@ -10,9 +10,6 @@
 
 #include <memory>
 
-#include "app/DocumentHost.h"
-#include "app/Prompt.h"
-#include "app/StringTable.h"
 #include "app/frmMain.h"
 #include "docwindow/frmKMF.h"
 #include "document/DateText.h"
@@ -25,6 +22,9 @@
 #include "support/ClsReg.h"
 #include "support/Options.h"
 #include "support/SecureWipe.h"
+#include "ui/DocumentHost.h"
+#include "ui/Prompt.h"
+#include "ui/StringTable.h"
 
 namespace keymora {
 

@@ -2,7 +2,7 @@
 // Adapts the main window to what document windows and document commands need.
 #include <QObject>
 
-#include "app/DocumentHost.h"
+#include "ui/DocumentHost.h"
 
 namespace keymora {
 

@@ -11,19 +11,14 @@
 
 #include "app/CLaunchBrowser.h"
 #include "app/DocumentLifecycle.h"
-#include "app/Prompt.h"
-#include "app/StringTable.h"
 #include "app/frmMain.h"
 #include "app/frmOptions.h"
 #include "support/ClsReg.h"
 #include "support/Options.h"
+#include "ui/Prompt.h"
+#include "ui/StringTable.h"
 
 namespace keymora {
-
-QString& PasswordMask() {
-    static QString mask = QStringLiteral("*");
-    return mask;
-}
 
 int& OpenDocumentCount() {
     static int count = 0;

@@ -4,12 +4,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "ui/PasswordMask.h"
+
 namespace keymora {
 
 class Prompt;
 
-// The character shown for each hidden password character (never empty).
-QString& PasswordMask();
 // Number of open document windows.
 int& OpenDocumentCount();
 // True while the main window is in the document-open state.

@@ -16,9 +16,9 @@
 
 #include <algorithm>
 
-#include "app/Prompt.h"
 #include "storage/PasswordGenerator.h"
 #include "support/KmError.h"
+#include "ui/Prompt.h"
 
 namespace keymora {
 

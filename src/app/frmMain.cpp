@@ -24,8 +24,6 @@
 
 #include "app/DocumentLifecycle.h"
 #include "app/ModMain.h"
-#include "app/Prompt.h"
-#include "app/StringTable.h"
 #include "app/frmGeneratePassword.h"
 #include "app/frmOptions.h"
 #include "docwindow/cClipBoard.h"
@@ -37,9 +35,9 @@
 #include "support/ClsReg.h"
 #include "support/Options.h"
 #include "support/SecureWipe.h"
-
-// Resources of a static library are registered by name, outside any namespace.
-static void initKeymoraResources() { Q_INIT_RESOURCE(keymora); }
+#include "ui/Icons.h"
+#include "ui/Prompt.h"
+#include "ui/StringTable.h"
 
 namespace keymora {
 
@@ -48,11 +46,6 @@ namespace {
 frmMain* g_instance = nullptr;
 
 constexpr int kTwipsPerPixel = 15;
-
-QIcon themedIcon(const QString& themeName, const QString& fallback) {
-    return QIcon::fromTheme(themeName, QIcon(QStringLiteral(":/icons/") + fallback +
-                                             QStringLiteral(".png")));
-}
 
 int mruCount(const clsReg& reg) {
     bool ok = false;
@@ -93,11 +86,11 @@ const QStringList& unavailableButtons() {
 frmMain* frmMain::instance() { return g_instance; }
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
-    initKeymoraResources();
+    icons::loadResources();
     g_instance = this;
     setObjectName(QStringLiteral("frmMain"));
     setProperty(kCaptionIdProperty, 1000);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/keymora.png")));
+    setWindowIcon(icons::program());
 
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("MDIClient"));
@@ -299,7 +292,7 @@ void frmMain::buildMenus() {
 }
 
 QAction* frmMain::addToolButton(const QString& key, const QString& iconName, int tipId) {
-    QAction* action = m_toolBar->addAction(themedIcon(iconName, key.toLower().replace(' ', '-')),
+    QAction* action = m_toolBar->addAction(icons::themed(iconName, key.toLower().replace(' ', '-')),
                                            key);
     action->setObjectName(QStringLiteral("tb_") + QString(key).replace(' ', '_'));
     action->setProperty("key", key);
@@ -380,7 +373,8 @@ void frmMain::buildMruBar() {
     m_cboMRU->setEditText(LoadResString(1052));  // design-time text until the list is read
     m_cmdOpenMRU = new QToolButton(holder);
     m_cmdOpenMRU->setObjectName(QStringLiteral("cmdOpenMRU"));
-    m_cmdOpenMRU->setIcon(themedIcon(QStringLiteral("document-open-recent"), QStringLiteral("open")));
+    m_cmdOpenMRU->setIcon(
+        icons::themed(QStringLiteral("document-open-recent"), QStringLiteral("open")));
     m_cmdOpenMRU->setText(LoadResString(1053));
     m_cmdOpenMRU->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_cmdOpenMRU->setProperty(kTooltipIdProperty, sid::TipOpenMru);

@@ -17,10 +17,10 @@
 #include <cstdlib>
 
 #include "app/DocumentLifecycle.h"
-#include "app/Prompt.h"
-#include "app/StringTable.h"
 #include "support/ClsReg.h"
 #include "support/Options.h"
+#include "ui/Prompt.h"
+#include "ui/StringTable.h"
 
 namespace keymora {
 

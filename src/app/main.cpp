@@ -8,8 +8,8 @@
 #include <cstdio>
 
 #include "app/ModMain.h"
-#include "app/Prompt.h"
-#include "app/StringTable.h"
+#include "ui/Prompt.h"
+#include "ui/StringTable.h"
 
 namespace {
 

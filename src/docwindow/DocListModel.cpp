@@ -8,9 +8,9 @@
 #include <limits>
 #include <numeric>
 
-#include "docwindow/DocIcons.h"
 #include "document/DateText.h"
 #include "document/NodeKind.h"
+#include "ui/Icons.h"
 
 namespace keymora {
 
@@ -35,7 +35,7 @@ const char* fieldText(pugi::xml_node entry, const char* name) {
 }  // namespace
 
 DocListModel::DocListModel(QObject* parent)
-    : QAbstractTableModel(parent), m_subcategory(docicons::subcategory()), m_entry(docicons::entry()) {}
+    : QAbstractTableModel(parent), m_subcategory(icons::subcategory()), m_entry(icons::entry()) {}
 
 void DocListModel::load(pugi::xml_node node) {
     beginResetModel();

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <functional>
 
-#include "docwindow/DocIcons.h"
 #include "document/NodeKind.h"
+#include "ui/Icons.h"
 
 namespace keymora {
 
@@ -24,9 +24,9 @@ QString TreeTextOf(pugi::xml_node node) {
 
 DocTreeModel::DocTreeModel(QObject* parent)
     : QAbstractItemModel(parent),
-      m_category(docicons::category()),
-      m_subcategory(docicons::subcategory()),
-      m_entry(docicons::entry()) {}
+      m_category(icons::category()),
+      m_subcategory(icons::subcategory()),
+      m_entry(icons::entry()) {}
 
 void DocTreeModel::setRoot(pugi::xml_node records) {
     beginResetModel();

@@ -11,9 +11,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/ModMain.h"
-#include "app/Prompt.h"
-#include "docwindow/DocIcons.h"
+#include "ui/Icons.h"
+#include "ui/PasswordMask.h"
+#include "ui/Prompt.h"
 
 namespace keymora {
 
@@ -89,12 +89,12 @@ EntryPane::EntryPane(QWidget* parent) : QWidget(parent) {
 
     cmdCopyPassword = new QToolButton(this);
     cmdCopyPassword->setObjectName(QStringLiteral("cmdCopyPassword"));
-    cmdCopyPassword->setIcon(docicons::copy());
+    cmdCopyPassword->setIcon(icons::copy());
     cmdCopyPassword->setToolTip(QStringLiteral("Copy Password to Clipboard"));
     cmdCopyPassword->setAutoRaise(true);
     cmdLaunchBrowser = new QToolButton(this);
     cmdLaunchBrowser->setObjectName(QStringLiteral("cmdLaunchBrowser"));
-    cmdLaunchBrowser->setIcon(docicons::launch());
+    cmdLaunchBrowser->setIcon(icons::launch());
     cmdLaunchBrowser->setToolTip(QStringLiteral("Launch this site"));
     cmdLaunchBrowser->setAutoRaise(true);
 

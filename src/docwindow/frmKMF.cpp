@@ -26,9 +26,6 @@
 #include <chrono>
 #include <cstring>
 
-#include "app/DocumentHost.h"
-#include "app/Prompt.h"
-#include "docwindow/DocIcons.h"
 #include "docwindow/DocListModel.h"
 #include "docwindow/DocTreeModel.h"
 #include "docwindow/EntryPane.h"
@@ -41,6 +38,9 @@
 #include "support/KmError.h"
 #include "support/Options.h"
 #include "support/SecureWipe.h"
+#include "ui/DocumentHost.h"
+#include "ui/Icons.h"
+#include "ui/Prompt.h"
 
 namespace keymora {
 
@@ -118,7 +118,7 @@ frmKMF::frmKMF(DocumentHost* host, QWidget* parent) : QWidget(parent), m_host(ho
     }();
     (void)clearAtExit;
     buildUi();
-    setWindowIcon(docicons::cleanForm());
+    setWindowIcon(icons::cleanForm());
 }
 
 frmKMF::~frmKMF() {
@@ -388,7 +388,7 @@ void frmKMF::MarkDocumentDirty() {
         if (m_host->saveDocument(*this) || !self) return;
     }
     IsDirty = true;
-    setWindowIcon(docicons::needSave());
+    setWindowIcon(icons::needSave());
     if (!m_caption.endsWith(QLatin1String(kDirtyMarker)))
         setCaption(m_caption + QLatin1String(kDirtyMarker));
     emit dirtyChanged(true);
@@ -396,7 +396,7 @@ void frmKMF::MarkDocumentDirty() {
 
 void frmKMF::markClean() {
     IsDirty = false;
-    setWindowIcon(docicons::cleanForm());
+    setWindowIcon(icons::cleanForm());
     setCaption(fileName());
     emit dirtyChanged(false);
 }

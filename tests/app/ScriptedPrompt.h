@@ -18,7 +18,7 @@
 #include <deque>
 #include <optional>
 
-#include "app/Prompt.h"
+#include "ui/Prompt.h"
 
 namespace keymora::test {
 

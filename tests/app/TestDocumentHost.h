@@ -9,11 +9,11 @@
 #include <memory>
 #include <string>
 
-#include "app/DocumentHost.h"
 #include "app/DocumentLifecycle.h"
 #include "docwindow/frmKMF.h"
 #include "document/XmlDoc.h"
 #include "storage/DataFile.h"
+#include "ui/DocumentHost.h"
 
 namespace keymora::test {
 

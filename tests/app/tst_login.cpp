@@ -10,11 +10,11 @@
 #include "ScriptedPrompt.h"
 #include "app/DocumentLifecycle.h"
 #include "app/ModMain.h"
-#include "app/frmLogin.h"
-#include "app/frmLoginWithConfirm.h"
 #include "app/frmMain.h"
 #include "docwindow/frmKMF.h"
 #include "storage/CredentialRules.h"
+#include "ui/frmLogin.h"
+#include "ui/frmLoginWithConfirm.h"
 
 using namespace keymora;
 using keymora::test::ScriptedPrompt;

@@ -1,12 +1,12 @@
-#include "app/frmLoginWithConfirm.h"
+#include "ui/frmLoginWithConfirm.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/StringTable.h"
 #include "storage/CredentialRules.h"
+#include "ui/StringTable.h"
 
 namespace keymora {
 

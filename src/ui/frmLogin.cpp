@@ -1,4 +1,4 @@
-#include "app/frmLogin.h"
+#include "ui/frmLogin.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>
@@ -10,9 +10,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/Prompt.h"
-#include "app/StringTable.h"
 #include "storage/CredentialRules.h"
+#include "ui/Icons.h"
+#include "ui/Prompt.h"
+#include "ui/StringTable.h"
 
 namespace keymora {
 
@@ -33,9 +34,8 @@ frmLogin::frmLogin(QWidget* parent, int titleId) : QDialog(parent) {
     setModal(true);
 
     auto* icon = new QLabel(this);
-    icon->setPixmap(QIcon::fromTheme(QStringLiteral("dialog-password"),
-                                     QIcon(QStringLiteral(":/icons/keymora.png")))
-                        .pixmap(40, 40));
+    icon->setPixmap(
+        icons::themed(QStringLiteral("dialog-password"), QStringLiteral("keymora")).pixmap(40, 40));
     icon->setAlignment(Qt::AlignTop);
     lblLoginInstructions = new QLabel(forLabel(LoadResString(1211)), this);
     lblLoginInstructions->setObjectName(QStringLiteral("lblLoginInstructions"));

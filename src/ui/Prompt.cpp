@@ -1,4 +1,4 @@
-#include "app/Prompt.h"
+#include "ui/Prompt.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -8,9 +8,9 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "app/StringTable.h"
-#include "app/frmLogin.h"
-#include "app/frmLoginWithConfirm.h"
+#include "ui/StringTable.h"
+#include "ui/frmLogin.h"
+#include "ui/frmLoginWithConfirm.h"
 
 namespace keymora {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Asks for a user name and a password typed twice: new files and new
 // credentials for an open file.
-#include "app/frmLogin.h"
+#include "ui/frmLogin.h"
 
 namespace keymora {
 

@@ -1,0 +1,10 @@
+#include "ui/PasswordMask.h"
+
+namespace keymora {
+
+QString& PasswordMask() {
+    static QString mask = QStringLiteral("*");
+    return mask;
+}
+
+}  // namespace keymora
