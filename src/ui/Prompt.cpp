@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
-#include <QTimer>
 
 #include "ui/StringTable.h"
 #include "ui/frmLogin.h"
@@ -65,8 +64,6 @@ public:
         }
         box.setStandardButtons(set);
         box.setDefaultButton(def);
-        // Unattended runs (KEYMORA_AUTO_DISMISS_MS) answer the default button.
-        autoDismiss(&box, [&box, def] { box.done(def); });
         switch (box.exec()) {
         case QMessageBox::Ok: return MsgAnswer::Ok;
         case QMessageBox::Yes: return MsgAnswer::Yes;
@@ -116,7 +113,6 @@ public:
         if (!request.userLabel.isEmpty()) dialog->lblLabels[0]->setText(request.userLabel);
         if (!request.passwordLabel.isEmpty()) dialog->lblLabels[1]->setText(request.passwordLabel);
         if (!request.userId.isEmpty()) dialog->txtUserName->setText(request.userId);
-        autoDismiss(dialog.get(), [d = dialog.get()] { d->cmdCancel_Click(); });
         dialog->exec();
         if (!dialog->accepted()) return std::nullopt;
         Credentials result{dialog->txtUserName->text(), dialog->txtPassword->text()};
@@ -126,14 +122,6 @@ public:
 
     QWidget* parent() const { return m_parent.data(); }
     QPointer<QWidget> m_parent;
-
-private:
-    template <typename F>
-    static void autoDismiss(QObject* context, F&& answer) {
-        bool ok = false;
-        const int ms = qEnvironmentVariableIntValue("KEYMORA_AUTO_DISMISS_MS", &ok);
-        if (ok && ms >= 0) QTimer::singleShot(ms, context, std::forward<F>(answer));
-    }
 };
 
 WidgetPrompt& widgetPrompt() {

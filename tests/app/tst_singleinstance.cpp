@@ -1,5 +1,6 @@
-// One copy per user: a second start of the real program says so and ends
-// without touching its settings; the first keeps running.
+// One copy per user: a second start of the program says so and ends without
+// touching its settings; the first keeps running. The copies are the real
+// start-up behind a prompt that answers at once (keymora_unattended.cpp).
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -21,7 +22,6 @@ private:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
         env.insert(QStringLiteral("KEYMORA_CONFIG_DIR"), configDir);
-        env.insert(QStringLiteral("KEYMORA_AUTO_DISMISS_MS"), QStringLiteral("0"));
         env.insert(QStringLiteral("BROWSER"), QStringLiteral("/bin/sh"));
         return env;
     }
@@ -50,7 +50,7 @@ private slots:
     void initTestCase() {
         QVERIFY(m_runtime.isValid());
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toUtf8());
-        m_binary = qEnvironmentVariable("KEYMORA_TEST_BINARY_DIR") + QStringLiteral("/src/app/keymora");
+        m_binary = QStringLiteral(KEYMORA_UNATTENDED_PATH);
         QVERIFY2(QFileInfo(m_binary).isExecutable(), qPrintable(m_binary));
     }
 
@@ -83,6 +83,9 @@ private slots:
         QCOMPARE(second.exitCode(), 0);
         QVERIFY2(second.readAllStandardError().contains("Only 1 program needed to run"),
                  "the refusal was not reported");
+        QVERIFY2(second.readAllStandardOutput().contains(
+                     "message: Only 1 program needed to run | Program already running"),
+                 "the refusal was not shown as a message");
         QVERIFY2(folderEmpty(secondConfig.path()), "the second copy touched its settings");
         QCOMPARE(first.state(), QProcess::Running);
 
