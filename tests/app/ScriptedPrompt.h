@@ -2,7 +2,8 @@
 // A Prompt that answers from a script. Every prompt the program shows must be
 // the next expected one (same kind; for messages the same text, title, icon
 // and buttons); anything else is recorded as a failure. Answers left unused
-// are failures too. Check with KM_VERIFY_SCRIPT(prompt) at the end of a test.
+// are failures too. The prompt checks both when it goes out of scope and fails
+// the running test; KM_VERIFY_SCRIPT(prompt) checks at a point inside a test.
 // expectMessageContaining() pins down only a part of the text, for messages
 // that carry a file name or a system error.
 //
@@ -10,7 +11,7 @@
 //   prompt.expectMessage("Document has changed.  Save it now?", "Document not saved",
 //                        MsgIcon::None, MsgButtons::YesNoCancel, MsgAnswer::Cancel);
 //   ... drive the program ...
-//   KM_VERIFY_SCRIPT(prompt);
+//   // leaving the scope checks the script
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -55,7 +56,18 @@ public:
     };
 
     ScriptedPrompt() { Prompt::install(this); }
-    ~ScriptedPrompt() override { Prompt::install(nullptr); }
+    ~ScriptedPrompt() override {
+        Prompt::install(nullptr);
+        if (ok()) return;
+        // A test that already failed has left early, so unused answers say
+        // nothing new. Outside a test function (a child process) there is no
+        // test to fail; the caller checks ok() itself.
+        if (QTest::currentTestFunction() == nullptr) {
+            qWarning("ScriptedPrompt: %s", qPrintable(report()));
+        } else if (!QTest::currentTestFailed()) {
+            QTest::qFail(qPrintable(report()), __FILE__, __LINE__);
+        }
+    }
     ScriptedPrompt(const ScriptedPrompt&) = delete;
     ScriptedPrompt& operator=(const ScriptedPrompt&) = delete;
 
