@@ -2,6 +2,13 @@
 // The main window: a multiple-document frame holding one frmKMF per open data
 // file, with the menus, toolbar, recent-files bar and status bar, and the
 // routing of their commands to the active document.
+//
+// The member functions live by area: frmMain.cpp (construction, document
+// windows, command states, placement, events), MainMenus.cpp (menus, toolbar,
+// recent-files bar, status bar, command wiring), FileCommands.cpp (save,
+// recent files), ItemCommands.cpp (tree and list commands, passwords),
+// WindowCommands.cpp (arranging, window list, view toggles, options) and
+// EditMenu.cpp (the Edit menu for the selected node).
 #include <QHash>
 #include <QKeySequence>
 #include <QList>
@@ -118,7 +125,19 @@ protected:
 private:
     // The Edit items every node kind shows, with the Delete caption naming it.
     void showCommonEditItems(const QString& quotedName);
+    // Follows a newly opened document window's selection and state signals.
+    void connectDocument(frmKMF* doc);
     void buildMenus();
+    QMenu* addTopMenu(const QString& name, int captionId);
+    void buildFileMenu();
+    void buildEditMenu();
+    void buildViewAndToolsMenus();
+    void buildWindowMenu();
+    void buildHelpMenu();
+    // Drag-and-drop popups; shown by the document windows, never in the bar.
+    void buildDragDropPopups();
+    // The Window menu's list of open documents, after the arrange items.
+    void rebuildWindowList();
     void buildToolBar();
     void buildMruBar();
     void buildStatusBar();

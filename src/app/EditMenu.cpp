@@ -1,0 +1,64 @@
+// The Edit menu (also the tree's popup) set up for the selected node's kind,
+// its items naming the node they act on.
+#include "app/frmMain.h"
+
+#include <QAction>
+
+#include "ui/StringTable.h"
+
+namespace keymora {
+
+namespace {
+QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
+}  // namespace
+
+void frmMain::SetCategoryEditMenu(const QString& name) {
+    auto item = [this](const char* n) { return menuItem(QString::fromLatin1(n)); };
+    const QString q = quoted(name);
+    item("mnuAddItem")->setVisible(true);
+    item("mnuAddItem")->setText(LoadResString(1026) + QStringLiteral(" to ") + q);
+    item("mnuEditAddItem")->setVisible(false);
+    item("mnuEditAddItemAbove")->setVisible(false);
+    item("mnuAddCategory")->setVisible(true);
+    item("mnuAddSubCategory")->setVisible(true);
+    showCommonEditItems(q);
+}
+
+void frmMain::SetSubCategoryEditMenu(const QString& name) {
+    auto item = [this](const char* n) { return menuItem(QString::fromLatin1(n)); };
+    const QString q = quoted(name);
+    item("mnuAddItem")->setVisible(true);
+    item("mnuAddItem")->setText(LoadResString(1026) + QStringLiteral(" to ") + q);
+    item("mnuEditAddItem")->setVisible(false);
+    item("mnuEditAddItemAbove")->setVisible(false);
+    item("mnuAddCategory")->setVisible(false);
+    item("mnuAddSubCategory")->setVisible(true);
+    item("mnuAddSubCategory")->setText(LoadResString(1031) + QStringLiteral(" to ") + q);
+    showCommonEditItems(q);
+}
+
+void frmMain::SetEntryEditMenu(const QString& name) {
+    auto item = [this](const char* n) { return menuItem(QString::fromLatin1(n)); };
+    const QString q = quoted(name);
+    item("mnuAddItem")->setVisible(false);
+    item("mnuEditAddItem")->setVisible(true);
+    item("mnuEditAddItemAbove")->setVisible(true);
+    item("mnuEditAddItemAbove")->setText(LoadResString(1027) + QLatin1Char(' ') + q);
+    item("mnuEditAddItemBelow")->setVisible(true);
+    item("mnuEditAddItemBelow")->setText(LoadResString(1028) + QLatin1Char(' ') + q);
+    item("mnuAddCategory")->setVisible(false);
+    item("mnuAddSubCategory")->setVisible(false);
+    showCommonEditItems(q);
+}
+
+void frmMain::showCommonEditItems(const QString& quotedName) {
+    menuItem(QStringLiteral("mnuEdit"))->setVisible(true);
+    for (const char* n : {"mnuEditEditLabels", "mnuEditLabelSep", "mnuEditBar01", "mnuDeleteItem",
+                          "mnuEditBar00", "mnuEditSortAsc", "mnuEditSortDesc", "mnuEditBar0",
+                          "mnuEditCancel"})
+        menuItem(QString::fromLatin1(n))->setVisible(true);
+    menuItem(QStringLiteral("mnuDeleteItem"))
+        ->setText(ReplacePlaceholder(LoadResString(1032), QStringLiteral("item"), quotedName));
+}
+
+}  // namespace keymora
