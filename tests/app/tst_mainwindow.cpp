@@ -1,20 +1,19 @@
-// The main window: menus and toolbar in both states, the edit menu set up for
-// a node, recent files, placement in twips, lock timers on minimise, toggles.
+// The main window: which commands are offered with and without documents,
+// the edit menu naming the selected node, recent files, placement in twips,
+// lock timers on minimise, toggles, and commands on the active document.
 #include <QComboBox>
-
-#include <algorithm>
 #include <QFile>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QSignalSpy>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <algorithm>
 
 #include "OptionStore.h"
 #include "ScriptedPrompt.h"
@@ -34,21 +33,11 @@ using keymora::test::putOption;
 
 namespace {
 
-QStringList visibleItems(const QMenu* menu) {
-    QStringList names;
-    for (QAction* a : menu->actions())
-        if (a->isVisible()) names << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-    return names;
-}
-
-QStringList visibleButtons(const frmMain& main) {
-    QStringList keys;
-    for (const QString& key : main.toolbarKeys()) {
-        QAction* a = main.toolbarButton(key);
-        if (a->isVisible() && !a->isSeparator()) keys << key;
-    }
-    return keys;
-}
+// Commands that act on a document: offered only while one is open.
+constexpr const char* kDocumentMenuItems[] = {"mnuFileClose", "mnuFileSave", "mnuFileSaveAs",
+                                              "mnuFileSaveAll", "mnuFileChangePassword",
+                                              "mnuWindow"};
+constexpr const char* kDocumentButtons[] = {"Save", "Sort Asc", "Sort Desc", "Unlock Password"};
 
 std::string mru(const std::string& name) {
     return clsReg().ReadString(RegRoot::CurrentUser, kMruKey, name, "<absent>");
@@ -69,6 +58,18 @@ void setMru(const QStringList& files) {
                         files[i].toStdString());
 }
 
+QStringList boxItems(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+    return items;
+}
+
+// True when the item's caption names the node, quoted.
+bool names(const QAction* item, const QString& node) {
+    return item->text().contains(QLatin1Char('"') + node + QLatin1Char('"'));
+}
+
+QString nodeName(pugi::xml_node node) { return QString::fromUtf8(node.attribute("value").value()); }
 
 }  // namespace
 
@@ -82,6 +83,22 @@ private:
         return NewDocumentCommand(main);
     }
 
+    static void verifyDocumentCommandsShown(const frmMain& main, bool shown) {
+        QCOMPARE(main.DocumentCommandsShown(), shown);
+        for (const char* name : kDocumentMenuItems)
+            QVERIFY2(main.menuItem(QString::fromLatin1(name))->isVisible() == shown, name);
+        for (const char* key : kDocumentButtons)
+            QVERIFY2(main.toolbarButton(QString::fromLatin1(key))->isVisible() == shown, key);
+        // New and Open are always offered.
+        for (const char* name : {"mnuFileNew", "mnuFileOpen", "mnuFileExit"}) {
+            QVERIFY2(main.menuItem(QString::fromLatin1(name))->isVisible(), name);
+            QVERIFY2(main.menuItem(QString::fromLatin1(name))->isEnabled(), name);
+        }
+        QVERIFY(main.toolbarButton(QStringLiteral("New"))->isEnabled());
+        QVERIFY(main.toolbarButton(QStringLiteral("Open"))->isEnabled());
+        QVERIFY(main.cmdOpenMRU()->isEnabled());
+    }
+
 private slots:
     void initTestCase() {
         QVERIFY(m_config.isValid());
@@ -93,58 +110,12 @@ private slots:
         keymora::OpenDocumentCount() = 0;
     }
 
-    void menuBarOrderAndShortcuts() {
-        frmMain main;
-        QStringList top;
-        for (QAction* a : main.menuBar()->actions()) top << a->objectName();
-        QCOMPARE(top, (QStringList{"mnuFile", "mnuEdit", "mnuView", "mnuTools", "mnuWindow", "mnuHelp"}));
-        QStringList file;
-        for (QAction* a : main.menuItem(QStringLiteral("mnuFile"))->menu()->actions())
-            file << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-        QCOMPARE(file, (QStringList{"mnuFileNew", "mnuFileOpen", "mnuFileClose", "mnuFileImport", "-",
-                                    "mnuFileSave", "mnuFileSaveAs", "mnuFileSaveAll", "-",
-                                    "mnuFileChangePassword", "mnuFileMarkShared",
-                                    "mnuFileMergeDocument", "mnuFileRefresh", "-",
-                                    "mnuFileExit"}));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuFileNew"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuFileOpen"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuFileSave"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuFileRefresh"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuFileOpen"))->text(), QStringLiteral("&Open..."));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuFileSaveAll"))->text(), QStringLiteral("Save A&ll"));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuFileExit"))->text(), QStringLiteral("E&xit"));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuHelpAbout"))->text(), QStringLiteral("&About "));
-        QStringList edit;
-        for (QAction* a : main.editMenu()->actions()) edit << a->objectName();
-        QCOMPARE(edit, (QStringList{"mnuAddItem", "mnuEditAddItem", "mnuEditBar01", "mnuEditEditLabels",
-                                    "mnuEditLabelSep", "mnuAddCategory", "mnuAddSubCategory",
-                                    "mnuDeleteItem", "mnuEditBar00", "mnuEditSortAsc",
-                                    "mnuEditSortDesc", "mnuEditBar0", "mnuEditCancel"}));
-        QStringList keys;
-        for (const QString& k : main.toolbarKeys()) keys << k;
-        QCOMPARE(keys.size(), 22);
-        QCOMPARE(keys.first(), QStringLiteral("New"));
-        QCOMPARE(keys.last(), QStringLiteral("View Details"));
-        QCOMPARE(main.toolbarButton(QStringLiteral("New"))->toolTip(), QStringLiteral("Create New Keymora File"));
-        QCOMPARE(main.toolbarButton(QStringLiteral("View List"))->toolTip(), QStringLiteral("View List (No Details)"));
-        QCOMPARE(main.cmdOpenMRU()->toolTip(), QStringLiteral("Open Selected MRU file"));
-        QVERIFY(main.menuItem(QStringLiteral("mnuViewToolbar"))->isChecked());
-        QVERIFY(main.menuItem(QStringLiteral("mnuViewStatusBar"))->isChecked());
-    }
-
     void noDocumentState() {
         frmMain main;
-        QVERIFY(!main.DocumentCommandsShown());
-        QCOMPARE(visibleItems(main.menuItem(QStringLiteral("mnuFile"))->menu()),
-                 (QStringList{"mnuFileNew", "mnuFileOpen", "-", "mnuFileExit"}));
+        verifyDocumentCommandsShown(main, false);
         QVERIFY(!main.menuItem(QStringLiteral("mnuEdit"))->isVisible());
-        QVERIFY(!main.menuItem(QStringLiteral("mnuWindow"))->isVisible());
-        QCOMPARE(visibleButtons(main),
-                 (QStringList{"New", "Open", "Delete", "Create Password", "UpLevel",
-                              "View Large Icons", "View Small Icons", "View List", "View Details"}));
         for (const char* key : {"Delete", "UpLevel", "View Large Icons", "View Details"})
             QVERIFY2(!main.toolbarButton(QString::fromLatin1(key))->isEnabled(), key);
-        QVERIFY(main.toolbarButton(QStringLiteral("New"))->isEnabled());
 
         // Reached anyway (a shortcut, a script), document commands do nothing.
         ScriptedPrompt prompt;
@@ -152,7 +123,8 @@ private slots:
                                  "mnuFileChangePassword", "mnuDeleteItem", "mnuEditSortAsc",
                                  "mnuEditSortDesc", "mnuAddCategory", "mnuAddSubCategory"})
             main.menuItem(QString::fromLatin1(name))->trigger();
-        for (const char* key : {"Save", "Delete", "Sort Asc", "Unlock Password", "UpLevel"})
+        for (const char* key : {"Save", "Delete", "Sort Asc", "Unlock Password", "UpLevel",
+                                "View List"})
             main.toolbarButton(QString::fromLatin1(key))->trigger();
         QCOMPARE(main.OpenDocumentCount(), 0);
         KM_VERIFY_SCRIPT(prompt);
@@ -165,17 +137,7 @@ private slots:
         frmKMF* first = newDocument(main, prompt);
         QVERIFY(first);
         QCOMPARE(main.OpenDocumentCount(), 1);
-        QVERIFY(main.DocumentCommandsShown());
-        QCOMPARE(visibleItems(main.menuItem(QStringLiteral("mnuFile"))->menu()),
-                 (QStringList{"mnuFileNew", "mnuFileOpen", "mnuFileClose", "mnuFileImport", "-",
-                              "mnuFileSave", "mnuFileSaveAs", "mnuFileSaveAll", "-",
-                              "mnuFileChangePassword", "mnuFileMarkShared",
-                              "mnuFileMergeDocument", "mnuFileRefresh", "-", "mnuFileExit"}));
-        QVERIFY(main.menuItem(QStringLiteral("mnuWindow"))->isVisible());
-        QVERIFY(main.toolbarButton(QStringLiteral("Save"))->isVisible());
-        QVERIFY(main.toolbarButton(QStringLiteral("Unlock Password"))->isVisible());
-        QVERIFY(!main.toolbarButton(QStringLiteral("find cut separator"))->isVisible());
-        QVERIFY(main.toolbarButton(QStringLiteral("sort desc unlock separator"))->isVisible());
+        verifyDocumentCommandsShown(main, true);
 
         // The switch runs once: something the document window changed stays.
         main.toolbarButton(QStringLiteral("Save"))->setVisible(false);
@@ -187,84 +149,89 @@ private slots:
         QCOMPARE(main.documents().size(), 2);
         QCOMPARE(main.activeDocument(), second);
 
+        // Closing one of two keeps the commands; closing the last hides them.
         QVERIFY(CloseDocument(main));
         QCOMPARE(main.OpenDocumentCount(), 1);
-        QVERIFY(main.DocumentCommandsShown());
+        verifyDocumentCommandsShown(main, true);
         QVERIFY(CloseDocument(main));
         QCOMPARE(main.OpenDocumentCount(), 0);
-        QVERIFY(!main.DocumentCommandsShown());
-        QCOMPARE(visibleItems(main.menuItem(QStringLiteral("mnuFile"))->menu()),
-                 (QStringList{"mnuFileNew", "mnuFileOpen", "-", "mnuFileExit"}));
-        QVERIFY(main.cmdOpenMRU()->isEnabled());
-        QVERIFY(!main.toolbarButton(QStringLiteral("Save"))->isVisible());
+        verifyDocumentCommandsShown(main, false);
+        QVERIFY(!main.menuItem(QStringLiteral("mnuEdit"))->isVisible());
+        QVERIFY(main.statusPanel(1).isEmpty());
         KM_VERIFY_SCRIPT(prompt);
     }
 
-    void editMenuForEachKind() {
+    // Selecting a node in a document sets the Edit menu up for its kind, each
+    // item naming that node and no earlier one.
+    void editMenuNamesTheSelectedNode() {
         frmMain main;
-        main.SetCategoryEditMenu(QStringLiteral("Banking"));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuAddItem"))->text(), QStringLiteral("Add Entry to \"Banking\""));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuDeleteItem"))->text(), QStringLiteral("Delete \"Banking\""));
-        QVERIFY(main.menuItem(QStringLiteral("mnuAddCategory"))->isVisible());
-        QVERIFY(main.menuItem(QStringLiteral("mnuAddSubCategory"))->isVisible());
-        QVERIFY(!main.menuItem(QStringLiteral("mnuEditAddItem"))->isVisible());
-        QVERIFY(main.menuItem(QStringLiteral("mnuEdit"))->isVisible());
-
-        main.SetSubCategoryEditMenu(QStringLiteral("Cards"));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuAddItem"))->text(), QStringLiteral("Add Entry to \"Cards\""));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuAddSubCategory"))->text(),
-                 QStringLiteral("Add Sub-Category to \"Cards\""));
-        QVERIFY(!main.menuItem(QStringLiteral("mnuAddCategory"))->isVisible());
-        QCOMPARE(main.menuItem(QStringLiteral("mnuDeleteItem"))->text(), QStringLiteral("Delete \"Cards\""));
-
-        main.SetEntryEditMenu(QStringLiteral("Mail"));
-        QVERIFY(!main.menuItem(QStringLiteral("mnuAddItem"))->isVisible());
-        QVERIFY(main.menuItem(QStringLiteral("mnuEditAddItem"))->isVisible());
-        QCOMPARE(main.menuItem(QStringLiteral("mnuEditAddItem"))->text(), QStringLiteral("Add Entry"));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuEditAddItemAbove"))->text(), QStringLiteral("Above \"Mail\""));
-        QCOMPARE(main.menuItem(QStringLiteral("mnuEditAddItemBelow"))->text(), QStringLiteral("Below \"Mail\""));
-        QVERIFY(!main.menuItem(QStringLiteral("mnuAddCategory"))->isVisible());
-        QVERIFY(!main.menuItem(QStringLiteral("mnuAddSubCategory"))->isVisible());
-        QCOMPARE(main.menuItem(QStringLiteral("mnuDeleteItem"))->text(), QStringLiteral("Delete \"Mail\""));
-
-        // Back to a category: the item names and visibility follow again.
-        main.SetCategoryEditMenu(QStringLiteral("Web"));
-        QVERIFY(main.menuItem(QStringLiteral("mnuAddItem"))->isVisible());
-        QVERIFY(!main.menuItem(QStringLiteral("mnuEditAddItem"))->isVisible());
-        QVERIFY(main.menuItem(QStringLiteral("mnuAddCategory"))->isVisible());
-        QCOMPARE(main.menuItem(QStringLiteral("mnuDeleteItem"))->text(), QStringLiteral("Delete \"Web\""));
-    }
-
-    void recentFilesOrder() {
-        frmMain::AddToMRU(QStringLiteral("a"));
-        QCOMPARE(mruList(), QStringList{"a"});
-        frmMain::AddToMRU(QStringLiteral("b"));
-        frmMain::AddToMRU(QStringLiteral("c"));
-        QCOMPARE(mruList(), (QStringList{"c", "b", "a"}));
-        setMru({"a", "b", "c"});
-        frmMain::AddToMRU(QStringLiteral("c"));
-        QCOMPARE(mruList(), (QStringList{"c", "a", "b"}));
-        frmMain::AddToMRU(QStringLiteral("b"));
-        QCOMPARE(mruList(), (QStringList{"b", "c", "a"}));
-        frmMain::AddToMRU(QStringLiteral("d"));
-        QCOMPARE(mruList(), (QStringList{"d", "b", "c", "a"}));
-        frmMain::AddToMRU(QStringLiteral("D"));  // letter case makes another name
-        QCOMPARE(mruList(), (QStringList{"D", "d", "b", "c", "a"}));
-        frmMain::AddToMRU(QStringLiteral("D"));  // already on top: nothing moves
-        QCOMPARE(mruList(), (QStringList{"D", "d", "b", "c", "a"}));
-
-        frmMain main;
-        QCOMPARE(main.cboMRU()->currentText(), QStringLiteral("Most Recently Used Files"));
-        setMru({"x", "", "z"});
-        main.RefreshMRUList();
-        QCOMPARE(main.cboMRU()->count(), 3);
-        QCOMPARE(main.cboMRU()->itemText(0), QStringLiteral("x"));
-        QCOMPARE(main.cboMRU()->itemText(1), QString());  // empty lines kept
-        QCOMPARE(main.cboMRU()->currentText(), QString());
-        // An empty box does nothing.
+        main.show();
         ScriptedPrompt prompt;
-        main.cmdOpenMRU()->click();
+        frmKMF* doc = newDocument(main, prompt);
+        QVERIFY(doc);
+        // A sub-category and the category holding it.
+        pugi::xml_node sub;
+        for (pugi::xml_node c : doc->XMLDoc().records().children())
+            if (!sub && KindOf(c) == NodeKind::Category)
+                sub = c.find_child([](pugi::xml_node n) { return KindOf(n) == NodeKind::SubCategory; });
+        QVERIFY2(sub, "the new-document template should hold a sub-category");
+        const pugi::xml_node category = sub.parent();
+
+        doc->NodeClick(category.attribute("id").value());
+        QAction* addItem = main.menuItem(QStringLiteral("mnuAddItem"));
+        QAction* addSub = main.menuItem(QStringLiteral("mnuAddSubCategory"));
+        QAction* del = main.menuItem(QStringLiteral("mnuDeleteItem"));
+        QVERIFY(main.menuItem(QStringLiteral("mnuEdit"))->isVisible());
+        QVERIFY(names(addItem, nodeName(category)));
+        QVERIFY(names(del, nodeName(category)));
+        QVERIFY(main.menuItem(QStringLiteral("mnuAddCategory"))->isVisible());
+        QVERIFY(addSub->isVisible());
+        QVERIFY(!main.menuItem(QStringLiteral("mnuEditAddItem"))->isVisible());
+
+        doc->NodeClick(sub.attribute("id").value());
+        QVERIFY(names(addItem, nodeName(sub)));
+        QVERIFY(names(addSub, nodeName(sub)));
+        QVERIFY(names(del, nodeName(sub)));
+        QVERIFY(!names(del, nodeName(category)));
+        QVERIFY(!main.menuItem(QStringLiteral("mnuAddCategory"))->isVisible());
+
+        // An entry offers adding above or below it instead of under it.
+        main.SetEntryEditMenu(QStringLiteral("Mail"));
+        QVERIFY(!addItem->isVisible());
+        QVERIFY(main.menuItem(QStringLiteral("mnuEditAddItem"))->isVisible());
+        QVERIFY(names(main.menuItem(QStringLiteral("mnuEditAddItemAbove")), QStringLiteral("Mail")));
+        QVERIFY(names(main.menuItem(QStringLiteral("mnuEditAddItemBelow")), QStringLiteral("Mail")));
+        QVERIFY(!addSub->isVisible());
+        QVERIFY(names(del, QStringLiteral("Mail")));
+
+        // Back to a category: items and names follow again.
+        doc->NodeClick(category.attribute("id").value());
+        QVERIFY(addItem->isVisible());
+        QVERIFY(!main.menuItem(QStringLiteral("mnuEditAddItem"))->isVisible());
+        QVERIFY(names(del, nodeName(category)));
         KM_VERIFY_SCRIPT(prompt);
+        doc->IsDirty = false;
+    }
+
+    // The box lists the stored names in order, empty ones kept, nothing
+    // picked; an empty box opens nothing.
+    void recentFilesBox() {
+        setMru({"x", "", "z"});
+        frmMain main;
+        main.show();
+        main.RefreshMRUList();
+        QCOMPARE(boxItems(main.cboMRU()), (QStringList{"x", "", "z"}));
+        QCOMPARE(main.cboMRU()->currentText(), QString());
+        ScriptedPrompt prompt;
+        QTest::mouseClick(main.cmdOpenMRU(), Qt::LeftButton);
+        QCOMPARE(main.OpenDocumentCount(), 0);
+        KM_VERIFY_SCRIPT(prompt);
+
+        // Opening moves a name to the top, letter case counting.
+        frmMain::AddToMRU(QStringLiteral("z"));
+        frmMain::AddToMRU(QStringLiteral("X"));
+        main.RefreshMRUList();
+        QCOMPARE(boxItems(main.cboMRU()), (QStringList{"X", "z", "x", ""}));
     }
 
     void openRecentMovesTheFileUp() {
@@ -286,14 +253,14 @@ private slots:
         main.cboMRU()->setEditText(path);
         prompt.expectCredentials(Credentials{QStringLiteral("user"), QStringLiteral("wrong")});
         prompt.expectAnyMessage(MsgButtons::Ok);
-        main.cmdOpenMRU()->click();
+        QTest::mouseClick(main.cmdOpenMRU(), Qt::LeftButton);
         QCOMPARE(main.OpenDocumentCount(), 0);
         QCOMPARE(mruList(), (QStringList{"/d/x.kmf", "/d/y.kmf", path}));
 
         main.cboMRU()->setCurrentIndex(2);
         QCOMPARE(main.cboMRU()->currentText(), path);
         prompt.expectCredentials(Credentials{QStringLiteral("user"), QStringLiteral("secret")});
-        main.cmdOpenMRU()->click();
+        QTest::mouseClick(main.cmdOpenMRU(), Qt::LeftButton);
         QCOMPARE(main.OpenDocumentCount(), 1);
         QCOMPARE(mruList(), (QStringList{path, "/d/x.kmf", "/d/y.kmf"}));
         QCOMPARE(main.cboMRU()->itemText(0), path);  // the box was reloaded
