@@ -1,5 +1,6 @@
 #include "support/RecentFiles.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 
@@ -25,7 +26,7 @@ int count(const clsReg& reg) {
     int n = 0;
     const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), n);
     if (t.empty() || ec != std::errc() || end != t.data() + t.size()) return 0;
-    return n > 0 ? n : 0;
+    return std::clamp(n, 0, kMaxEntries);
 }
 
 std::string valueName(int i) { return "File" + std::to_string(i); }
@@ -54,7 +55,10 @@ int position(const clsReg& reg, int n, const std::string& name) {
 void AddToMRU(clsReg& reg, const std::string& name) {
     const int n = count(reg);
     int p = position(reg, n, name);
-    if (p == 0) {
+    if (p == 0 && n == kMaxEntries) {
+        p = n;  // a full list lets its oldest name go
+        setCount(reg, n);
+    } else if (p == 0) {
         setEntry(reg, n + 1, name);
         setCount(reg, n + 1);
         p = n + 1;

@@ -6,7 +6,7 @@
 //
 // Two rules write it:
 //   AddToMRU (a file was opened): the name goes to the top; one already listed
-//     moves up, the others shift down. The list is not capped.
+//     moves up, the others shift down.
 //   RememberSaved (a file was saved under a name): below ten entries a name not
 //     listed yet is appended at the bottom and a listed one stays where it is;
 //     from ten entries on, the name goes to the top as AddToMRU does.
@@ -21,6 +21,9 @@ namespace recentfiles {
 
 // From this many entries on, a saved name is moved to the top instead of appended.
 inline constexpr int kSaveAppendLimit = 10;
+// A longer list is taken for a damaged count: it is read only this far, and
+// opening a new name at this length drops the oldest.
+inline constexpr int kMaxEntries = 100;
 
 void AddToMRU(clsReg& reg, const std::string& name);
 void RememberSaved(clsReg& reg, const std::string& name);

@@ -124,6 +124,16 @@ TEST_F(RecentFilesTest, DamagedCountReadsAsAnEmptyList) {
               "<absent>");
 }
 
+// A count of two billion must neither hang nor exhaust memory; the list stays
+// bounded when names keep coming.
+TEST_F(RecentFilesTest, HugeCountIsReadOnlyAsFarAsTheLimit) {
+    setCountText("2000000000");
+    EXPECT_EQ(list().size(), static_cast<std::size_t>(rf::kMaxEntries));
+    rf::AddToMRU(m_reg, "/d/new.kmf");
+    EXPECT_EQ(countText(), std::to_string(rf::kMaxEntries));
+    EXPECT_EQ(list().front(), "/d/new.kmf");
+}
+
 TEST_F(RecentFilesTest, MissingEntriesReadAsEmptyNames) {
     setCountText("3");
     m_reg.WriteString(RegRoot::CurrentUser, keymora::kMruKey, "File1", "/d/a.kmf");
