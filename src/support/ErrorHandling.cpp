@@ -1,27 +1,19 @@
 #include "support/ErrorHandling.h"
 
-#include <syslog.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
-#include <mutex>
 #include <new>
 #include <optional>
 #include <string_view>
 
 #include "keymora/Version.h"
 #include "support/ClsReg.h"
+#include "support/EventLog.h"
 
 namespace keymora::modErrorHandling {
 
 namespace {
-
-using EventSink = void (*)(const std::string& source, const std::string& message);
-
-std::atomic<clsReg*> g_store{nullptr};
-std::atomic<EventSink> g_sink{nullptr};
-std::mutex g_syslogMutex;
 
 constexpr const char* kCrLf = "\r\n";
 constexpr const char* kEventSource = "Vortle";
@@ -64,33 +56,6 @@ bool isThisMachine(std::string name) {
     if (name == own) return true;
     const auto dot = own.find('.');
     return dot != std::string::npos && name == own.substr(0, dot);
-}
-
-// syslog takes one line: the report's CR LF breaks become " | ".
-std::string oneLine(const std::string& message) {
-    std::string out;
-    std::size_t start = 0;
-    while (start <= message.size()) {
-        auto end = message.find_first_of("\r\n", start);
-        if (end == std::string::npos) end = message.size();
-        if (end > start) {
-            if (!out.empty()) out += " | ";
-            for (std::size_t i = start; i < end; ++i) {
-                const auto c = static_cast<unsigned char>(message[i]);
-                out.push_back(c < 0x20 || c == 0x7F ? ' ' : static_cast<char>(c));
-            }
-        }
-        start = end + 1;
-    }
-    return out;
-}
-
-void writeSyslog(const std::string& source, const std::string& message) {
-    const std::string line = oneLine(message);
-    std::lock_guard<std::mutex> guard(g_syslogMutex);
-    openlog(source.c_str(), LOG_PID, LOG_USER);
-    syslog(LOG_USER | LOG_ERR, "%s", line.c_str());
-    closelog();
 }
 
 // Steps 1 to 5 of the handler: the error to raise, which is the caught one
@@ -154,10 +119,7 @@ void HandleException(const std::string& level, const KmError& error, const std::
 
 void LogError(std::int32_t number, const std::string& source, const std::string& description) {
     try {
-        clsReg* configured = g_store.load();
-        std::optional<clsReg> ownStore;
-        if (configured == nullptr) ownStore.emplace();
-        clsReg& store = configured != nullptr ? *configured : *ownStore;
+        clsReg store;
 
         const std::string machine =
             store.ReadString(RegRoot::CurrentUser, kLogKey, "MachineName", "");
@@ -191,24 +153,11 @@ void LogNTEvent(const std::string& message, const std::string& eventSource,
                 "\"; logged on this computer.)";
     }
     try {
-        const EventSink sink = g_sink.load();
-        if (sink != nullptr) {
-            sink(eventSource, text);
-        } else {
-            writeSyslog(eventSource, text);
-        }
+        eventlog::Write(eventSource, text);
     } catch (...) {
         throw KmError(errnum::kLogNTEventFailed, "modErrorHandler.LogNTEvent",
                       "modErrorHandler Bombed!!");
     }
-}
-
-void setSettingsStore(clsReg* store) {
-    g_store.store(store);
-}
-
-void setEventSink(void (*sink)(const std::string& source, const std::string& message)) {
-    g_sink.store(sink);
 }
 
 }  // namespace keymora::modErrorHandling

@@ -31,9 +31,5 @@ void LogError(std::int32_t number, const std::string& source, const std::string&
 void LogNTEvent(const std::string& message, const std::string& eventSource,
                 const std::string& machineName);
 
-// Tests swap the store and capture what would reach syslog.
-void setSettingsStore(clsReg* store);  // nullptr: the default store
-void setEventSink(void (*sink)(const std::string& source, const std::string& message));
-
 }  // namespace modErrorHandling
 }  // namespace keymora

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "keymora/Version.h"
 #include "support/ClsReg.h"
 #include "support/ErrorHandling.h"
+#include "support/EventLog.h"
 #include "testsupport/TempDir.h"
 
 using keymora::clsReg;
@@ -24,10 +26,16 @@ namespace {
 std::vector<std::pair<std::string, std::string>> g_events;
 bool g_sinkFails = false;
 
-void captureEvent(const std::string& source, const std::string& message) {
+}  // namespace
+
+// Stands in for the system log writer: linked before the library's, so the
+// library's copy is never pulled in.
+void keymora::eventlog::Write(const std::string& source, const std::string& message) {
     if (g_sinkFails) throw std::runtime_error("event log unavailable");
     g_events.emplace_back(source, message);
 }
+
+namespace {
 
 const std::string kVersion = std::string("(Version ") + keymora::kVersionText;
 
@@ -36,13 +44,13 @@ protected:
     void SetUp() override {
         g_events.clear();
         g_sinkFails = false;
-        eh::setSettingsStore(&m_store);
-        eh::setEventSink(captureEvent);
+        // The handler reads its switches from the user's store: point it here.
+        const char* old = std::getenv("KEYMORA_CONFIG_DIR");
+        m_oldConfig = old != nullptr ? old : "";
+        setenv("KEYMORA_CONFIG_DIR", m_dir.path().c_str(), 1);
     }
-    void TearDown() override {
-        eh::setSettingsStore(nullptr);
-        eh::setEventSink(nullptr);
-    }
+    void TearDown() override { setenv("KEYMORA_CONFIG_DIR", m_oldConfig.c_str(), 1); }
+    std::string m_oldConfig;
 
     std::string logSetting(const std::string& name) const {
         return m_store.ReadString(RegRoot::CurrentUser, eh::kLogKey, name, "<unset>");
