@@ -14,6 +14,7 @@
 #include "app/DocumentLifecycle.h"
 #include "docwindow/frmKMF.h"
 #include "document/XmlDoc.h"
+#include "session/DocumentSession.h"
 #include "storage/DataFile.h"
 #include "ui/DocumentHost.h"
 #include "ui/Prompt.h"
@@ -136,7 +137,7 @@ void run(int entries) {
                 entries, static_cast<long long>(QFileInfo(path).size()),
                 static_cast<long long>(opened), static_cast<long long>(painted),
                 entries / 10 + 5, static_cast<long long>(listed));
-    w->IsDirty = false;
+    w->session().discardChanges();
     host.mdiArea()->closeAllSubWindows();
     // KEYMORA_BENCH_KEEP=1 leaves the file in the temp folder for a look at it.
     if (qEnvironmentVariableIsEmpty("KEYMORA_BENCH_KEEP")) QFile::remove(path);

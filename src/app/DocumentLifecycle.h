@@ -3,8 +3,6 @@
 // file dialog and credential request goes through Prompt::current().
 #include <QString>
 
-#include <string>
-
 namespace keymora {
 
 class frmMain;
@@ -17,13 +15,11 @@ DocumentHost& hostOf(frmMain& main);
 // The document window of the host's active subwindow, or nullptr.
 frmKMF* activeDocument(DocumentHost& host);
 
-// Reads the whole file; on failure shows "Error: 53 ...", "File in use" or the
-// generic error text and returns an empty string.
-std::string ReadFileContentsWithMessages(const QString& fileName);
-
-// Asks for the credentials, decrypts and shows a new window. True when a
-// window was created and shown; on any failure no window remains and no lock
-// is held. The recent-files list is left to the caller.
+// Opens the file (a relative name counts from the current folder), asks for
+// the credentials once its bytes are in, and shows a new window. True when a
+// window was created and shown; on any failure the message has been shown,
+// no window remains and no lock is held. The recent-files list is left to the
+// caller.
 bool OpenDataFile(DocumentHost& host, const QString& fileName);
 bool OpenDataFile(frmMain& main, const QString& fileName);
 
@@ -32,9 +28,10 @@ bool OpenDataFile(frmMain& main, const QString& fileName);
 void OpenCommand(DocumentHost& host);
 void OpenCommand(frmMain& main);
 
-// Writes the window's document to fileName and moves its lock there.
-// Read-only documents are not written (returns true, nothing done). On failure
-// the message has been shown, the old file is untouched, false is returned.
+// Writes the window's document to fileName through its session, which moves
+// the lock there. Read-only documents are not written (returns true, nothing
+// done). On failure the message has been shown, the old file is untouched,
+// false is returned.
 bool SaveDataFile(frmKMF& window, const QString& fileName);
 
 // File Save / Save As on the active document window (or the given one).

@@ -3,7 +3,10 @@
 #include "app/frmMain.h"
 
 #include <QAction>
+#include <QMenu>
 
+#include "docwindow/NodeSelection.h"
+#include "docwindow/frmKMF.h"
 #include "ui/StringTable.h"
 
 namespace keymora {
@@ -49,6 +52,23 @@ void frmMain::SetEntryEditMenu(const QString& name) {
     item("mnuAddCategory")->setVisible(false);
     item("mnuAddSubCategory")->setVisible(false);
     showCommonEditItems(q);
+}
+
+void frmMain::showEditMenuFor(NodeKind kind, const QString& name) {
+    switch (kind) {
+    case NodeKind::Category: SetCategoryEditMenu(name); break;
+    case NodeKind::SubCategory: SetSubCategoryEditMenu(name); break;
+    case NodeKind::Entry: SetEntryEditMenu(name); break;
+    case NodeKind::None: m_mnuEdit->menuAction()->setVisible(false); break;
+    }
+}
+
+void frmMain::showEditMenuOf(frmKMF* doc) {
+    if (doc == nullptr) {
+        m_mnuEdit->menuAction()->setVisible(false);
+        return;
+    }
+    showEditMenuFor(doc->selection().currentKind(), doc->selection().currentName());
 }
 
 void frmMain::showCommonEditItems(const QString& quotedName) {

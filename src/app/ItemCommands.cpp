@@ -6,18 +6,14 @@
 #include <QAction>
 
 #include <optional>
-#include <string>
 
 #include "app/frmGeneratePassword.h"
 #include "docwindow/cClipBoard.h"
 #include "docwindow/frmKMF.h"
-#include "document/NodeKind.h"
 #include "document/TreeEditing.h"
-#include "document/XmlDoc.h"
-#include "storage/CredentialRules.h"
+#include "session/DocumentSession.h"
 #include "support/ClsReg.h"
 #include "support/Options.h"
-#include "support/SecureWipe.h"
 #include "ui/Prompt.h"
 #include "ui/StringTable.h"
 
@@ -27,7 +23,7 @@ namespace keymora {
 
 void frmMain::changePassword() {
     frmKMF* doc = activeDocument();
-    if (!doc) return;
+    if (!doc || doc->displayLocked()) return;
     LoginRequest request;
     request.instructions = LoadResString(1218);
     request.confirm = true;
@@ -35,14 +31,12 @@ void frmMain::changePassword() {
     request.passwordLabel = LoadResString(1220);
     std::optional<Credentials> answer = Prompt::current().credentials(request);
     if (!answer) return;
-    std::string user = credentials::TrimBlanks(answer->userId.toStdString());
-    std::string password = credentials::TrimBlanks(answer->password.toStdString());
-    secureWipe(doc->gsUserID);
-    secureWipe(doc->gsUserPassword);
-    doc->gsUserID = std::move(user);
-    doc->gsUserPassword = std::move(password);
+    FileCredentials credentials;
+    credentials.userId.value() = answer->userId.toStdString();
+    credentials.password.value() = answer->password.toStdString();
     answer->password.fill(QChar(0));
-    doc->MarkDocumentDirty();
+    // The session marks the file edited; the next save writes it with them.
+    doc->session().setCredentials(std::move(credentials));
 }
 
 void frmMain::unlockPassword() {
@@ -66,27 +60,17 @@ void frmMain::createPassword() {
     text.fill(QChar(0));
 }
 
-// --- tree and list ---------------------------------------------------------------
+// --- tree and list: the active document acts on its selected node and does
+// nothing while it is locked.
 
 void frmMain::upLevel() {
-    frmKMF* doc = activeDocument();
-    if (!doc) return;
-    const pugi::xml_node element = doc->selectedTreeElement();
-    if (!element) return;
-    const pugi::xml_node parent = element.parent();
-    if (!IsTreeNode(parent)) return;
-    doc->NodeClick(parent.attribute("id").value());
+    if (frmKMF* doc = activeDocument()) doc->upLevel();
 }
 
 void frmMain::setListView(int mode) {
     frmKMF* doc = activeDocument();
     if (!doc) return;
-    pugi::xml_node element = doc->selectedTreeElement();
-    if (!element) return;
-    doc->setListViewMode(mode);
-    pugi::xml_attribute attr = element.attribute("listview");
-    if (!attr) attr = element.append_attribute("listview");
-    attr.set_value(mode);
+    doc->setListViewOfSelection(mode);
     showListMode(doc);
 }
 
@@ -97,76 +81,21 @@ void frmMain::showListMode(frmKMF* doc) {
     for (int i = 0; i < 4; ++i) toolbarButton(QString::fromLatin1(keys[i]))->setChecked(i == mode);
 }
 
-namespace {
-
-// The text a node shows in the tree: a container's name, an entry's first field.
-QString nodeText(pugi::xml_node element) {
-    if (KindOf(element) == NodeKind::Entry)
-        return QString::fromUtf8(element.first_child().text().get());
-    return QString::fromUtf8(element.attribute("value").value());
-}
-
-// Rebuilds the document's tree after a change of shape and selects a node.
-void reloadAndSelect(frmKMF& doc, const std::string& id) {
-    doc.clearTree();
-    doc.ParseAndLoadXMLFile();
-    if (!id.empty()) doc.NodeClick(id);
-}
-
-}  // namespace
-
 void frmMain::sortLevel(bool ascending) {
-    frmKMF* doc = activeDocument();
-    if (!doc) return;
-    const std::string id = doc->selectedTreeNodeId();
-    if (id.empty()) return;
-    const EditResult result = SortTreeLevel(
-        doc->XMLDoc(), id, ascending ? SortDirection::Ascending : SortDirection::Descending);
-    if (!result.ok()) return;
-    reloadAndSelect(*doc, id);
-    doc->MarkDocumentDirty();
+    if (frmKMF* doc = activeDocument())
+        doc->sortSelectedLevel(ascending ? SortDirection::Ascending : SortDirection::Descending);
 }
 
 void frmMain::deleteItem() {
-    frmKMF* doc = activeDocument();
-    if (!doc) return;
-    const std::string id = doc->GUIDSelected.empty() ? doc->selectedTreeNodeId() : doc->GUIDSelected;
-    if (id.empty()) return;
-    const pugi::xml_node element = doc->XMLDoc().nodeById(id);
-    if (!element) return;
-    if (options::ConfirmEntryDeletes(clsReg())) {
-        const QString question = ReplacePlaceholder(LoadResString(1148), QStringLiteral("entry text"),
-                                                    nodeText(element));
-        if (Prompt::current().message(question, LoadResString(1149), MsgIcon::None,
-                                      MsgButtons::YesNo) != MsgAnswer::Yes)
-            return;
-    }
-    const EditResult result = DeleteNode(doc->XMLDoc(), id);
-    if (!result.ok()) return;
-    doc->GUIDSelected.clear();
-    reloadAndSelect(*doc, result.parentId);
-    if (!result.parentId.empty()) setStatusPanel(1, QString::fromStdString(result.parentName));
-    doc->MarkDocumentDirty();
+    if (frmKMF* doc = activeDocument()) doc->deleteSelected();
 }
 
 void frmMain::addCategory() {
-    frmKMF* doc = activeDocument();
-    if (!doc) return;
-    const EditResult result = AddCategory(doc->XMLDoc());
-    if (!result.ok()) return;
-    reloadAndSelect(*doc, result.id);
-    doc->MarkDocumentDirty();
+    if (frmKMF* doc = activeDocument()) doc->addCategory();
 }
 
 void frmMain::addSubCategory() {
-    frmKMF* doc = activeDocument();
-    if (!doc) return;
-    const std::string id = doc->selectedTreeNodeId();
-    if (id.empty() || doc->selectedTreeNodeKind() == NodeKind::Entry) return;
-    const EditResult result = AddSubCategory(doc->XMLDoc(), id);
-    if (!result.ok()) return;
-    reloadAndSelect(*doc, result.id);
-    doc->MarkDocumentDirty();
+    if (frmKMF* doc = activeDocument()) doc->addSubCategory();
 }
 
 }  // namespace keymora

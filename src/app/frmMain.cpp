@@ -70,13 +70,9 @@ void frmMain::connectDocument(frmKMF* doc) {
     if (!doc) return;
     // The edit menu waits for a node to be selected.
     m_mnuEdit->menuAction()->setVisible(false);
-    connect(doc, &frmKMF::selectionKindChanged, this, [this](NodeKind kind, const QString& name) {
-        switch (kind) {
-        case NodeKind::Category: SetCategoryEditMenu(name); break;
-        case NodeKind::SubCategory: SetSubCategoryEditMenu(name); break;
-        case NodeKind::Entry: SetEntryEditMenu(name); break;
-        case NodeKind::None: m_mnuEdit->menuAction()->setVisible(false); break;
-        }
+    // Only the active document's selection names the Edit menu.
+    connect(doc, &frmKMF::selectionChanged, this, [this, doc](NodeKind kind, const QString& name) {
+        if (doc == activeDocument()) showEditMenuFor(kind, name);
     });
     connect(doc, &frmKMF::mainStatusText, this,
             [this](const QString& text) { setStatusPanel(1, text); });
@@ -307,6 +303,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::onSubWindowActivated(QMdiSubWindow* window) {
     frmKMF* doc = window ? qobject_cast<frmKMF*>(window->widget()) : nullptr;
     showListMode(doc);
+    showEditMenuOf(doc);
     emit activeDocumentChanged(doc);
 }
 

@@ -16,6 +16,8 @@
 #include <QPointer>
 #include <QString>
 
+#include "document/NodeKind.h"
+
 class QAction;
 class QComboBox;
 class QLabel;
@@ -123,6 +125,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The Edit menu for the active document's selected node; hidden without one.
+    void showEditMenuFor(NodeKind kind, const QString& name);
+    void showEditMenuOf(frmKMF* doc);
     // The Edit items every node kind shows, with the Delete caption naming it.
     void showCommonEditItems(const QString& quotedName);
     // Follows a newly opened document window's selection and state signals.

@@ -1,9 +1,7 @@
 #include "docwindow/DocTreeModel.h"
 
-#include <cstring>
-#include <functional>
-
 #include "document/NodeKind.h"
+#include "session/DocumentSession.h"
 #include "ui/Icons.h"
 
 namespace keymora {
@@ -22,53 +20,152 @@ QString TreeTextOf(pugi::xml_node node) {
     return {};
 }
 
-DocTreeModel::DocTreeModel(QObject* parent)
+DocTreeModel::DocTreeModel(DocumentSession& session, QObject* parent)
     : QAbstractItemModel(parent),
+      m_session(session),
+      m_root(session.doc().records()),
       m_category(icons::category()),
       m_subcategory(icons::subcategory()),
-      m_entry(icons::entry()) {}
-
-void DocTreeModel::setRoot(pugi::xml_node records) {
-    beginResetModel();
-    m_root = records;
-    m_children.clear();
-    m_row.clear();
-    endResetModel();
+      m_entry(icons::entry()) {
+    m_session.addListener(this);
 }
+
+DocTreeModel::~DocTreeModel() { m_session.removeListener(this); }
+
+// --- the lazy lists ---------------------------------------------------------------
 
 bool DocTreeModel::isShownParent(pugi::xml_node node) const {
-    return node == m_root || IsContainer(node);
+    return node && (node == m_root || IsContainer(node));
 }
 
-const std::vector<DocTreeModel::NodePtr>& DocTreeModel::childrenOf(pugi::xml_node parent) const {
+bool DocTreeModel::isShownChild(pugi::xml_node parent, pugi::xml_node child) const {
+    const NodeKind kind = KindOf(child);
+    if (parent == m_root) return kind == NodeKind::Category;
+    return IsContainer(parent) && (kind == NodeKind::SubCategory || kind == NodeKind::Entry);
+}
+
+DocTreeModel::Rows* DocTreeModel::cachedChildren(pugi::xml_node parent) const {
     auto found = m_children.find(parent.internal_object());
-    if (found != m_children.end()) return found->second;
-    std::vector<NodePtr>& list = m_children[parent.internal_object()];
-    if (parent == m_root) {
+    return found == m_children.end() ? nullptr : &found->second;
+}
+
+const DocTreeModel::Rows& DocTreeModel::childrenOf(pugi::xml_node parent) const {
+    if (Rows* cached = cachedChildren(parent)) return *cached;
+    Rows& rows = m_children[parent.internal_object()];
+    if (isShownParent(parent))
         for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
-            if (KindOf(c) == NodeKind::Category) list.push_back(c.internal_object());
-    } else if (IsContainer(parent)) {
-        for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-            const NodeKind kind = KindOf(c);
-            if (kind == NodeKind::SubCategory || kind == NodeKind::Entry)
-                list.push_back(c.internal_object());
-        }
-    }
-    for (std::size_t i = 0; i < list.size(); ++i) m_row[list[i]] = static_cast<int>(i);
-    return list;
+            if (isShownChild(parent, c)) rows.push_back(c.internal_object());
+    renumber(rows, 0);
+    return rows;
+}
+
+void DocTreeModel::renumber(const Rows& rows, std::size_t from) const {
+    for (std::size_t i = from; i < rows.size(); ++i) m_row[rows[i]] = static_cast<int>(i);
+}
+
+// A parent is reachable when its own row is known: every list above it was
+// asked for by a view.
+bool DocTreeModel::isReachable(pugi::xml_node parent) const {
+    return parent && (parent == m_root || m_row.count(parent.internal_object()) != 0);
 }
 
 void DocTreeModel::forget(NodePtr parent) {
     auto found = m_children.find(parent);
     if (found == m_children.end()) return;
-    std::vector<NodePtr> list = std::move(found->second);
+    const Rows rows = std::move(found->second);
     m_children.erase(found);
-    // Only the pointers are used here: the nodes may already be gone.
-    for (NodePtr child : list) {
+    for (NodePtr child : rows) {
         m_row.erase(child);
         forget(child);
     }
 }
+
+// --- the session's notices ----------------------------------------------------------
+
+void DocTreeModel::nodeInserted(pugi::xml_node node) {
+    const pugi::xml_node parent = node.parent();
+    if (!isShownChild(parent, node) || !isReachable(parent)) return;
+    if (!cachedChildren(parent)) {
+        // Listed now, as the views knew it before the insertion.
+        Rows& rows = m_children[parent.internal_object()];
+        for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
+            if (c != node && isShownChild(parent, c)) rows.push_back(c.internal_object());
+        renumber(rows, 0);
+    }
+    Rows& rows = *cachedChildren(parent);
+    std::size_t row = 0;
+    for (pugi::xml_node c = node.previous_sibling(); c; c = c.previous_sibling())
+        if (isShownChild(parent, c)) ++row;
+    row = std::min(row, rows.size());
+    const QModelIndex parentIndex = indexOf(parent);
+    beginInsertRows(parentIndex, static_cast<int>(row), static_cast<int>(row));
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(row), node.internal_object());
+    renumber(rows, row);
+    endInsertRows();
+}
+
+void DocTreeModel::nodeAboutToBeRemoved(pugi::xml_node node) {
+    const pugi::xml_node parent = node.parent();
+    Rows* rows = cachedChildren(parent);
+    const auto known = m_row.find(node.internal_object());
+    if (rows == nullptr || known == m_row.end()) {
+        forget(node.internal_object());
+        return;
+    }
+    const int row = known->second;
+    beginRemoveRows(indexOf(parent), row, row);
+    rows->erase(rows->begin() + row);
+    m_row.erase(node.internal_object());
+    forget(node.internal_object());
+    renumber(*rows, static_cast<std::size_t>(row));
+    endRemoveRows();
+}
+
+void DocTreeModel::nodeChanged(pugi::xml_node node) {
+    const auto known = m_row.find(node.internal_object());
+    if (known == m_row.end()) return;
+    const QModelIndex changed = createIndex(known->second, 0, node.internal_object());
+    emit dataChanged(changed, changed);
+}
+
+void DocTreeModel::childrenAboutToBeReordered(pugi::xml_node parent) {
+    if (!cachedChildren(parent)) return;
+    QList<QPersistentModelIndex> parents;
+    if (parent != m_root) parents << QPersistentModelIndex(indexOf(parent));
+    emit layoutAboutToBeChanged(parents, QAbstractItemModel::VerticalSortHint);
+}
+
+void DocTreeModel::childrenReordered(pugi::xml_node parent) {
+    if (!cachedChildren(parent)) return;
+    const QModelIndexList before = persistentIndexList();
+    m_children.erase(parent.internal_object());
+    childrenOf(parent);  // same nodes, the document's new order
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before) {
+        const auto row = m_row.find(static_cast<NodePtr>(old.internalPointer()));
+        after << (row == m_row.end() ? QModelIndex()
+                                     : createIndex(row->second, old.column(), old.internalPointer()));
+    }
+    changePersistentIndexList(before, after);
+    QList<QPersistentModelIndex> parents;
+    if (parent != m_root) parents << QPersistentModelIndex(indexOf(parent));
+    emit layoutChanged(parents, QAbstractItemModel::VerticalSortHint);
+}
+
+void DocTreeModel::documentAboutToBeReset() {
+    beginResetModel();
+    m_children.clear();
+    m_row.clear();
+    m_root = {};
+}
+
+void DocTreeModel::documentReset() {
+    m_root = m_session.doc().records();
+    endResetModel();
+}
+
+// --- QAbstractItemModel --------------------------------------------------------------
 
 pugi::xml_node DocTreeModel::nodeOf(const QModelIndex& index) const {
     if (!index.isValid()) return m_root;
@@ -77,70 +174,27 @@ pugi::xml_node DocTreeModel::nodeOf(const QModelIndex& index) const {
 
 QModelIndex DocTreeModel::indexOf(pugi::xml_node node) const {
     if (!node || node == m_root || !m_root) return {};
-    pugi::xml_node parent = node.parent();
-    if (!parent || !isShownParent(parent)) return {};
+    const pugi::xml_node parent = node.parent();
+    if (!isShownChild(parent, node)) return {};
     if (parent != m_root && !indexOf(parent).isValid()) return {};
     childrenOf(parent);
-    auto row = m_row.find(node.internal_object());
+    const auto row = m_row.find(node.internal_object());
     if (row == m_row.end()) return {};
     return createIndex(row->second, 0, node.internal_object());
 }
 
-QModelIndex DocTreeModel::indexOfId(const std::string& id) const {
-    if (id.empty() || !m_root) return {};
-    pugi::xml_node found = m_root.find_node([&id](pugi::xml_node n) {
-        return std::strcmp(n.attribute("id").value(), id.c_str()) == 0;
-    });
-    return indexOf(found);
-}
-
-void DocTreeModel::rebuildChildren(pugi::xml_node element) {
-    if (!element) return;
-    if (element == m_root || element == m_root.parent() || !m_root) {
-        setRoot(m_root);
-        return;
-    }
-    const QModelIndex parentIndex = indexOf(element);
-    if (!parentIndex.isValid()) return;
-    auto found = m_children.find(element.internal_object());
-    if (found != m_children.end() && !found->second.empty()) {
-        beginRemoveRows(parentIndex, 0, static_cast<int>(found->second.size()) - 1);
-        forget(element.internal_object());
-        endRemoveRows();
-    } else {
-        forget(element.internal_object());
-    }
-    std::size_t count = 0;
-    for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling()) {
-        const NodeKind kind = KindOf(c);
-        if (kind == NodeKind::SubCategory || kind == NodeKind::Entry) ++count;
-    }
-    if (count > 0) {
-        beginInsertRows(parentIndex, 0, static_cast<int>(count) - 1);
-        childrenOf(element);
-        endInsertRows();
-    }
-    emit dataChanged(parentIndex, parentIndex);
-}
-
-void DocTreeModel::nodeChanged(pugi::xml_node node) {
-    const QModelIndex idx = indexOf(node);
-    if (idx.isValid()) emit dataChanged(idx, idx);
-}
-
 QModelIndex DocTreeModel::index(int row, int column, const QModelIndex& parent) const {
-    if (column != 0 || row < 0) return {};
+    if (column != 0 || row < 0 || parent.column() > 0) return {};
     const pugi::xml_node p = nodeOf(parent);
-    if (!p) return {};
-    const auto& list = childrenOf(p);
-    if (static_cast<std::size_t>(row) >= list.size()) return {};
-    return createIndex(row, 0, list[static_cast<std::size_t>(row)]);
+    if (!isShownParent(p)) return {};
+    const Rows& rows = childrenOf(p);
+    if (static_cast<std::size_t>(row) >= rows.size()) return {};
+    return createIndex(row, 0, rows[static_cast<std::size_t>(row)]);
 }
 
 QModelIndex DocTreeModel::parent(const QModelIndex& child) const {
     if (!child.isValid()) return {};
-    const pugi::xml_node node = nodeOf(child);
-    const pugi::xml_node p = node.parent();
+    const pugi::xml_node p = nodeOf(child).parent();
     if (!p || p == m_root) return {};
     return indexOf(p);
 }
@@ -148,23 +202,19 @@ QModelIndex DocTreeModel::parent(const QModelIndex& child) const {
 int DocTreeModel::rowCount(const QModelIndex& parent) const {
     if (parent.column() > 0) return 0;
     const pugi::xml_node p = nodeOf(parent);
-    if (!p || !isShownParent(p)) return 0;
+    if (!isShownParent(p)) return 0;
     return static_cast<int>(childrenOf(p).size());
 }
 
 int DocTreeModel::columnCount(const QModelIndex&) const { return 1; }
 
 bool DocTreeModel::hasChildren(const QModelIndex& parent) const {
+    if (parent.column() > 0) return false;
     const pugi::xml_node p = nodeOf(parent);
-    if (!p || !isShownParent(p)) return false;
-    auto found = m_children.find(p.internal_object());
-    if (found != m_children.end()) return !found->second.empty();
-    for (pugi::xml_node c = p.first_child(); c; c = c.next_sibling()) {
-        const NodeKind kind = KindOf(c);
-        if (p == m_root ? kind == NodeKind::Category
-                        : (kind == NodeKind::SubCategory || kind == NodeKind::Entry))
-            return true;
-    }
+    if (!isShownParent(p)) return false;
+    if (const Rows* rows = cachedChildren(p)) return !rows->empty();
+    for (pugi::xml_node c = p.first_child(); c; c = c.next_sibling())
+        if (isShownChild(p, c)) return true;
     return false;
 }
 
@@ -203,16 +253,7 @@ Qt::ItemFlags DocTreeModel::flags(const QModelIndex& index) const {
 
 bool DocTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !index.isValid()) return false;
-    pugi::xml_node node = nodeOf(index);
-    if (!IsContainer(node)) return false;
-    const QByteArray text = value.toString().toUtf8();
-    if (text.isEmpty() || text == node.attribute("value").value()) return false;
-    pugi::xml_attribute attr = node.attribute("value");
-    if (!attr) attr = node.append_attribute("value");
-    attr.set_value(text.constData());
-    emit dataChanged(index, index);
-    emit renamed(node);
-    return true;
+    return m_session.rename(nodeOf(index), value.toString().toStdString());
 }
 
 }  // namespace keymora

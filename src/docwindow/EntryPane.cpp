@@ -62,17 +62,38 @@ void NotesEdit::dropEvent(QDropEvent* event) {
     else event->ignore();
 }
 
+namespace {
+
+QToolButton* toolButton(QWidget* parent, const char* name, const QIcon& icon, const char* tip) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setIcon(icon);
+    button->setToolTip(QString::fromLatin1(tip));
+    button->setAutoRaise(true);
+    return button;
+}
+
+}  // namespace
+
 EntryPane::EntryPane(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("fraProperties"));
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(8, 8, 8, 8);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(6);
-
     for (int i = 0; i < 7; ++i) {
         m_labels[i] = new QLabel(this);
         m_labels[i]->setObjectName(QStringLiteral("lblNodeProperties%1").arg(i));
     }
+    buildFieldRows(grid);
+    buildNotes(grid);
+    buildDates(grid);
+    grid->setColumnStretch(1, 1);
+    setStandardCaptions();
+}
+
+// Name, user name, password and URL, each with its caption on the left.
+void EntryPane::buildFieldRows(QGridLayout* grid) {
     auto makeEdit = [this](const char* name) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QString::fromLatin1(name));
@@ -86,29 +107,29 @@ EntryPane::EntryPane(QWidget* parent) : QWidget(parent) {
     maskStyle->setParent(txtPassword);
     txtPassword->setStyle(maskStyle);
     txtPassword->setEchoMode(QLineEdit::Password);
+    cmdCopyPassword = toolButton(this, "cmdCopyPassword", icons::copy(), "Copy Password to Clipboard");
+    cmdLaunchBrowser = toolButton(this, "cmdLaunchBrowser", icons::launch(), "Launch this site");
 
-    cmdCopyPassword = new QToolButton(this);
-    cmdCopyPassword->setObjectName(QStringLiteral("cmdCopyPassword"));
-    cmdCopyPassword->setIcon(icons::copy());
-    cmdCopyPassword->setToolTip(QStringLiteral("Copy Password to Clipboard"));
-    cmdCopyPassword->setAutoRaise(true);
-    cmdLaunchBrowser = new QToolButton(this);
-    cmdLaunchBrowser->setObjectName(QStringLiteral("cmdLaunchBrowser"));
-    cmdLaunchBrowser->setIcon(icons::launch());
-    cmdLaunchBrowser->setToolTip(QStringLiteral("Launch this site"));
-    cmdLaunchBrowser->setAutoRaise(true);
+    const struct {
+        int label;
+        QLineEdit* box;
+        QToolButton* button;
+    } rows[] = {{0, txtResourceName, nullptr},
+                {1, txtUserName, nullptr},
+                {2, txtPassword, cmdCopyPassword},
+                {6, txtURL, cmdLaunchBrowser}};
+    int row = 0;
+    for (const auto& r : rows) {
+        m_labels[r.label]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_labels[r.label]->setBuddy(r.box);
+        grid->addWidget(m_labels[r.label], row, 0);
+        grid->addWidget(r.box, row, 1);
+        if (r.button != nullptr) grid->addWidget(r.button, row, 2);
+        ++row;
+    }
+}
 
-    grid->addWidget(m_labels[0], 0, 0);
-    grid->addWidget(txtResourceName, 0, 1);
-    grid->addWidget(m_labels[1], 1, 0);
-    grid->addWidget(txtUserName, 1, 1);
-    grid->addWidget(m_labels[2], 2, 0);
-    grid->addWidget(txtPassword, 2, 1);
-    grid->addWidget(cmdCopyPassword, 2, 2);
-    grid->addWidget(m_labels[6], 3, 0);
-    grid->addWidget(txtURL, 3, 1);
-    grid->addWidget(cmdLaunchBrowser, 3, 2);
-
+void EntryPane::buildNotes(QGridLayout* grid) {
     fraNotes = new QGroupBox(this);
     fraNotes->setObjectName(QStringLiteral("fraNotes"));
     auto* notesLayout = new QVBoxLayout(fraNotes);
@@ -121,27 +142,19 @@ EntryPane::EntryPane(QWidget* parent) : QWidget(parent) {
     m_labels[3]->hide();
     grid->addWidget(fraNotes, 4, 0, 1, 3);
     grid->setRowStretch(4, 1);
+}
 
+void EntryPane::buildDates(QGridLayout* grid) {
     auto* dates = new QWidget(this);
     auto* datesLayout = new QVBoxLayout(dates);
     datesLayout->setContentsMargins(0, 0, 0, 0);
     datesLayout->setSpacing(2);
-    m_labels[4]->setParent(dates);
-    m_labels[5]->setParent(dates);
-    m_labels[4]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_labels[5]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    datesLayout->addWidget(m_labels[4]);
-    datesLayout->addWidget(m_labels[5]);
+    for (QLabel* label : {m_labels[4], m_labels[5]}) {
+        label->setParent(dates);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        datesLayout->addWidget(label);
+    }
     grid->addWidget(dates, 5, 0, 1, 3);
-    grid->setColumnStretch(1, 1);
-
-    for (QLabel* label : {m_labels[0], m_labels[1], m_labels[2], m_labels[6]})
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_labels[0]->setBuddy(txtResourceName);
-    m_labels[1]->setBuddy(txtUserName);
-    m_labels[2]->setBuddy(txtPassword);
-    m_labels[6]->setBuddy(txtURL);
-    setStandardCaptions();
 }
 
 QLabel* EntryPane::lblNodeProperties(int index) const {

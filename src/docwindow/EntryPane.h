@@ -1,10 +1,11 @@
 #pragma once
 // The fields of one entry: name, user name, password, notes, the two dates
 // and the URL, with the copy-password and launch buttons. The pane only
-// holds the widgets; the document window reads and writes the entry.
+// holds the widgets; EntryEditor fills them and writes what is typed.
 #include <QPlainTextEdit>
 #include <QWidget>
 
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -54,6 +55,10 @@ public:
     void clearFields();
 
 private:
+    void buildFieldRows(QGridLayout* grid);
+    void buildNotes(QGridLayout* grid);
+    void buildDates(QGridLayout* grid);
+
     QLabel* m_labels[7] = {};
 };
 

@@ -1,10 +1,9 @@
 #include "docwindow/cClipBoard.h"
 
 #include <QClipboard>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QPointer>
 #include <QTimer>
 
 #include <algorithm>
@@ -21,13 +20,43 @@ QClipboard* board() {
     return QGuiApplication::clipboard();
 }
 
-std::uint32_t tickNow() {
-    return static_cast<std::uint32_t>(QDeadlineTimer::current().deadline());
-}
-
 void wipe(QString& text) {
     std::fill(text.begin(), text.end(), QChar(u'\0'));
     text.clear();
+}
+
+// The copy waiting to be taken away, and what the clipboard held before it.
+struct PendingCopy {
+    QPointer<QTimer> timer;
+    bool pending = false;
+    QString remembered;
+    bool rememberedSecret = false;
+};
+
+PendingCopy& pendingCopy() {
+    static PendingCopy copy;
+    return copy;
+}
+
+void restoreRemembered() {
+    PendingCopy& copy = pendingCopy();
+    if (!copy.pending) return;
+    copy.pending = false;
+    if (copy.timer) copy.timer->stop();
+    cClipBoard::Clear();
+    if (!copy.remembered.isEmpty()) cClipBoard::SetText(copy.remembered, copy.rememberedSecret);
+    wipe(copy.remembered);
+}
+
+QTimer* copyTimer() {
+    PendingCopy& copy = pendingCopy();
+    if (!copy.timer) {
+        copy.timer = new QTimer(QCoreApplication::instance());
+        copy.timer->setObjectName(QStringLiteral("clipboardTimeout"));
+        copy.timer->setSingleShot(true);
+        QObject::connect(copy.timer, &QTimer::timeout, [] { restoreRemembered(); });
+    }
+    return copy.timer;
 }
 
 }  // namespace
@@ -72,33 +101,19 @@ bool cClipBoard::SetText(const QString& text, bool secret) {
 }
 
 void cClipBoard::CopyPasswordTimed(const QString& password, int timeoutMs) {
-    QString remembered;
-    const bool hadText = FormatAvailable(CF_TEXT);
-    if (hadText) remembered = GetText();
-    // A nested copy finds the password of the outer one: it goes back marked.
-    const bool rememberedSecret = hadText && ClipboardHoldsSecret();
-
+    if (board() == nullptr) return;
+    PendingCopy& copy = pendingCopy();
+    if (!copy.pending) {
+        copy.remembered = GetText();
+        copy.rememberedSecret = ClipboardHoldsSecret();
+        copy.pending = true;
+    }
     Clear();
     SetText(password, true);
-
-    // Wait on the tick counter while the event loop runs; commands may nest.
-    const std::uint32_t start = tickNow();
-    const std::uint32_t wait = timeoutMs > 0 ? static_cast<std::uint32_t>(timeoutMs) : 0U;
-    while (QCoreApplication::instance() != nullptr) {
-        const std::uint32_t passed = elapsedTicks(start, tickNow());
-        if (passed >= wait) break;
-        QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(wait - passed), &loop, &QEventLoop::quit);
-        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, &loop,
-                         &QEventLoop::quit);
-        loop.exec();
-        if (QCoreApplication::closingDown()) break;
-    }
-
-    Clear();
-    if (!remembered.isEmpty()) SetText(remembered, rememberedSecret);
-    wipe(remembered);
+    copyTimer()->start(std::max(0, timeoutMs));
 }
+
+bool cClipBoard::PasswordPending() { return pendingCopy().pending; }
 
 bool cClipBoard::ClipboardHoldsSecret() {
     QClipboard* cb = board();
@@ -109,6 +124,10 @@ bool cClipBoard::ClipboardHoldsSecret() {
 }
 
 void cClipBoard::ClearPasswordAtExit() {
+    if (pendingCopy().pending) {
+        restoreRemembered();
+        return;
+    }
     if (ClipboardHoldsSecret()) Clear();
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 // The program's access to the system clipboard. Passwords reach the
 // clipboard only through here: they are offered marked as secret so that
-// clipboard managers do not keep them, and one still there at exit is cleared.
+// clipboard managers do not keep them, they are taken away again after a
+// while, and one still there at exit is cleared.
 #include <QString>
-
-#include <cstdint>
 
 namespace keymora {
 
@@ -18,21 +17,20 @@ public:
     // Does not empty the clipboard first. secret: mark as a password.
     static bool SetText(const QString& text, bool secret = false);
 
-    // Timed copy of a password: remembers the current text, puts the password
-    // there, waits timeoutMs while the event loop runs, then clears it and
-    // puts the remembered text back. Nested calls behave as stacked copies.
+    // Timed copy of a password: puts it on the clipboard now and returns;
+    // after timeoutMs the clipboard is cleared and the text it held before
+    // is put back. A copy while one is waiting starts the time again and
+    // keeps the text from before the first.
     static void CopyPasswordTimed(const QString& password, int timeoutMs);
+    // True while a timed copy waits to be taken away.
+    static bool PasswordPending();
 
     // True when the clipboard holds text this program marked as a password.
     static bool ClipboardHoldsSecret();
 
-    // Clears the clipboard when it still holds a password this program put there.
+    // Ends a waiting timed copy at once; otherwise clears the clipboard when
+    // it still holds a password this program put there.
     static void ClearPasswordAtExit();
-
-    // Unsigned difference of two 32-bit tick readings (wrap-around safe).
-    static std::uint32_t elapsedTicks(std::uint32_t start, std::uint32_t now) {
-        return now - start;
-    }
 };
 
 }  // namespace keymora

@@ -1,47 +1,43 @@
 #pragma once
-// The document window: one per open data file. It owns the document, the
-// file's credentials and the file lock, and shows the document as a tree on
-// the left and, on the right, either the children of the selected node or
-// the fields of the selected entry.
+// The document window: one per open data file. It owns the file's session
+// and shows the document as a tree on the left and, on the right, either the
+// children of the selected node or the fields of the selected entry. Every
+// change goes through the session; the window follows its notices and keeps
+// no copy of the file's state.
 //
 // The main window hears about windows through frmKMF::events() (opened,
 // closed) and about each window's state through the signals below, so this
 // class never needs the main window's definition.
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
-#include <cstdint>
-#include <memory>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <pugixml.hpp>
 
 #include "document/NodeKind.h"
-#include "document/XmlDoc.h"
+#include "document/TreeEditing.h"
+#include "session/DocumentListener.h"
 
 class QLabel;
-class QListView;
-class QModelIndex;
 class QSplitter;
-class QStatusBar;
 class QStackedWidget;
-class QTimer;
 class QTreeView;
-class QPlainTextEdit;
 
 namespace keymora {
 
-class FileLock;
 class DocumentHost;
-class DocTreeModel;
-class DocListModel;
+class DocumentSession;
+class EntryEditor;
 class EntryPane;
+class ListPane;
+class LockCover;
+class NodeSelection;
+class TitleStrip;
+class TreePane;
 class frmKMF;
-
-// Writes a field's text and stamps its entry's DateModified (the 6th child).
-void UpdateEntryField(pugi::xml_node field, const QString& text);
 
 // Program-wide notifications about document windows.
 class DocumentWindowEvents : public QObject {
@@ -54,101 +50,69 @@ signals:
 class frmKMF : public QWidget {
     Q_OBJECT
 public:
-    static constexpr const char* kSaveRequiredTag = "SAVE REQUIRED";
     static constexpr const char* kDirtyMarker = " - *";
 
-    explicit frmKMF(DocumentHost* host, QWidget* parent = nullptr);
+    // Takes over an open file; untitledName ("Document 3") names a never-saved one.
+    frmKMF(DocumentHost* host, std::unique_ptr<DocumentSession> session,
+           const QString& untitledName = {}, QWidget* parent = nullptr);
     ~frmKMF() override;
 
     static DocumentWindowEvents& events();
 
-    // --- the document and the file -------------------------------------
-    XmlDoc& XMLDoc();                               // created empty on first use
-    void setDocument(std::unique_ptr<XmlDoc> doc);  // takes over a parsed document
-
-    std::string gsUserID;        // UTF-8; wiped when the window closes
-    std::string gsUserPassword;  // UTF-8; wiped when the window closes
-    std::unique_ptr<FileLock> FileHandle;  // no lock held when empty
-    std::int16_t iFileType = 0;            // 0 private, 1 shared
-    bool ReadOnlyFile = false;
-    bool IsDirty = false;
-    bool FormActivated = false;
-    bool RequireChangeNotification = false;
-    bool NotifyofChanges = false;
-    bool blnNodeSelected = false;
-
-    // The tag: "SAVE REQUIRED" for a never-saved document.
-    QString tag() const { return m_tag; }
-    void setTag(const QString& tag) { m_tag = tag; }
-
-    // Caption = window title (the subwindow mirrors it).
+    DocumentSession& session() { return *m_session; }
+    NodeSelection& selection() { return *m_selection; }
+    // The path, or the untitled name while never saved; + " - *" while dirty.
     QString caption() const;
-    void setCaption(const QString& caption);
-    // The caption without a trailing " - *".
-    QString fileName() const;
-    bool neverSaved() const;  // caption begins with "Document"
+    QString fileName() const;  // the caption without the marker
+    QString titleLabel(int index) const;  // 0 kind of file, 1 access
 
-    // Title strip: index 0 kind of file, 1 access; green or red background.
-    void setTitleLabels(const QString& kind, const QString& access, bool readOnlyColours);
-    QString titleLabel(int index) const;
-
-    // --- selection --------------------------------------------------------
-    std::string GUIDSelected;                   // id of the node last clicked in the list
-    pugi::xml_node CurrentlySelectedXMLNode;    // element of the shown entry
-    QString SelectedXMLResource, SelectedXMLUserName, SelectedXMLPassword, SelectedXMLNotes,
-        SelectedXMLURL;
-
-    // Id of the tree's selected node, "" when none.
-    std::string selectedTreeNodeId() const;
-    NodeKind selectedTreeNodeKind() const;
-    pugi::xml_node selectedTreeElement() const;
-
-    // --- operations ------------------------------------------------------
-    void MarkDocumentDirty();
-    void ParseAndLoadXMLFile(const QString& unused = {});  // rebuild the whole tree
-    void ParseSubCategory(pugi::xml_node element);        // rebuild one branch
-    void NodeClick(const std::string& id);                // select a tree node and show it
-    void LoadListView(const std::string& id);
-    void DisplayEntry(const std::string& id);
+    // --- views ------------------------------------------------------------
+    void NodeClick(const std::string& id);  // select the node in the tree and show it
+    void setListViewMode(int mode);         // 0 large icons, 1 small, 2 list, 3 details
+    int listViewMode() const;
     void SizeControls(int splitterTwips);
-    void selectTreeNode(const std::string& id);
-    void clearTree();
-    // List modes: 0 large icons, 1 small icons, 2 list, 3 details.
-    void setListViewMode(int mode);
-    int listViewMode() const { return m_listMode; }
-    // Marks the document clean: no marker, clean icon.
-    void markClean();
+    static int storedSplitterTwips();
+    // Runs on every edit of the document: Auto Save, else the dirty look stays.
+    void MarkDocumentDirty();
 
-    // Inactivity lock hook: the main window calls these when minimised or
-    // restored; the lock itself lives in this window.
-    void SetTimeToLockTimer();
-    // "Unlock Password": shows the password in clear for ms, then masks it
-    // again with the mask character.
+    // --- item commands: act on selection().current(); nothing happens without
+    // one, while the window is locked, or (edits) while the file is read only.
+    void deleteSelected();  // asks first when "Confirm Entry Deletes" is on
+    void addCategory();
+    void addSubCategory();
+    void sortSelectedLevel(SortDirection direction);
+    void upLevel();
+    void setListViewOfSelection(int mode);  // stores `listview` on the listed node (not dirty)
+
+    // --- password reveal and the inactivity lock ------------------------------
     void revealPassword(int ms);
+    void SetTimeToLockTimer();
     void stopLockTimer();
     bool lockTimerActive() const;
-
-    // Releases the lock and wipes credentials and the document (closing work).
+    void LockFileDisplay();
+    bool UnlockFileDisplay();
+    bool displayLocked() const;
+    // Window activation and deactivation, as the frame reports them.
+    void activated();
+    void deactivated();
+    // The procedure error dialog: runs step until it succeeds, is ignored or
+    // aborted. False when aborted.
+    bool runStep(const char* procedure, int line, const std::function<void()>& step);
+    // Closes the session: lock released, credentials and document wiped.
     void releaseEverything();
 
-    // Widgets for tests and the main window.
-    QTreeView* treeView() const { return m_tree; }
-    QTreeView* listView() const { return m_list; }
-    EntryPane* entryPane() const { return m_entry; }
-    QString statusText() const;  // panel 1: "<n> Entries"
+    // --- widgets for tests and the frame -----------------------------------------
+    QTreeView* treeView() const;
+    QTreeView* listView() const;
+    EntryPane* entryPane() const { return m_entryPane; }
+    QString statusText() const;  // "<n> Entries": the rows of the list
     bool entryPaneVisible() const;
     DocumentHost* host() const { return m_host; }
-    void setHost(DocumentHost* host) { m_host = host; }
-
-    // The millisecond tick used for click-to-rename (tests replace it).
-    static std::uint32_t (*tickCount)();
 
 signals:
-    // A node was selected in the tree or an item clicked in the list: the
-    // main window sets its edit menu for that kind.
-    void selectionKindChanged(keymora::NodeKind kind, const QString& name);
-    void treeNodeSelected(const QString& id);
-    void mainStatusText(const QString& text);   // panel 1 of the main status bar
+    // The current node changed, or its name did (None: nothing selected).
+    void selectionChanged(keymora::NodeKind kind, const QString& name);
+    void mainStatusText(const QString& text);  // panel 1 of the main status bar
     void unlockPasswordEnabled(bool enabled);
     void upLevelEnabled(bool enabled);
     void deleteEnabled(bool enabled);
@@ -159,76 +123,59 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
-private:
-    void buildUi();
-    void onTreeActivated(const QModelIndex& index);
-    void onListDoubleClicked(const QModelIndex& index);
-    void onListClicked(const QModelIndex& index);
-    void onSplitterMoved(int pos);
-    void checkLockDeadline();
-    void nodeClickIndex(const QModelIndex& index);
-    void restoreExpanded(pugi::xml_node node);
-    void onFieldChanged(int position);
-    void onNotesChanged();
-    void onCopyPassword();
-    void onLaunchBrowser();
-    void setPropertyCaption(int index, const QString& text);
-    void showEntryPane(bool show);
-    void onHeaderClicked(int section);
-    void applyListSettings(pugi::xml_node node);
-    void onSubWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-public:
-    // Inactivity cover (shown over everything until the credentials are given again).
-    void LockFileDisplay();
-    bool UnlockFileDisplay();
-    bool displayLocked() const;
-    // Window activation and deactivation, as the frame reports them.
-    void activated();
-    void deactivated();
-    // The procedure error dialog: runs step until it succeeds, is ignored or
-    // aborted. False when aborted.
-    bool runStep(const char* procedure, int line, const std::function<void()>& step);
-    // Stored splitter position in twips.
-    static int storedSplitterTwips();
-
 private:
+    // What the session says, heard before the views hear it.
+    class Notices;
+    void nodeAboutToGo(pugi::xml_node node);
+    void nodeGone();
+    void nodeRenamed(pugi::xml_node node);
+    void documentAboutToBeReplaced();
+    void documentReplaced();
+    void showDirty(bool dirty);
+    void showFileState();
+
+    void buildUi();
+    QWidget* buildLeft();
+    QWidget* buildRight();
+    void connectPanes();
+    void showNode(pugi::xml_node node);
+    void showContainer(pugi::xml_node node);
+    void showNothing();
+    void onSelectionChanged();
+    void showEntryPane(bool show);
+    void refreshCaption();
+    void onSplitterMoved(int pos);
+    void fitStatusPanel(int treeWidth);
+    void onLocked();
+    bool editsAllowed() const;
+    pugi::xml_node listedContainerOfSelection() const;
 
     DocumentHost* m_host = nullptr;
-    std::unique_ptr<XmlDoc> m_doc;
-    QString m_tag;
+    std::unique_ptr<DocumentSession> m_session;
+    std::unique_ptr<Notices> m_notices;
+    QString m_untitledName;
     QString m_caption;
     bool m_closingDone = false;
+    bool m_removing = false;           // rows are going: the tree's moves are not choices
+    pugi::xml_node m_reselectAfter;    // the parent to show once a selected node is gone
+    bool m_reselectPending = false;
+    std::string m_idBeforeReset;
+    bool m_entryShownBeforeLock = false;
 
-    QLabel* m_lblTitle[2] = {nullptr, nullptr};
-    QString m_titleText[2];
-    void fitTitleLabels();
+    NodeSelection* m_selection = nullptr;
+    QWidget* m_content = nullptr;
     QSplitter* m_splitter = nullptr;
-    QTreeView* m_tree = nullptr;
-    QTreeView* m_list = nullptr;
+    QLabel* m_titleLabels[2] = {nullptr, nullptr};
+    TitleStrip* m_titles = nullptr;
+    TreePane* m_tree = nullptr;
     QStackedWidget* m_right = nullptr;
-    EntryPane* m_entry = nullptr;
-    QPlainTextEdit* m_instructions = nullptr;
-    QStatusBar* m_status = nullptr;
-    DocTreeModel* m_treeModel = nullptr;
-    DocListModel* m_listModel = nullptr;
-    QTimer* m_lockTimer = nullptr;
-    qint64 m_lockDeadlineMs = 0;
-    QTimer* m_hidePasswordTimer = nullptr;
-    QWidget* m_cover = nullptr;
-    QWidget* m_listPage = nullptr;
+    ListPane* m_list = nullptr;
+    EntryPane* m_entryPane = nullptr;
+    EntryEditor* m_entry = nullptr;
     QLabel* m_statusPanel = nullptr;
-    bool m_loading = false;
-    bool m_listSortDescending = false;
-    int m_listMode = 3;
-    QListView* m_iconList = nullptr;
-    std::string m_idAtPress;  // the tree's current node when the mouse went down
-
-    std::string m_lastClickedId;
-    std::uint32_t m_lastClickTick = 0;
+    LockCover* m_cover = nullptr;
 };
 
 }  // namespace keymora

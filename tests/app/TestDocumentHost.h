@@ -12,6 +12,7 @@
 #include "app/DocumentLifecycle.h"
 #include "docwindow/frmKMF.h"
 #include "document/XmlDoc.h"
+#include "session/DocumentSession.h"
 #include "storage/DataFile.h"
 #include "ui/DocumentHost.h"
 
@@ -23,7 +24,7 @@ public:
     TestHost() { m_area.resize(1000, 700); m_area.show(); }
     ~TestHost() override {
         for (QMdiSubWindow* sub : m_area.subWindowList()) {
-            if (auto* w = qobject_cast<frmKMF*>(sub->widget())) w->IsDirty = false;
+            if (auto* w = qobject_cast<frmKMF*>(sub->widget())) w->session().discardChanges();
         }
         m_area.closeAllSubWindows();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -72,6 +73,27 @@ inline std::unique_ptr<XmlDoc> parseDoc(const std::string& xml) {
     auto doc = std::make_unique<XmlDoc>();
     if (!doc->loadXml(xml)) return nullptr;
     return doc;
+}
+
+// The data file opened as the program opens it (locked by its kind); nothing
+// when it cannot be opened with these credentials.
+inline std::unique_ptr<DocumentSession> openSession(const QString& path, const std::string& user,
+                                                    const std::string& password) {
+    OpenOutcome out = DocumentSession::open(path.toStdString(), LockPolicy::ByFileType,
+                                            [&](FileCredentials& c) {
+                                                c.userId.value() = user;
+                                                c.password.value() = password;
+                                                return true;
+                                            });
+    return std::move(out.session);
+}
+
+// A window on the session, shown in the host's frame as the program shows it.
+inline frmKMF* showWindow(TestHost& host, std::unique_ptr<DocumentSession> session,
+                          const QString& untitledName = {}) {
+    auto* window = new frmKMF(&host, std::move(session), untitledName);
+    host.addWindow(window)->show();
+    return window;
 }
 
 // A small document: one category with a labels element, two sub-categories

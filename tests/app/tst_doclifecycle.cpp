@@ -65,6 +65,14 @@ private:
         return path;
     }
 
+    // Makes the document much larger than the file size limit the save tests set.
+    static void makeLarge(frmKMF& w) {
+        std::string big(200000, 'x');
+        for (char& c : big) c = static_cast<char>('a' + (std::rand() % 26));
+        QVERIFY(w.session().updateField(w.session().doc().nodeById("{E0000000-0000-0000-0000-000000000001}"),
+                                        labels::Field::Notes, big));
+    }
+
     frmKMF* open(TestHost& host, ScriptedPrompt& prompt, const QString& path) {
         prompt.expectCredentials(Credentials{QStringLiteral(" demo "), QStringLiteral("keymora")});
         if (!OpenDataFile(host, path)) return nullptr;
@@ -92,10 +100,10 @@ private slots:
         QCOMPARE(host.windows().size(), 1);
         QCOMPARE(host.openCount, 1);
         QCOMPARE(w->caption(), path);
-        QCOMPARE(w->gsUserID, std::string("demo"));  // blanks trimmed
+        QCOMPARE(w->session().userId(), std::string("demo"));  // blanks trimmed
         QCOMPARE(w->titleLabel(0), QStringLiteral("Single User Private File"));
         QCOMPARE(w->titleLabel(1), QStringLiteral("Read/Write Capable"));
-        QVERIFY(w->FileHandle && w->FileHandle->held());
+        QVERIFY(w->session().lockHeld());
         QCOMPARE(w->treeView()->model()->rowCount(), 2);
         // The login text names the file, not its folder.
         QCOMPARE(prompt.loginTexts().value(0),
@@ -160,19 +168,20 @@ private slots:
             QVERIFY(w != nullptr);
             w->NodeClick("{E0000000-0000-0000-0000-000000000001}");
             w->entryPane()->txtUserName->setText(QStringLiteral("carol"));
-            QVERIFY(w->IsDirty);
+            QVERIFY(w->session().dirty());
             QVERIFY(w->caption().endsWith(QStringLiteral(" - *")));
             QVERIFY(SaveCommand(host, *w));
-            QVERIFY(!w->IsDirty);
+            QVERIFY(!w->session().dirty());
             QCOMPARE(w->caption(), path);
-            QVERIFY(w->FileHandle && w->FileHandle->held());  // the lock moved to the new file
-            before = rootlessXml(w->XMLDoc());
+            // The lock moved to the new file: nobody else may read it.
+            QVERIFY(!FileLock::tryAcquire(path.toStdString(), LockMode::SharedReader).ok());
+            before = rootlessXml(w->session().doc());
             QVERIFY(CloseAllForExit(host));
         }
         TestHost host;
         frmKMF* again = open(host, prompt, path);
         QVERIFY(again != nullptr);
-        QCOMPARE(rootlessXml(again->XMLDoc()), before);
+        QCOMPARE(rootlessXml(again->session().doc()), before);
         QVERIFY(before.find("<userid>carol</userid>") != std::string::npos);
         // The save wrote the file name into the recent-files list.
         clsReg reg;
@@ -190,12 +199,7 @@ private slots:
         TestHost host;
         frmKMF* w = open(host, prompt, path);
         QVERIFY(w != nullptr);
-        // Make the document much larger than the file size limit below.
-        pugi::xml_node entry = w->XMLDoc().nodeById("{E0000000-0000-0000-0000-000000000001}");
-        std::string big(200000, 'x');
-        for (char& c : big) c = static_cast<char>('a' + (std::rand() % 26));
-        entry.child("notes").text().set(big.c_str());
-        w->MarkDocumentDirty();
+        makeLarge(*w);
 
         prompt.expectMessageContaining(QStringLiteral("Error: "));
         struct rlimit old {};
@@ -211,7 +215,7 @@ private slots:
         QVERIFY(!saved);
         KM_VERIFY_SCRIPT(prompt);
         QVERIFY(prompt.messageTexts().value(0).contains(QStringLiteral("not saved")));
-        QVERIFY(w->IsDirty);
+        QVERIFY(w->session().dirty());
         QVERIFY(w->caption().endsWith(QStringLiteral(" - *")));
         QCOMPARE(readFile(path.toStdString()), oldBytes);
         // No temporary file is left beside it.
@@ -226,10 +230,7 @@ private slots:
         TestHost host;
         frmKMF* w = open(host, prompt, path);
         QVERIFY(w != nullptr);
-        std::string big(200000, 'x');
-        for (char& c : big) c = static_cast<char>('a' + (std::rand() % 26));
-        w->XMLDoc().nodeById("{E0000000-0000-0000-0000-000000000001}").child("notes").text().set(big.c_str());
-        w->MarkDocumentDirty();
+        makeLarge(*w);
         prompt.expectMessageContaining(QStringLiteral("Save it now?"), MsgAnswer::Yes);
         prompt.expectMessageContaining(QStringLiteral("Error: "));
         struct rlimit old {};
@@ -244,24 +245,9 @@ private slots:
         QVERIFY(!closed);
         KM_VERIFY_SCRIPT(prompt);
         QCOMPARE(host.windows().size(), 1);
-        QVERIFY(w->IsDirty);
+        QVERIFY(w->session().dirty());
         QVERIFY(!host.canShutDown());
         QCOMPARE(readFile(path.toStdString()), oldBytes);
-    }
-
-    void dirtyMarkerIsNeverDoubled() {
-        putOption("Auto Save Changes", "0");  // changes wait for an explicit save
-        const QString path = makeFile(QStringLiteral("f.kmf"));
-        ScriptedPrompt prompt;
-        TestHost host;
-        frmKMF* w = open(host, prompt, path);
-        QVERIFY(w != nullptr);
-        w->MarkDocumentDirty();
-        w->MarkDocumentDirty();
-        QCOMPARE(w->caption(), path + QStringLiteral(" - *"));
-        QCOMPARE(w->fileName(), path);
-        w->markClean();
-        QCOMPARE(w->caption(), path);
     }
 
     void closePromptPaths() {
@@ -271,7 +257,7 @@ private slots:
         TestHost host;
         frmKMF* w = open(host, prompt, path);
         QVERIFY(w != nullptr);
-        w->MarkDocumentDirty();
+        w->session().markEdited();
 
         // Cancel keeps the window and refuses the shutdown.
         prompt.expectMessageContaining(QStringLiteral("Document has changed.  Save it now?"), MsgAnswer::Cancel);
@@ -283,8 +269,8 @@ private slots:
 
         // Yes saves under the caption's file name (without the marker) and closes.
         const std::string before = readFile(path.toStdString());
-        pugi::xml_node entry = w->XMLDoc().nodeById("{E0000000-0000-0000-0000-000000000002}");
-        entry.child("userid").text().set("changed");
+        w->session().updateField(w->session().doc().nodeById("{E0000000-0000-0000-0000-000000000002}"),
+                                 labels::Field::UserId, "changed");
         host.setCanShutDown(true);
         prompt.expectMessageContaining(QStringLiteral("Save it now?"), MsgAnswer::Yes);
         QVERIFY(CloseDocument(host, *w));
@@ -297,7 +283,7 @@ private slots:
         prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
         frmKMF* n = NewDocumentCommand(host);
         QVERIFY(n != nullptr);
-        n->MarkDocumentDirty();
+        n->session().markEdited();
         prompt.expectMessageContaining(QStringLiteral("Save it now?"), MsgAnswer::Yes);
         prompt.expectSaveFile(QString());
         prompt.expectMessageContaining(QStringLiteral("You must specify a document name to close with save."));
@@ -321,7 +307,7 @@ private slots:
             prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
             frmKMF* w = NewDocumentCommand(host);
             QVERIFY(w != nullptr);
-            w->MarkDocumentDirty();
+            w->session().markEdited();
         }
         QCOMPARE(host.windows().size(), 3);
         prompt.expectMessageContaining(QStringLiteral("Save it now?"), MsgAnswer::No);
@@ -331,7 +317,7 @@ private slots:
         QVERIFY(!host.canShutDown());
         KM_VERIFY_SCRIPT(prompt);
         // Clean windows close without a question.
-        for (frmKMF* w : host.windows()) w->markClean();
+        for (frmKMF* w : host.windows()) w->session().discardChanges();
         QVERIFY(CloseAllForExit(host));
         QVERIFY(host.windows().isEmpty());
     }
@@ -351,9 +337,10 @@ private slots:
         frmKMF* third = NewDocumentCommand(host);
         QVERIFY(third != nullptr);
         QCOMPARE(third->caption(), QStringLiteral("Document 3"));
-        QCOMPARE(third->tag(), QStringLiteral("SAVE REQUIRED"));
+        QVERIFY(third->session().saveRequired());
+        QVERIFY(third->session().neverSaved());
         QCOMPARE(third->treeView()->model()->rowCount(), 9);
-        QVERIFY(!third->FileHandle);
+        QVERIFY(!third->session().lockHeld());
         KM_VERIFY_SCRIPT(prompt);
     }
 
@@ -363,7 +350,7 @@ private slots:
         prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
         frmKMF* w = NewDocumentCommand(host);
         QVERIFY(w != nullptr);
-        w->MarkDocumentDirty();
+        w->session().markEdited();
         // No name at first: the question; OK asks again; a name saves.
         const QString path = QString::fromStdString(m_dir->file("new.kmf"));
         prompt.expectSaveFile(QString());
@@ -372,9 +359,9 @@ private slots:
         QVERIFY(SaveCommand(host, *w));
         QCOMPARE(prompt.messageTitles().value(0), QStringLiteral("File Save Required"));
         QCOMPARE(w->caption(), path);
-        QVERIFY(w->tag().isEmpty());
-        QVERIFY(!w->IsDirty);
-        QVERIFY(!w->FileHandle);  // a first save takes no lock
+        QVERIFY(!w->session().saveRequired());
+        QVERIFY(!w->session().dirty());
+        QVERIFY(!w->session().lockHeld());  // a first save takes no lock
         QVERIFY(QFileInfo::exists(path));
         QCOMPARE(QFileInfo(path).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
                  QFileDevice::Permissions());
@@ -383,7 +370,7 @@ private slots:
         prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
         frmKMF* n = NewDocumentCommand(host);
         QVERIFY(n != nullptr);
-        n->MarkDocumentDirty();
+        n->session().markEdited();
         prompt.expectSaveFile(QString());
         prompt.expectMessageContaining(QStringLiteral("Press Cancel to close this file."), MsgAnswer::Cancel);
         QVERIFY(!SaveCommand(host, *n));
@@ -404,10 +391,10 @@ private slots:
         QVERIFY(wa && wb && wc);
         const std::string bBefore = readFile(b.toStdString());
         const std::string aBefore = readFile(a.toStdString());
-        wa->MarkDocumentDirty();
-        wc->MarkDocumentDirty();
+        wa->session().markEdited();
+        wc->session().markEdited();
         SaveAllCommand(host);
-        QVERIFY(!wa->IsDirty && !wc->IsDirty);
+        QVERIFY(!wa->session().dirty() && !wc->session().dirty());
         QVERIFY(readFile(a.toStdString()) != aBefore);
         QCOMPARE(readFile(b.toStdString()), bBefore);
         KM_VERIFY_SCRIPT(prompt);
@@ -422,12 +409,12 @@ private slots:
         TestHost host;
         frmKMF* w = open(host, prompt, a);
         QVERIFY(w != nullptr);
-        w->MarkDocumentDirty();
+        w->session().markEdited();
         prompt.expectSaveFile(b);
         QVERIFY(SaveAsCommand(host, *w));
         QCOMPARE(prompt.dialogTitles(ScriptedPrompt::Kind::SaveFile).value(0), QStringLiteral("Save As"));
         QCOMPARE(w->caption(), b);
-        QVERIFY(!w->IsDirty);
+        QVERIFY(!w->session().dirty());
         QCOMPARE(readFile(a.toStdString()), aBefore);
         QVERIFY(FileLock::tryAcquire(a.toStdString(), LockMode::Private).ok());
         QVERIFY(!FileLock::tryAcquire(b.toStdString(), LockMode::SharedWriter).ok());
@@ -442,13 +429,13 @@ private slots:
         TestHost host;
         frmKMF* w = open(host, prompt, path);
         QVERIFY(w != nullptr);
-        QVERIFY(w->ReadOnlyFile);
+        QVERIFY(w->session().readOnly());
         QCOMPARE(w->titleLabel(0), QStringLiteral("Multi User Shared File (Read Only)"));
         QCOMPARE(w->titleLabel(1), QStringLiteral("Read Only"));
         // A read-only document never becomes dirty, and Save writes nothing.
         const std::string before = readFile(path.toStdString());
-        w->MarkDocumentDirty();
-        QVERIFY(!w->IsDirty);
+        w->session().markEdited();
+        QVERIFY(!w->session().dirty());
         QCOMPARE(w->caption(), path);
         QVERIFY(!SaveCommand(host, *w));
         QCOMPARE(readFile(path.toStdString()), before);

@@ -1,162 +1,123 @@
-// The document window: tree, list, entry pane and field editing.
+// The document window's views: the tree, the list and the entry pane, driven
+// by clicks and keys, and what they show after edits of the session.
 #include <QApplication>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QSplitter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QSplitter>
 #include <QToolButton>
 #include <QTreeView>
-#include <QtTest/QtTest>
 
-#include "OptionStore.h"
+#include "DocWindowFixture.h"
 #include "ScriptedPrompt.h"
-#include "TestDocumentHost.h"
-#include "app/DocumentLifecycle.h"
 #include "docwindow/DocListModel.h"
 #include "docwindow/DocTreeModel.h"
-#include "docwindow/EntryPane.h"
-#include "docwindow/frmKMF.h"
-#include "document/ModXml.h"
 #include "support/ClsReg.h"
-#include "testsupport/TempDir.h"
 
 using namespace keymora;
 using namespace keymora::test;
 
 namespace {
 
-constexpr const char* kMail = "{E0000000-0000-0000-0000-000000000001}";
-constexpr const char* kBank = "{E0000000-0000-0000-0000-000000000002}";
-constexpr const char* kShop = "{E0000000-0000-0000-0000-000000000003}";
-constexpr const char* kVisa = "{E0000000-0000-0000-0000-000000000009}";
-constexpr const char* kBanking = "{C0000000-0000-0000-0000-000000000001}";
-constexpr const char* kCards = "{50000000-0000-0000-0000-000000000001}";
-constexpr const char* kLoans = "{50000000-0000-0000-0000-000000000002}";
-
-std::uint32_t g_tick = 1000;
-
-// True while an in-place editor is open in the view.
-bool editing(QAbstractItemView* view) {
+// The in-place editor open in the view, or nullptr.
+QLineEdit* editor(QAbstractItemView* view) {
     for (QLineEdit* e : view->viewport()->findChildren<QLineEdit*>())
-        if (e->isVisible()) return true;
-    return false;
+        if (e->isVisible()) return e;
+    return nullptr;
 }
-std::uint32_t fakeTick() { return g_tick; }
+
+EntryFields entryNamed(const char* name) {
+    EntryFields f;
+    f.resource = name;
+    return f;
+}
 
 }  // namespace
 
-class DocWindowTest : public QObject {
+class DocWindowTest : public QObject, private DocWindowFixture {
     Q_OBJECT
-
-    TestSettings m_config;
-    std::unique_ptr<TestHost> m_host;
-    frmKMF* m_w = nullptr;
-
-    pugi::xml_node node(const char* id) { return m_w->XMLDoc().nodeById(id); }
-    std::string field(const char* id, const char* name) { return node(id).child(name).child_value(); }
-    void setOption(const char* name, const char* value) {
-        clsReg().WriteString(RegRoot::CurrentUser, kOptionsKey, name, value);
-    }
 
 private slots:
     void initTestCase() { QVERIFY(m_config.isValid()); }
+    void init() { openSample(); }
+    void cleanup() { closeSample(); }
 
-    void init() {
-        TestSettings::startSeeded();
-        // The window names a file it never wrote: only the auto-save test saves.
-        setOption("Auto Save Changes", "0");
-        m_host = std::make_unique<TestHost>();
-        m_w = new frmKMF(m_host.get());
-        m_host->addWindow(m_w)->show();
-        m_w->setDocument(parseDoc(sampleXml()));
-        m_w->setCaption(QStringLiteral("/tmp/sample.kmf"));
-        m_w->setTitleLabels(QStringLiteral("Single User Private File"),
-                            QStringLiteral("Read/Write Capable"), false);
-        m_w->ParseAndLoadXMLFile();
-        frmKMF::tickCount = &fakeTick;
-    }
-
-    void cleanup() {
-        m_w->IsDirty = false;
-        m_host.reset();
-        m_w = nullptr;
-    }
-
-    void treeShowsKindsKeysAndSavedExpansion() {
+    void treeShowsKindsAndTheSavedExpansion() {
         QTreeView* tree = m_w->treeView();
         auto* model = tree->model();
-        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(rowTexts(tree), (QStringList{"Banking", "Other"}));
         const QModelIndex banking = model->index(0, 0);
-        QCOMPARE(banking.data().toString(), QStringLiteral("Banking"));
         QCOMPARE(banking.data(DocTreeModel::IdRole).toString(), QString::fromLatin1(kBanking));
-        QCOMPARE(banking.data(DocTreeModel::TagRole).toString(), QStringLiteral("category"));
         // Two sub-categories then three entries; the labels element is not a node.
-        QCOMPARE(model->rowCount(banking), 5);
-        QCOMPARE(model->index(0, 0, banking).data().toString(), QStringLiteral("Cards"));
-        QCOMPARE(model->index(2, 0, banking).data().toString(), QStringLiteral("Mail"));
-        QCOMPARE(model->index(2, 0, banking).data(DocTreeModel::TagRole).toString(), QStringLiteral("entry"));
+        QCOMPARE(rowTexts(tree, banking), (QStringList{"Cards", "Loans", "Mail", "Bank", "Shop"}));
         // expanded="True" on both the category and its sub-category; absent leaves collapsed.
         QVERIFY(tree->isExpanded(banking));
         QVERIFY(tree->isExpanded(model->index(0, 0, banking)));
         QVERIFY(!tree->isExpanded(model->index(1, 0, banking)));
         QVERIFY(!tree->isExpanded(model->index(1, 0)));
-        // Expanding and collapsing is remembered in the document.
+        // Expanding and collapsing is remembered in the document, not as an edit.
         tree->collapse(banking);
         QCOMPARE(std::string(node(kBanking).attribute("expanded").value()), std::string("False"));
-        QVERIFY(!m_w->IsDirty);
+        QVERIFY(!session().dirty());
     }
 
-    void selectingACategoryListsItsChildren() {
-        m_w->NodeClick(kBanking);
+    // The status count is the list's rows, and both follow edits.
+    void listShowsTheChildrenOfTheClickedNodeAndCountsTheirRows() {
+        QVERIFY(!m_w->listView()->isVisible());  // nothing selected: no list
+        QCOMPARE(m_w->statusText(), QString());
+        QVERIFY(clickTree(QStringLiteral("Banking")));
         QVERIFY(!m_w->entryPaneVisible());
-        // Every XML child counts, the labels element too.
-        QCOMPARE(m_w->statusText(), QStringLiteral("6 Entries"));
+        QVERIFY(m_w->listView()->isVisible());
+        QCOMPARE(m_w->selection().currentId(), std::string(kBanking));
         auto* list = m_w->listView()->model();
-        QCOMPARE(list->rowCount(), 5);
-        QCOMPARE(list->headerData(1, Qt::Horizontal).toString(), QStringLiteral("User ID"));
-        QCOMPARE(list->index(2, 0).data().toString(), QStringLiteral("Mail"));
+        QCOMPARE(rowTexts(m_w->listView()), (QStringList{"Cards", "Loans", "Mail", "Bank", "Shop"}));
+        QCOMPARE(m_w->statusText(), QStringLiteral("5 Entries"));
         QCOMPARE(list->index(2, 1).data().toString(), QStringLiteral("alice"));
         QCOMPARE(list->index(2, 2).data().toString(), QStringLiteral("03/04/2021 10:11:12 AM"));
         QCOMPARE(list->index(2, 3).data().toString(), QStringLiteral("03/05/2021 01:02:03 PM"));
-        QCOMPARE(list->index(0, 1).data().toString(), QString());  // sub-categories fill one column
-        QCOMPARE(m_w->selectedTreeNodeId(), std::string(kBanking));
+
+        QVERIFY(session().addEntry(kBanking, EntryPosition::Root, entryNamed("Zoo")).ok());
+        QCOMPARE(list->rowCount(), 6);
+        QCOMPARE(m_w->statusText(), QStringLiteral("6 Entries"));
+        QVERIFY(session().deleteNode(kBank).ok());
+        QVERIFY(session().deleteNode(kCards).ok());
+        QCOMPARE(rowTexts(m_w->listView()), (QStringList{"Loans", "Mail", "Shop", "Zoo"}));
+        QCOMPARE(m_w->statusText(), QStringLiteral("4 Entries"));
     }
 
-    void clickingTheSameCategoryAgainSoonStartsRenaming() {
-        QSignalSpy spy(m_w, &frmKMF::selectionKindChanged);
-        g_tick = 0xFFFFFF00u;  // the tick counter wraps between the clicks
-        m_w->NodeClick(kLoans);
-        QVERIFY(!editing(m_w->treeView()));
-        g_tick = 0x00000100u;  // 512 ms later
-        m_w->NodeClick(kLoans);
-        QVERIFY(editing(m_w->treeView()));
-        QCOMPARE(spy.size(), 2);
-        QCOMPARE(spy.at(0).at(0).value<NodeKind>(), NodeKind::SubCategory);
+    void slowSecondClickRenamesThroughTheSession() {
+        QSignalSpy selection(m_w, &frmKMF::selectionChanged);
+        QVERIFY(clickTree(QStringLiteral("Loans")));
+        QVERIFY(!editor(m_w->treeView()));
+        QTest::qWait(200);
+        QVERIFY(clickTree(QStringLiteral("Loans")));
+        QLineEdit* box = editor(m_w->treeView());
+        QVERIFY(box);
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("Credit"));
+        QTest::keyClick(box, Qt::Key_Return);  // the view commits from its event loop
+        QTRY_COMPARE(QString::fromUtf8(node(kLoans).attribute("value").value()), QStringLiteral("Credit"));
+        QVERIFY(session().dirty());
+        QCOMPARE(selection.last().at(0).value<NodeKind>(), NodeKind::SubCategory);
+        QCOMPARE(selection.last().at(1).toString(), QStringLiteral("Credit"));
 
-        // After 1500 ms, or after another node, the list is shown again instead.
-        for (QLineEdit* e : m_w->treeView()->viewport()->findChildren<QLineEdit*>())
-            QTest::keyClick(e, Qt::Key_Escape);
-        QVERIFY(!editing(m_w->treeView()));
-        g_tick = 10000;
-        m_w->NodeClick(kCards);
-        g_tick = 10100;
-        m_w->NodeClick(kLoans);
-        g_tick = 10200;
-        m_w->NodeClick(kCards);
-        QVERIFY(!editing(m_w->treeView()));
-        QCOMPARE(m_w->listView()->model()->rowCount(), 1);
-        g_tick = 11800;
-        m_w->NodeClick(kCards);
-        QVERIFY(!editing(m_w->treeView()));
-        QCOMPARE(m_w->listView()->model()->rowCount(), 1);
+        // Other nodes in between, or a pause longer than 1.5 s, show the list instead.
+        QVERIFY(clickTree(QStringLiteral("Cards")));
+        QVERIFY(clickTree(QStringLiteral("Credit")));
+        QVERIFY(clickTree(QStringLiteral("Cards")));
+        QVERIFY(!editor(m_w->treeView()));
+        QTest::qWait(1600);
+        QVERIFY(clickTree(QStringLiteral("Cards")));
+        QVERIFY(!editor(m_w->treeView()));
+        QCOMPARE(rowTexts(m_w->listView()), QStringList{"Visa"});
     }
 
     void showingAnEntryFillsThePaneWithoutWriting() {
         const std::string modifiedBefore = field(kMail, "DateModified");
-        m_w->NodeClick(kMail);
+        QVERIFY(clickTree(QStringLiteral("Mail")));
         EntryPane* pane = m_w->entryPane();
         QVERIFY(m_w->entryPaneVisible());
         QCOMPARE(pane->txtResourceName->text(), QStringLiteral("Mail"));
@@ -167,69 +128,67 @@ private slots:
         QCOMPARE(pane->txtNotes->toPlainText(), QStringLiteral("first line"));
         QCOMPARE(pane->lblNodeProperties(4)->text(), QStringLiteral("Date Created: 3/4/2021 10:11:12 AM"));
         QCOMPARE(pane->lblNodeProperties(5)->text(), QStringLiteral("Date Last Modified: 3/5/2021 1:02:03 PM"));
-        // Labels: "resource" and "URL" (compared in lower case) relabelled.
+        // The entry's own labels ("resource" and "URL", any case) name its fields.
         QCOMPARE(pane->lblNodeProperties(0)->text(), QStringLiteral("Account"));
         QCOMPARE(pane->lblNodeProperties(6)->text(), QStringLiteral("Web"));
         QCOMPARE(pane->lblNodeProperties(1)->text(), QStringLiteral("User Name"));
         QVERIFY(!pane->cmdCopyPassword->isHidden());
         QVERIFY(!pane->cmdLaunchBrowser->isHidden());
         QCOMPARE(field(kMail, "DateModified"), modifiedBefore);
-        QVERIFY(!m_w->IsDirty);
-        QVERIFY(!m_w->caption().endsWith(QStringLiteral(" - *")));
 
-        // A blank password hides the copy button; no labels bring the standard captions back.
-        node(kBank).child("password").text().set("   ");
-        m_w->NodeClick(kBank);
+        // A blank password hides the copy button; an entry without labels has the standard captions.
+        QVERIFY(clickTree(QStringLiteral("Bank")));
         QCOMPARE(pane->txtPassword->text(), QStringLiteral("   "));
         QVERIFY(pane->cmdCopyPassword->isHidden());
         QVERIFY(pane->cmdLaunchBrowser->isHidden());
         QCOMPARE(pane->lblNodeProperties(0)->text(), QStringLiteral("Name"));
         QCOMPARE(pane->lblNodeProperties(6)->text(), QStringLiteral("URL"));
-        QVERIFY(!m_w->IsDirty);
+        QVERIFY(!session().dirty());
+        QCOMPARE(m_w->caption(), m_path);
     }
 
-    void editingAFieldWritesItAndStampsTheEntry() {
-        m_w->NodeClick(kMail);
+    void typingWritesTheFieldAndShowsTheNewDate() {
+        QVERIFY(clickTree(QStringLiteral("Mail")));
         EntryPane* pane = m_w->entryPane();
         pane->txtUserName->setFocus();
+        QTest::keyClick(pane->txtUserName, Qt::Key_End);
         QTest::keyClick(pane->txtUserName, Qt::Key_X);
         QCOMPARE(field(kMail, "userid"), std::string("alicex"));
         const std::string stamped = field(kMail, "DateModified");
         QVERIFY(stamped != "3/5/2021 1:02:03 PM");
-        QVERIFY(!stamped.empty());
-        QVERIFY(m_w->IsDirty);
-        QCOMPARE(m_w->caption(), QStringLiteral("/tmp/sample.kmf - *"));
-        // Typing back to the loaded text writes again (compared with the loaded value).
-        node(kMail).child("DateModified").text().set("old");
+        QCOMPARE(pane->lblNodeProperties(5)->text(),
+                 QStringLiteral("Date Last Modified: ") + QString::fromStdString(stamped));
+        QVERIFY(session().dirty());
+        QCOMPARE(m_w->caption(), m_path + QStringLiteral(" - *"));
+        // Typing back to the loaded text writes again.
         QTest::keyClick(pane->txtUserName, Qt::Key_Backspace);
         QCOMPARE(field(kMail, "userid"), std::string("alice"));
-        QVERIFY(field(kMail, "DateModified") != "old");
-        QCOMPARE(m_w->caption(), QStringLiteral("/tmp/sample.kmf - *"));
-        // Other fields go to their own positions.
-        pane->txtPassword->setText(QStringLiteral("n3w"));
-        pane->txtURL->setText(QStringLiteral("https://x.example"));
-        pane->txtNotes->setPlainText(QStringLiteral("two\nlines"));
-        QCOMPARE(field(kMail, "password"), std::string("n3w"));
-        QCOMPARE(field(kMail, "URL"), std::string("https://x.example"));
-        QCOMPARE(field(kMail, "notes"), std::string("two\nlines"));
+        QCOMPARE(pane->txtUserName->text(), QStringLiteral("alice"));
+        // Each box goes to its own field; the name shows in the tree and the list.
+        QTest::keyClicks(pane->txtPassword, QStringLiteral("!"));
+        QTest::keyClicks(pane->txtURL, QStringLiteral("/x"));
+        QTest::keyClicks(pane->txtNotes, QStringLiteral("+"));
+        QCOMPARE(field(kMail, "password"), std::string("s3cret!"));
+        QCOMPARE(field(kMail, "URL"), std::string("https://mail.example/x"));
+        QCOMPARE(field(kMail, "notes"), std::string("+first line"));
         QCOMPARE(field(kBank, "userid"), std::string("bob"));
-        // Renaming through the name field changes the tree's text.
-        pane->txtResourceName->setText(QStringLiteral("Webmail"));
+        pane->txtResourceName->selectAll();
+        QTest::keyClicks(pane->txtResourceName, QStringLiteral("Webmail"));
         QCOMPARE(field(kMail, "resource"), std::string("Webmail"));
         QCOMPARE(m_w->treeView()->currentIndex().data().toString(), QStringLiteral("Webmail"));
+        QVERIFY(rowTexts(m_w->listView()).contains(QStringLiteral("Webmail")));
     }
 
-    void entryWithFieldsOutOfNameOrderIsReadByPosition() {
-        // An entry whose children carry other names is still read by position.
-        pugi::xml_node shop = node(kShop);
-        shop.child("userid").set_name("login");
-        m_w->NodeClick(kShop);
-        m_w->entryPane()->txtUserName->setText(QStringLiteral("zed"));
-        QCOMPARE(std::string(shop.child("login").child_value()), std::string("zed"));
+    void fieldsAreReadByPosition() {
+        // An entry whose children carry other names is still read and written by position.
+        node(kShop).child("userid").set_name("login");
+        QVERIFY(clickTree(QStringLiteral("Shop")));
+        QTest::keyClicks(m_w->entryPane()->txtUserName, QStringLiteral("zed"));
+        QCOMPARE(field(kShop, "login"), std::string("zed"));
     }
 
     void dropOnNotes() {
-        m_w->NodeClick(kMail);
+        QVERIFY(clickTree(QStringLiteral("Mail")));
         NotesEdit* notes = m_w->entryPane()->txtNotes;
         QMimeData text;
         text.setText(QStringLiteral(" and more"));
@@ -247,60 +206,20 @@ private slots:
     }
 
     void copyButtonPutsThePasswordThereForTheTimeout() {
-        setOption("clipboard timeout", "300");
+        putOption("clipboard timeout", "300");
         QGuiApplication::clipboard()->setText(QStringLiteral("earlier"));
-        m_w->NodeClick(kMail);
-        QString during;
-        QTimer::singleShot(100, [&] { during = QGuiApplication::clipboard()->text(); });
-        QElapsedTimer clock;
-        clock.start();
-        m_w->entryPane()->cmdCopyPassword->click();
-        QVERIFY(clock.elapsed() >= 290);
-        QCOMPARE(during, QStringLiteral("s3cret"));
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("earlier"));
-        QVERIFY(!m_w->IsDirty);
-        setOption("clipboard timeout", "2000");
+        QVERIFY(clickTree(QStringLiteral("Mail")));
+        QTest::mouseClick(m_w->entryPane()->cmdCopyPassword, Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("s3cret"));
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("earlier"));
+        QVERIFY(!session().dirty());
     }
 
-    void readOnlyDocumentNeverBecomesDirty() {
-        m_w->setTitleLabels(QStringLiteral("Multi User Shared File (Read Only)"), QStringLiteral("Read Only"), true);
-        m_w->ReadOnlyFile = true;
-        QSignalSpy status(m_w, &frmKMF::mainStatusText);
-        m_w->NodeClick(kMail);
-        m_w->entryPane()->txtUserName->setText(QStringLiteral("other"));
-        QCOMPARE(field(kMail, "userid"), std::string("other"));  // the edit reaches the document
-        QVERIFY(!m_w->IsDirty);
-        QCOMPARE(m_w->caption(), QStringLiteral("/tmp/sample.kmf"));
-        QCOMPARE(status.last().at(0).toString(), QStringLiteral("read only"));
-    }
-
-    void autoSaveSavesAtOnceButNotANewDocument() {
-        TempDir dir;
-        const QString path = QString::fromStdString(dir.file("auto.kmf"));
-        writeDataFile(path, m_w->XMLDoc(), "u", "p");
-        m_w->setCaption(path);
-        m_w->gsUserID = "u";
-        m_w->gsUserPassword = "p";
-        setOption("Auto Save Changes", "1");
-        const std::string before = readFile(path.toStdString());
-        m_w->NodeClick(kMail);
-        m_w->entryPane()->txtUserName->setText(QStringLiteral("saved"));
-        QVERIFY(!m_w->IsDirty);
-        QCOMPARE(m_w->caption(), path);
-        QVERIFY(readFile(path.toStdString()) != before);
-        // A never-saved document is marked as usual.
-        m_w->setCaption(QStringLiteral("Document 1"));
-        m_w->setTag(QStringLiteral("SAVE REQUIRED"));
-        m_w->entryPane()->txtUserName->setText(QStringLiteral("again"));
-        QVERIFY(m_w->IsDirty);
-        QCOMPARE(m_w->caption(), QStringLiteral("Document 1 - *"));
-        setOption("Auto Save Changes", "0");
-    }
-
-    void listColumnClickTogglesAndStoresTheSort() {
-        m_w->NodeClick(kBanking);
-        auto* header = m_w->listView()->header();
-        emit header->sectionClicked(2);
+    void columnClickTogglesAndStoresTheSort() {
+        QVERIFY(clickTree(QStringLiteral("Banking")));
+        QHeaderView* header = m_w->listView()->header();
+        const QPoint created(header->sectionViewportPosition(2) + header->sectionSize(2) / 2, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, created);
         QCOMPARE(std::string(node(kBanking).attribute("sortfield").value()), std::string("2"));
         QCOMPARE(std::string(node(kBanking).attribute("sortdirection").value()), std::string("1"));
         QVERIFY(!std::string(node(kBanking).attribute("col1width").value()).empty());
@@ -308,28 +227,46 @@ private slots:
         auto* list = m_w->listView()->model();
         QCOMPARE(list->index(0, 2).data().toString(), QStringLiteral("03/04/2021 10:11:12 AM"));
         QCOMPARE(list->index(list->rowCount() - 1, 2).data().toString(), QString());
-        emit header->sectionClicked(2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, created);
         QCOMPARE(std::string(node(kBanking).attribute("sortdirection").value()), std::string("0"));
         // Coming back shows the stored sort.
-        emit header->sectionClicked(2);
-        m_w->NodeClick(kLoans);
-        m_w->NodeClick(kBanking);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, created);
+        QVERIFY(clickTree(QStringLiteral("Other")));
+        QVERIFY(clickTree(QStringLiteral("Banking")));
         QCOMPARE(header->sortIndicatorSection(), 2);
         QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
-        QVERIFY(!m_w->IsDirty);
+        QVERIFY(!session().dirty());
     }
 
-    void rebuildingOneBranchShowsNewChildren() {
-        pugi::xml_node loans = node(kLoans);
-        pugi::xml_node added = loans.append_child("record_detail");
-        added.append_attribute("id") = "{E0000000-0000-0000-0000-0000000000AA}";
-        added.append_attribute("type") = "entry";
-        added.append_child("resource").text().set("Mortgage");
-        m_w->ParseSubCategory(loans);
-        auto* model = m_w->treeView()->model();
-        const QModelIndex loansIndex = model->index(1, 0, model->index(0, 0));
-        QCOMPARE(model->rowCount(loansIndex), 1);
-        QCOMPARE(model->index(0, 0, loansIndex).data().toString(), QStringLiteral("Mortgage"));
+    void storedListModeIsApplied() {
+        node(kBanking).append_attribute("listview") = "0";
+        QVERIFY(clickTree(QStringLiteral("Banking")));
+        QCOMPARE(m_w->listViewMode(), 0);
+        QVERIFY(!m_w->listView()->isVisible());
+        QVERIFY(clickTree(QStringLiteral("Loans")));
+        QCOMPARE(m_w->listViewMode(), 3);
+        QVERIFY(m_w->listView()->isVisible());
+    }
+
+    // Switching to another window puts the entry away; the list behind it is
+    // the entry's own level, counted in the status bar.
+    void deactivationShowsTheListOfTheSelectedEntrysLevel() {
+        QVERIFY(clickTree(QStringLiteral("Cards")));
+        QCOMPARE(rowTexts(m_w->listView()), QStringList{"Visa"});
+        QVERIFY(clickTree(QStringLiteral("Mail")));
+        m_w->deactivated();
+        QVERIFY(!m_w->entryPaneVisible());
+        QCOMPARE(rowTexts(m_w->listView()), (QStringList{"Cards", "Loans", "Mail", "Bank", "Shop"}));
+        QCOMPARE(m_w->statusText(), QStringLiteral("5 Entries"));
+    }
+
+    void reloadShowsTheSameNodeAgain() {
+        QVERIFY(clickTree(QStringLiteral("Cards")));
+        QVERIFY(session().reload().opened());
+        QCOMPARE(m_w->selection().currentId(), std::string(kCards));
+        QCOMPARE(m_w->treeView()->currentIndex().data().toString(), QStringLiteral("Cards"));
+        QCOMPARE(rowTexts(m_w->listView()), QStringList{"Visa"});
+        QVERIFY(m_w->treeView()->isExpanded(findRow(m_w->treeView(), QStringLiteral("Banking"))));
     }
 
     void procedureErrorDialogRetriesIgnoresAndAborts() {
@@ -347,58 +284,6 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
         QCOMPARE(prompt.messageButtons().value(0), MsgButtons::AbortRetryIgnore);
         QVERIFY(prompt.messageTitles().value(0).isEmpty());
-    }
-
-    void unknownIdsChangeNothing() {
-        m_w->NodeClick(kBanking);
-        const int rows = m_w->listView()->model()->rowCount();
-        m_w->LoadListView("{00000000-0000-0000-0000-000000000000}");
-        m_w->DisplayEntry("{00000000-0000-0000-0000-000000000000}");
-        QCOMPARE(m_w->listView()->model()->rowCount(), rows);
-        QVERIFY(!m_w->entryPaneVisible());
-    }
-
-    void closingWipesCredentialsAndDocument() {
-        m_w->gsUserID = "user";
-        m_w->gsUserPassword = "secret";
-        m_w->NodeClick(kVisa);
-        m_w->releaseEverything();
-        QVERIFY(m_w->gsUserID.empty());
-        QVERIFY(m_w->gsUserPassword.empty());
-        QVERIFY(!m_w->XMLDoc().datafile());
-        QVERIFY(m_w->entryPane()->txtPassword->text().isEmpty());
-        QCOMPARE(m_w->treeView()->model()->rowCount(), 0);
-    }
-
-    void coverStaysUntilTheRightCredentialsAreGiven() {
-        m_w->gsUserID = "user";
-        m_w->gsUserPassword = "Secret";
-        m_w->LockFileDisplay();
-        QVERIFY(m_w->displayLocked());
-        ScriptedPrompt prompt;
-        prompt.expectCredentials(std::nullopt);
-        QVERIFY(!m_w->UnlockFileDisplay());
-        prompt.expectCredentials(Credentials{QStringLiteral("user"), QStringLiteral("secret")});  // case differs
-        prompt.expectMessageContaining(QStringLiteral("File Failed to decrypt.  Invalid User Name/Password combination."));
-        QVERIFY(!m_w->UnlockFileDisplay());
-        QVERIFY(m_w->displayLocked());
-        QCOMPARE(prompt.messageIcons().value(0), MsgIcon::Exclamation);
-        prompt.expectCredentials(Credentials{QStringLiteral("  user "), QStringLiteral("Secret")});
-        QVERIFY(m_w->UnlockFileDisplay());
-        QVERIFY(!m_w->displayLocked());
-        QCOMPARE(prompt.loginTexts().value(0),
-                 QStringLiteral("Enter the User Name and \r\nPassword to UN-Lock \r\nsample.kmf"));
-        KM_VERIFY_SCRIPT(prompt);
-    }
-
-    void storedListModeIsApplied() {
-        modXml::SetNodeAttribute(node(kBanking), "listview", "0");
-        m_w->NodeClick(kBanking);
-        QCOMPARE(m_w->listViewMode(), 0);
-        m_w->NodeClick(kLoans);
-        QCOMPARE(m_w->listViewMode(), 3);
-        m_w->setListViewMode(2);
-        QCOMPARE(m_w->listViewMode(), 2);
     }
 
     void splitterIsKeptWithinLimitsAndStored() {

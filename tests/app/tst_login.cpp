@@ -12,6 +12,7 @@
 #include "app/ModMain.h"
 #include "app/frmMain.h"
 #include "docwindow/frmKMF.h"
+#include "session/DocumentSession.h"
 #include "storage/CredentialRules.h"
 #include "ui/frmLogin.h"
 #include "ui/frmLoginWithConfirm.h"
@@ -225,20 +226,20 @@ private slots:
         prompt.expectCredentials(Credentials{QStringLiteral("old"), QStringLiteral("oldpw")});
         frmKMF* doc = NewDocumentCommand(main);
         QVERIFY(doc);
-        doc->markClean();
-        QVERIFY(!doc->IsDirty);
+        DocumentSession& session = doc->session();
+        QVERIFY(!session.dirty());
 
         prompt.expectCredentials(std::nullopt);
         main.menuItem(QStringLiteral("mnuFileChangePassword"))->trigger();
-        QCOMPARE(doc->gsUserID, std::string("old"));
-        QCOMPARE(doc->gsUserPassword, std::string("oldpw"));
-        QVERIFY(!doc->IsDirty);
+        QVERIFY(session.credentialsMatch("old", "oldpw"));
+        QVERIFY(!session.dirty());
 
         prompt.expectCredentials(Credentials{QStringLiteral("  new "), QStringLiteral(" newpw  ")});
         main.menuItem(QStringLiteral("mnuFileChangePassword"))->trigger();
-        QCOMPARE(doc->gsUserID, std::string("new"));
-        QCOMPARE(doc->gsUserPassword, std::string("newpw"));
-        QVERIFY(doc->IsDirty);
+        QCOMPARE(session.userId(), std::string("new"));
+        QVERIFY(session.credentialsMatch("new", "newpw"));
+        QVERIFY(!session.credentialsMatch("old", "oldpw"));
+        QVERIFY(session.dirty());
         const auto& seen = prompt.seen();
         QCOMPARE(seen.back().login.instructions,
                  QStringLiteral("Enter the New User Name and\r\nNew Password to Lock this file"));
@@ -246,8 +247,7 @@ private slots:
         QCOMPARE(seen.back().login.userLabel, QStringLiteral("New User Name"));
         QCOMPARE(seen.back().login.passwordLabel, QStringLiteral("New Password"));
         KM_VERIFY_SCRIPT(prompt);
-        doc->markClean();
-        doc->IsDirty = false;
+        session.discardChanges();
     }
 };
 

@@ -20,7 +20,9 @@
 #include "app/DocumentLifecycle.h"
 #include "app/ModMain.h"
 #include "app/frmMain.h"
+#include "docwindow/NodeSelection.h"
 #include "docwindow/frmKMF.h"
+#include "session/DocumentSession.h"
 #include "document/NodeKind.h"
 #include "document/XmlDoc.h"
 #include "support/ClsReg.h"
@@ -171,7 +173,7 @@ private slots:
         QVERIFY(doc);
         // A sub-category and the category holding it.
         pugi::xml_node sub;
-        for (pugi::xml_node c : doc->XMLDoc().records().children())
+        for (pugi::xml_node c : doc->session().doc().records().children())
             if (!sub && KindOf(c) == NodeKind::Category)
                 sub = c.find_child([](pugi::xml_node n) { return KindOf(n) == NodeKind::SubCategory; });
         QVERIFY2(sub, "the new-document template should hold a sub-category");
@@ -210,7 +212,7 @@ private slots:
         QVERIFY(!main.menuItem(QStringLiteral("mnuEditAddItem"))->isVisible());
         QVERIFY(names(del, nodeName(category)));
         KM_VERIFY_SCRIPT(prompt);
-        doc->IsDirty = false;
+        doc->session().discardChanges();
     }
 
     // The box lists the stored names in order, empty ones kept, nothing
@@ -328,8 +330,8 @@ private slots:
         QTRY_VERIFY(!a->lockTimerActive());
         QVERIFY(!b->lockTimerActive());
         KM_VERIFY_SCRIPT(prompt);
-        a->IsDirty = false;
-        b->IsDirty = false;
+        a->session().discardChanges();
+        b->session().discardChanges();
     }
 
     void viewToggles() {
@@ -354,18 +356,18 @@ private slots:
         QVERIFY(doc);
         auto categoryNames = [doc] {
             QStringList names;
-            for (pugi::xml_node c : doc->XMLDoc().records().children())
+            for (pugi::xml_node c : doc->session().doc().records().children())
                 if (KindOf(c) == NodeKind::Category) names << QString::fromUtf8(c.attribute("value").value());
             return names;
         };
         const QStringList before = categoryNames();
         QVERIFY2(before.size() >= 2, "the new-document template should hold categories");
-        const pugi::xml_node first = doc->XMLDoc().records().find_child(
+        const pugi::xml_node first = doc->session().doc().records().find_child(
             [](pugi::xml_node n) { return KindOf(n) == NodeKind::Category; });
         const std::string firstId = first.attribute("id").value();
         const QString firstName = QString::fromUtf8(first.attribute("value").value());
         doc->NodeClick(firstId);
-        doc->markClean();
+        doc->session().discardChanges();
 
         main.toolbarButton(QStringLiteral("Sort Desc"))->trigger();
         QStringList expected = before;
@@ -373,48 +375,51 @@ private slots:
             return a.toLower() > b.toLower();
         });
         QCOMPARE(categoryNames(), expected);
-        QVERIFY(doc->IsDirty);
-        QCOMPARE(doc->selectedTreeNodeId(), firstId);  // still selected after the rebuild
+        QVERIFY(doc->session().dirty());
+        QCOMPARE(doc->selection().currentId(), firstId);  // still selected after the sort
         main.menuItem(QStringLiteral("mnuEditSortAsc"))->trigger();
         std::reverse(expected.begin(), expected.end());
         QCOMPARE(categoryNames(), expected);
 
         // Delete asks first; No keeps the node.
-        doc->GUIDSelected = firstId;
         const QString question =
             QStringLiteral("Are you sure you wish to delete\r\n\"") + firstName + QStringLiteral("\"?");
         prompt.expectMessage(question, QStringLiteral("Confirm Deleting Entry"), MsgIcon::None,
                              MsgButtons::YesNo, MsgAnswer::No);
         main.menuItem(QStringLiteral("mnuDeleteItem"))->trigger();
-        QVERIFY(doc->XMLDoc().nodeById(firstId));
+        QVERIFY(doc->session().doc().nodeById(firstId));
         prompt.expectMessage(question, QStringLiteral("Confirm Deleting Entry"), MsgIcon::None,
                              MsgButtons::YesNo, MsgAnswer::Yes);
         main.menuItem(QStringLiteral("mnuDeleteItem"))->trigger();
-        QVERIFY(!doc->XMLDoc().nodeById(firstId));
+        QVERIFY(!doc->session().doc().nodeById(firstId));
         QCOMPARE(categoryNames().size(), before.size() - 1);
 
         // With confirmation off, no question.
         putOption("Confirm Entry Deletes", "0");
-        const pugi::xml_node next = doc->XMLDoc().records().find_child(
+        const pugi::xml_node next = doc->session().doc().records().find_child(
             [](pugi::xml_node n) { return KindOf(n) == NodeKind::Category; });
         const std::string nextId = next.attribute("id").value();
         doc->NodeClick(nextId);
-        doc->GUIDSelected = nextId;
         main.menuItem(QStringLiteral("mnuDeleteItem"))->trigger();
-        QVERIFY(!doc->XMLDoc().nodeById(nextId));
+        QVERIFY(!doc->session().doc().nodeById(nextId));
 
-        // Add Category appends one and selects it; Add Sub-Category goes under it.
+        // Nothing is selected now: Add Category waits for a selection; then it
+        // appends one and selects it, and Add Sub-Category goes under it.
+        main.menuItem(QStringLiteral("mnuAddCategory"))->trigger();
+        QCOMPARE(categoryNames().size(), before.size() - 2);
+        doc->NodeClick(doc->session().doc().records().find_child(
+            [](pugi::xml_node n) { return KindOf(n) == NodeKind::Category; }).attribute("id").value());
         main.menuItem(QStringLiteral("mnuAddCategory"))->trigger();
         QCOMPARE(categoryNames().last(), QStringLiteral("New Category"));
-        const std::string newId = doc->selectedTreeNodeId();
-        QCOMPARE(QString::fromUtf8(doc->XMLDoc().nodeById(newId).attribute("value").value()),
+        const std::string newId = doc->selection().currentId();
+        QCOMPARE(QString::fromUtf8(doc->session().doc().nodeById(newId).attribute("value").value()),
                  QStringLiteral("New Category"));
         main.menuItem(QStringLiteral("mnuAddSubCategory"))->trigger();
-        const pugi::xml_node sub = doc->XMLDoc().nodeById(doc->selectedTreeNodeId());
+        const pugi::xml_node sub = doc->selection().current();
         QCOMPARE(KindOf(sub), NodeKind::SubCategory);
         QCOMPARE(std::string(sub.parent().attribute("id").value()), newId);
         KM_VERIFY_SCRIPT(prompt);
-        doc->IsDirty = false;
+        doc->session().discardChanges();
     }
 
     // Exit refused by a document keeps the program running, yet the
@@ -427,7 +432,7 @@ private slots:
         ScriptedPrompt prompt;
         frmKMF* doc = newDocument(main, prompt);
         QVERIFY(doc);
-        doc->MarkDocumentDirty();
+        doc->session().markEdited();
         prompt.expectMessage(QStringLiteral("Document has changed.  Save it now?"),
                              QStringLiteral("Document not saved"), MsgIcon::None,
                              MsgButtons::YesNoCancel, MsgAnswer::Cancel);
@@ -455,7 +460,7 @@ private slots:
         frmKMF* doc = newDocument(main, prompt);
         QVERIFY(doc);
         pugi::xml_node category;  // the last one: not selected yet
-        for (pugi::xml_node n : doc->XMLDoc().records().children())
+        for (pugi::xml_node n : doc->session().doc().records().children())
             if (KindOf(n) == NodeKind::Category) category = n;
         doc->NodeClick(category.attribute("id").value());
         QAction* list = main.toolbarButton(QStringLiteral("View List"));
@@ -469,7 +474,7 @@ private slots:
         QCOMPARE(std::string(category.attribute("listview").value()), std::string("0"));
         QVERIFY(!list->isChecked());
         KM_VERIFY_SCRIPT(prompt);
-        doc->IsDirty = false;
+        doc->session().discardChanges();
     }
 
     void tileAndCascade() {

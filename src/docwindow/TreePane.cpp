@@ -1,0 +1,157 @@
+#include "docwindow/TreePane.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QProgressDialog>
+
+#include <cstring>
+#include <vector>
+
+#include "docwindow/DocTreeModel.h"
+#include "document/NodeKind.h"
+#include "session/DocumentSession.h"
+
+namespace keymora {
+
+namespace {
+
+// A second click on the current node within this time renames it.
+constexpr qint64 kRenameClickMs = 1500;
+
+bool storedExpanded(pugi::xml_node node) {
+    return std::strcmp(node.attribute("expanded").value(), "True") == 0;
+}
+
+std::vector<pugi::xml_node> categoriesOf(pugi::xml_node records) {
+    std::vector<pugi::xml_node> categories;
+    for (pugi::xml_node c = records.first_child(); c; c = c.next_sibling())
+        if (KindOf(c) == NodeKind::Category) categories.push_back(c);
+    return categories;
+}
+
+}  // namespace
+
+TreePane::TreePane(DocumentSession& session, QWidget* parent)
+    : QTreeView(parent), m_session(session) {
+    setObjectName(QStringLiteral("tvTreeView"));
+    setHeaderHidden(true);
+    setUniformRowHeights(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setExpandsOnDoubleClick(true);
+    m_model = new DocTreeModel(session, this);
+    setModel(m_model);
+
+    // A node is chosen when it becomes selected (by a click or a key); the
+    // current row a view takes on focus alone selects nothing.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { onSelectionChanged(); });
+    connect(this, &QTreeView::clicked, this, &TreePane::onClicked);
+    // Expansion is how the tree is shown, not an edit: the file stays clean.
+    connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        m_session.setViewAttribute(m_model->nodeOf(index), "expanded", "True");
+    });
+    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
+        m_session.setViewAttribute(m_model->nodeOf(index), "expanded", "False");
+    });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        for (pugi::xml_node category : categoriesOf(m_model->root())) restoreExpanded(category);
+        emit reloaded();
+    });
+}
+
+void TreePane::loadTree() {
+    const std::vector<pugi::xml_node> categories = categoriesOf(m_model->root());
+    m_loading = true;
+    // Shown only when loading takes a noticeable time.
+    QProgressDialog progress(this);
+    progress.setWindowTitle(QStringLiteral("Loading Data..."));
+    progress.setCancelButton(nullptr);
+    progress.setRange(0, static_cast<int>(categories.size()));
+    progress.setMinimumDuration(500);
+    progress.setWindowModality(Qt::NonModal);
+    QPointer<TreePane> self(this);
+    int done = 0;
+    for (pugi::xml_node category : categories) {
+        progress.setLabelText(QStringLiteral("Loading Category: ") +
+                              QString::fromUtf8(category.attribute("value").value()));
+        restoreExpanded(category);
+        progress.setValue(++done);
+        QCoreApplication::processEvents();
+        if (!self) return;
+    }
+    progress.close();
+    m_loading = false;
+}
+
+void TreePane::restoreExpanded(pugi::xml_node node) {
+    const NodeKind kind = KindOf(node);
+    if (kind == NodeKind::Category && storedExpanded(node)) expand(m_model->indexOf(node));
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+        if (KindOf(c) == NodeKind::SubCategory) restoreExpanded(c);
+    // A sub-category is expanded once its children are in place.
+    if (kind == NodeKind::SubCategory && storedExpanded(node)) expand(m_model->indexOf(node));
+}
+
+void TreePane::showCurrent(pugi::xml_node node) {
+    m_showing = true;
+    const QModelIndex index = m_model->indexOf(node);
+    if (index.isValid()) {
+        scrollTo(index);
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    } else {
+        selectionModel()->clearCurrentIndex();
+        selectionModel()->clearSelection();
+    }
+    m_showing = false;
+}
+
+pugi::xml_node TreePane::selectedNode() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? pugi::xml_node() : m_model->nodeOf(selected.first());
+}
+
+void TreePane::onSelectionChanged() {
+    const pugi::xml_node node = selectedNode();
+    if (!node || m_showing || m_loading) return;
+    m_lastClicked = node;
+    m_sinceLastClick.start();
+    emit nodeChosen(node);
+}
+
+void TreePane::onClicked(const QModelIndex& index) {
+    const pugi::xml_node node = m_model->nodeOf(index);
+    // A click that changed the selection was handled as that change.
+    if (node != m_nodeAtPress || m_loading) return;
+    if (secondClickOn(node)) {
+        edit(index);
+        return;
+    }
+    emit nodeChosen(node);
+}
+
+bool TreePane::secondClickOn(pugi::xml_node node) {
+    const bool due = IsContainer(node) && node == m_lastClicked && m_sinceLastClick.isValid() &&
+                     m_sinceLastClick.elapsed() < kRenameClickMs;
+    if (due) {
+        m_lastClicked = {};
+        return true;
+    }
+    m_lastClicked = node;
+    m_sinceLastClick.start();
+    return false;
+}
+
+void TreePane::mousePressEvent(QMouseEvent* event) {
+    m_nodeAtPress = selectedNode();
+    QTreeView::mousePressEvent(event);
+}
+
+void TreePane::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) emit clickedInTree();
+}
+
+}  // namespace keymora

@@ -1,0 +1,60 @@
+#pragma once
+// The tree of a document window: the document's categories, sub-categories
+// and entries. A click or a key that selects a node chooses it; a slow second click on a category or sub-category renames it. The
+// expanded state of each branch is kept in the document and restored when
+// the document is loaded.
+#include <QElapsedTimer>
+#include <QTreeView>
+
+#include <pugixml.hpp>
+
+namespace keymora {
+
+class DocTreeModel;
+class DocumentSession;
+
+class TreePane : public QTreeView {
+    Q_OBJECT
+public:
+    TreePane(DocumentSession& session, QWidget* parent);
+
+    DocTreeModel* docModel() const { return m_model; }
+    // Expands what the document says was expanded; shows a progress window
+    // when that takes a while.
+    void loadTree();
+    bool loading() const { return m_loading; }
+
+    // Makes node the tree's current and selected one without choosing it
+    // again; an empty node leaves nothing selected.
+    void showCurrent(pugi::xml_node node);
+    pugi::xml_node selectedNode() const;
+
+signals:
+    // The user selected a node, or clicked the selected node again.
+    void nodeChosen(pugi::xml_node node);
+    // Any left click in the tree (a shown password is masked then).
+    void clickedInTree();
+    // The model was rebuilt from the document (merge, reload).
+    void reloaded();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void onSelectionChanged();
+    void onClicked(const QModelIndex& index);
+    // True when this click on node is the slow second click that renames it.
+    bool secondClickOn(pugi::xml_node node);
+    void restoreExpanded(pugi::xml_node node);
+
+    DocumentSession& m_session;
+    DocTreeModel* m_model = nullptr;
+    bool m_loading = false;
+    bool m_showing = false;        // the current index is being set by the program
+    pugi::xml_node m_nodeAtPress;  // the selected node when the mouse went down
+    pugi::xml_node m_lastClicked;
+    QElapsedTimer m_sinceLastClick;
+};
+
+}  // namespace keymora

@@ -1,0 +1,247 @@
+// The document window's commands and state: item commands on the one
+// selected node, the caption and title strip taken from the session, Auto
+// Save, read-only files, the inactivity lock and closing.
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "DocWindowFixture.h"
+#include "ScriptedPrompt.h"
+#include "storage/FileLock.h"
+
+using namespace keymora;
+using namespace keymora::test;
+
+namespace {
+
+QString confirmText(const char* name) {
+    return QStringLiteral("Are you sure you wish to delete\r\n\"") + QString::fromLatin1(name) +
+           QStringLiteral("\"?");
+}
+
+}  // namespace
+
+class DocCommandsTest : public QObject, private DocWindowFixture {
+    Q_OBJECT
+
+    void expectDelete(ScriptedPrompt& prompt, const char* name, MsgAnswer answer) {
+        prompt.expectMessage(confirmText(name), QStringLiteral("Confirm Deleting Entry"), MsgIcon::None,
+                             MsgButtons::YesNo, answer);
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_config.isValid()); }
+    void init() { openSample(); }
+    void cleanup() { closeSample(); }
+
+    // A list click selects; a later tree click selects the tree's node; each
+    // command acts on what is selected last.
+    void deleteActsOnTheLastSelectedNode() {
+        QSignalSpy named(m_w, &frmKMF::selectionChanged);
+        QVERIFY(clickTree(QStringLiteral("Banking")));
+        QVERIFY(clickList(QStringLiteral("Mail")));
+        QCOMPARE(named.last().at(1).toString(), QStringLiteral("Mail"));
+        QVERIFY(clickTree(QStringLiteral("Loans")));
+        QCOMPARE(named.last().at(1).toString(), QStringLiteral("Loans"));
+        ScriptedPrompt prompt;
+        expectDelete(prompt, "Loans", MsgAnswer::No);
+        m_w->deleteSelected();
+        QVERIFY(node(kLoans));
+        expectDelete(prompt, "Loans", MsgAnswer::Yes);
+        m_w->deleteSelected();
+        KM_VERIFY_SCRIPT(prompt);
+        QVERIFY(!node(kLoans));
+        QVERIFY(node(kMail));
+        // The parent is shown and selected afterwards.
+        QCOMPARE(m_w->selection().currentId(), std::string(kBanking));
+        QCOMPARE(m_w->treeView()->currentIndex().data().toString(), QStringLiteral("Banking"));
+        QCOMPARE(rowTexts(m_w->listView()), (QStringList{"Cards", "Mail", "Bank", "Shop"}));
+        QCOMPARE(named.last().at(1).toString(), QStringLiteral("Banking"));
+        QVERIFY(session().dirty());
+
+        // An entry clicked in the list goes, without a question when that is off.
+        putOption("Confirm Entry Deletes", "0");
+        QVERIFY(clickList(QStringLiteral("Bank")));
+        m_w->deleteSelected();
+        QVERIFY(!node(kBank));
+        QCOMPARE(m_w->statusText(), QStringLiteral("3 Entries"));
+        // A category goes and nothing is selected: no list, no status.
+        m_w->deleteSelected();
+        QVERIFY(!node(kBanking));
+        QCOMPARE(m_w->selection().currentKind(), NodeKind::None);
+        QCOMPARE(named.last().at(0).value<NodeKind>(), NodeKind::None);
+        QVERIFY(!m_w->listView()->isVisible());
+        QCOMPARE(m_w->statusText(), QString());
+        m_w->deleteSelected();  // nothing selected: nothing happens
+        QVERIFY(node(kOther));
+    }
+
+    void addedNodesBecomeTheSelection() {
+        m_w->addCategory();  // nothing selected yet: no command
+        QCOMPARE(rowTexts(m_w->treeView()), (QStringList{"Banking", "Other"}));
+        QVERIFY(clickTree(QStringLiteral("Other")));
+        m_w->addCategory();
+        QCOMPARE(rowTexts(m_w->treeView()), (QStringList{"Banking", "Other", "New Category"}));
+        QCOMPARE(m_w->selection().currentName(), QStringLiteral("New Category"));
+        QCOMPARE(m_w->treeView()->currentIndex().data().toString(), QStringLiteral("New Category"));
+        m_w->addSubCategory();
+        const pugi::xml_node sub = m_w->selection().current();
+        QCOMPARE(KindOf(sub), NodeKind::SubCategory);
+        QCOMPARE(QString::fromUtf8(NodeName(sub.parent())), QStringLiteral("New Category"));
+        QCOMPARE(m_w->treeView()->currentIndex().data().toString(), QStringLiteral("New Sub-Category"));
+        m_w->upLevel();
+        QCOMPARE(m_w->selection().currentName(), QStringLiteral("New Category"));
+        QCOMPARE(rowTexts(m_w->listView()), QStringList{"New Sub-Category"});
+        // An entry takes no sub-category.
+        QVERIFY(clickTree(QStringLiteral("Mail")));
+        m_w->addSubCategory();
+        QCOMPARE(rowTexts(m_w->treeView(), findRow(m_w->treeView(), QStringLiteral("Banking"))),
+                 (QStringList{"Cards", "Loans", "Mail", "Bank", "Shop"}));
+    }
+
+    void sortKeepsTheSelectionAndMovesOnlyTheLevel() {
+        QVERIFY(clickTree(QStringLiteral("Mail")));
+        m_w->sortSelectedLevel(SortDirection::Descending);
+        const QModelIndex banking = findRow(m_w->treeView(), QStringLiteral("Banking"));
+        QCOMPARE(rowTexts(m_w->treeView(), banking), (QStringList{"Shop", "Mail", "Loans", "Cards", "Bank"}));
+        QCOMPARE(m_w->treeView()->currentIndex().data().toString(), QStringLiteral("Mail"));
+        QCOMPARE(m_w->selection().currentId(), std::string(kMail));
+        QCOMPARE(rowTexts(m_w->treeView()), (QStringList{"Banking", "Other"}));
+        QVERIFY(session().dirty());
+    }
+
+    void listViewOfTheSelectionIsStoredWithoutAnEdit() {
+        QVERIFY(clickTree(QStringLiteral("Cards")));
+        m_w->setListViewOfSelection(2);
+        QCOMPARE(m_w->listViewMode(), 2);
+        QCOMPARE(std::string(node(kCards).attribute("listview").value()), std::string("2"));
+        QVERIFY(clickList(QStringLiteral("Visa")));  // an entry's list is its level's
+        m_w->setListViewOfSelection(0);
+        QCOMPARE(std::string(node(kCards).attribute("listview").value()), std::string("0"));
+        QVERIFY(!node(kVisa).attribute("listview"));
+        QVERIFY(!session().dirty());
+    }
+
+    void captionAndTitlesComeFromTheSession() {
+        QCOMPARE(m_w->caption(), m_path);
+        QCOMPARE(m_w->titleLabel(0), QStringLiteral("Single User Private File"));
+        QCOMPARE(m_w->titleLabel(1), QStringLiteral("Read/Write Capable"));
+        QSignalSpy captions(m_w, &frmKMF::captionChanged);
+        session().markEdited();
+        QCOMPARE(m_w->caption(), m_path + QStringLiteral(" - *"));
+        session().markEdited();
+        QCOMPARE(m_w->caption(), m_path + QStringLiteral(" - *"));  // never doubled
+        QCOMPARE(m_w->fileName(), m_path);
+        QVERIFY(session().save().saved());
+        QCOMPARE(m_w->caption(), m_path);
+        QCOMPARE(captions.count(), 2);
+
+        // A new file: its untitled name, no kind or access until it is held.
+        FileCredentials key;
+        key.userId.value() = "u";
+        frmKMF* fresh = showWindow(*m_host, DocumentSession::create(parseDoc(sampleXml()), std::move(key), true),
+                                   QStringLiteral("Document 7"));
+        QCOMPARE(fresh->caption(), QStringLiteral("Document 7"));
+        QCOMPARE(fresh->titleLabel(0), QString());
+        const QString saved = QString::fromStdString(m_dir->file("named.kmf"));
+        QVERIFY(fresh->session().saveAs(saved.toStdString()).saved());
+        QCOMPARE(fresh->caption(), saved);
+    }
+
+    void autoSaveSavesAtOnceButNotANewDocument() {
+        putOption("Auto Save Changes", "1");
+        const std::string before = readFile(m_path.toStdString());
+        QVERIFY(clickTree(QStringLiteral("Mail")));
+        QTest::keyClicks(m_w->entryPane()->txtUserName, QStringLiteral("z"));
+        QVERIFY(!session().dirty());
+        QCOMPARE(m_w->caption(), m_path);
+        QVERIFY(readFile(m_path.toStdString()) != before);
+
+        FileCredentials key;
+        key.userId.value() = "u";
+        frmKMF* fresh = showWindow(*m_host, DocumentSession::create(parseDoc(sampleXml()), std::move(key), true),
+                                   QStringLiteral("Document 1"));
+        fresh->NodeClick(kMail);
+        QTest::keyClicks(fresh->entryPane()->txtUserName, QStringLiteral("z"));
+        QVERIFY(fresh->session().dirty());
+        QCOMPARE(fresh->caption(), QStringLiteral("Document 1 - *"));
+    }
+
+    void readOnlyFileTakesNoEdits() {
+        const QString shared = QString::fromStdString(m_dir->file("shared.kmf"));
+        writeDataFile(shared, *parseDoc(sampleXml("shared")), "user", "Secret");
+        LockResult writer = FileLock::tryAcquire(shared.toStdString(), LockMode::SharedWriter);
+        QVERIFY(writer.ok());
+        frmKMF* w = showWindow(*m_host, openSession(shared, "user", "Secret"));
+        QCOMPARE(w->titleLabel(0), QStringLiteral("Multi User Shared File (Read Only)"));
+        QCOMPARE(w->titleLabel(1), QStringLiteral("Read Only"));
+        QSignalSpy status(w, &frmKMF::mainStatusText);
+        QVERIFY(clickRow(w->treeView(), QStringLiteral("Mail")));
+        QTest::keyClicks(w->entryPane()->txtUserName, QStringLiteral("other"));
+        QCOMPARE(w->entryPane()->txtUserName->text(), QStringLiteral("alice"));
+        QCOMPARE(std::string(w->session().doc().nodeById(kMail).child("userid").text().get()), std::string("alice"));
+        ScriptedPrompt prompt;  // no delete question either
+        w->deleteSelected();
+        w->sortSelectedLevel(SortDirection::Descending);
+        QVERIFY(w->session().doc().nodeById(kMail));
+        QVERIFY(!w->session().dirty());
+        QCOMPARE(w->caption(), shared);
+        QCOMPARE(status.count(), 0);
+    }
+
+    // While covered, nothing reaches the fields or comes out of them; the
+    // right credentials bring everything back.
+    void coverTakesNoInputUntilTheCredentialsAreGiven() {
+        QVERIFY(clickTree(QStringLiteral("Mail")));
+        EntryPane* pane = m_w->entryPane();
+        pane->txtUserName->setFocus();
+        QApplication::clipboard()->setText(QStringLiteral("before"));
+        m_w->LockFileDisplay();
+        QVERIFY(m_w->displayLocked());
+        QVERIFY(!m_w->entryPaneVisible());
+        QVERIFY(!pane->txtUserName->hasFocus());
+        QTest::keyClicks(pane->txtUserName, QStringLiteral("typed"));
+        QTest::keyClick(pane->txtNotes, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(pane->txtNotes, Qt::Key_C, Qt::ControlModifier);
+        QTest::mouseClick(pane->cmdCopyPassword, Qt::LeftButton);
+        QCOMPARE(field(kMail, "userid"), std::string("alice"));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
+        ScriptedPrompt prompt;
+        m_w->deleteSelected();  // no question: nothing happens while locked
+        QVERIFY(node(kMail));
+
+        prompt.expectCredentials(std::nullopt);
+        QVERIFY(!m_w->UnlockFileDisplay());
+        prompt.expectCredentials(Credentials{QStringLiteral("user"), QStringLiteral("secret")});  // case differs
+        prompt.expectMessageContaining(QStringLiteral("File Failed to decrypt.  Invalid User Name/Password combination."));
+        QVERIFY(!m_w->UnlockFileDisplay());
+        QVERIFY(m_w->displayLocked());
+        QCOMPARE(prompt.messageIcons().value(0), MsgIcon::Exclamation);
+        prompt.expectCredentials(Credentials{QStringLiteral("  user "), QStringLiteral("Secret")});
+        QVERIFY(m_w->UnlockFileDisplay());
+        QCOMPARE(prompt.loginTexts().value(0),
+                 QStringLiteral("Enter the User Name and \r\nPassword to UN-Lock \r\nsample.kmf"));
+        KM_VERIFY_SCRIPT(prompt);
+        QVERIFY(!m_w->displayLocked());
+        QVERIFY(m_w->entryPaneVisible());
+        QTest::keyClicks(pane->txtUserName, QStringLiteral("!"));
+        QCOMPARE(field(kMail, "userid"), std::string("alice!"));
+    }
+
+    void closingWipesCredentialsDocumentAndLock() {
+        QVERIFY(clickTree(QStringLiteral("Visa")));
+        m_w->releaseEverything();
+        QVERIFY(session().closed());
+        QVERIFY(!session().credentialsMatch("user", "Secret"));
+        QVERIFY(!session().doc().datafile());
+        QVERIFY(m_w->entryPane()->txtPassword->text().isEmpty());
+        QCOMPARE(m_w->treeView()->model()->rowCount(), 0);
+        QCOMPARE(m_w->selection().currentKind(), NodeKind::None);
+        QVERIFY(FileLock::tryAcquire(m_path.toStdString(), LockMode::Private).ok());
+    }
+};
+
+QTEST_MAIN(DocCommandsTest)
+#include "tst_doccommands.moc"
