@@ -37,10 +37,8 @@ bool MainWindowHost::queryCloseDocument(frmKMF& window) { return QueryCloseDocum
 
 void MainWindowHost::documentOpened(frmKMF&) { m_main.documentLoaded(); }
 
-void MainWindowHost::documentClosed(frmKMF& window) {
+void MainWindowHost::documentClosed(frmKMF&) {
     m_main.documentUnloaded();
-    if (m_main.SourceDoc == &window) m_main.SourceDoc = nullptr;
-    if (m_main.DestinationDoc == &window) m_main.DestinationDoc = nullptr;
 }
 
 bool MainWindowHost::browserAvailable() const { return BrowserIconLoaded(); }

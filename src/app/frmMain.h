@@ -13,7 +13,6 @@
 #include <QKeySequence>
 #include <QList>
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 
 #include "document/NodeKind.h"
@@ -98,13 +97,6 @@ public:
 
     // Public commands document windows call.
     void mnuFileSave_Click();
-
-    // --- Drag and drop between documents ----------------------------------------
-    QString SelectedDragNodeId;     // id of the dragged tree node
-    QString SelectedXMLNodeId;      // id of the element selected in the active document
-    bool blnDragOperation = false;
-    QPointer<frmKMF> SourceDoc;
-    QPointer<frmKMF> DestinationDoc;
 
     // Placement in twips (15 per pixel) and state (0 normal, 1 min, 2 max).
     void RestoreWindowPlacement();
