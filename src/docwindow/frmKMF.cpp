@@ -320,15 +320,15 @@ QString frmKMF::fileName() const {
     return m_session->neverSaved() ? m_untitledName : QString::fromStdString(m_session->path());
 }
 
-QString frmKMF::caption() const { return m_caption; }
+QString frmKMF::caption() const {
+    return m_session->dirty() ? fileName() + QLatin1String(kDirtyMarker) : fileName();
+}
 
 QString frmKMF::titleLabel(int index) const { return m_titles->text(index); }
 
 void frmKMF::refreshCaption() {
-    QString caption = fileName();
-    if (m_session->dirty()) caption += QLatin1String(kDirtyMarker);
-    if (caption == m_caption) return;
-    m_caption = caption;
+    const QString caption = this->caption();
+    if (caption == windowTitle()) return;
     setWindowTitle(caption);
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->setWindowTitle(caption);
     emit captionChanged(caption);

@@ -156,7 +156,6 @@ private:
     std::unique_ptr<DocumentSession> m_session;
     std::unique_ptr<Notices> m_notices;
     QString m_untitledName;
-    QString m_caption;
     bool m_closingDone = false;
     bool m_removing = false;           // rows are going: the tree's moves are not choices
     pugi::xml_node m_reselectAfter;    // the parent to show once a selected node is gone
