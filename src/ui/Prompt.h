@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 
 class QWidget;
 
@@ -24,9 +25,18 @@ struct FileDialogRequest {
     bool save = false;
 };
 
+// Wiped when dropped; the last copy to go wipes the shared text.
 struct Credentials {
     QString userId;
     QString password;
+    Credentials() = default;
+    Credentials(QString user, QString pass) : userId(std::move(user)), password(std::move(pass)) {}
+    Credentials(const Credentials&) = default;
+    Credentials& operator=(const Credentials&) = default;
+    ~Credentials() {
+        userId.fill(QChar(u'\0'));
+        password.fill(QChar(u'\0'));
+    }
 };
 
 // What the login dialogs are asked to show and check.
