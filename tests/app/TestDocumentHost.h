@@ -1,19 +1,26 @@
 #pragma once
-// A small document host for the document-window tests, and sample documents
-// to put in it.
+// A small document host for the document-window tests, a sample document to
+// put in it, and real mouse clicks on the rows of its views.
+#include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStringList>
+#include <QTest>
+#include <QTreeView>
 
 #include <memory>
 #include <string>
 
+#include "OptionStore.h"
 #include "app/DocumentLifecycle.h"
+#include "docwindow/EntryPane.h"
+#include "docwindow/NodeSelection.h"
 #include "docwindow/frmKMF.h"
 #include "document/XmlDoc.h"
 #include "session/DocumentSession.h"
 #include "storage/DataFile.h"
+#include "testsupport/TempDir.h"
 #include "ui/DocumentHost.h"
 
 namespace keymora::test {
@@ -96,6 +103,16 @@ inline frmKMF* showWindow(TestHost& host, std::unique_ptr<DocumentSession> sessi
     return window;
 }
 
+// The nodes of sampleXml().
+inline constexpr const char* kMail = "{E0000000-0000-0000-0000-000000000001}";
+inline constexpr const char* kBank = "{E0000000-0000-0000-0000-000000000002}";
+inline constexpr const char* kShop = "{E0000000-0000-0000-0000-000000000003}";
+inline constexpr const char* kVisa = "{E0000000-0000-0000-0000-000000000009}";
+inline constexpr const char* kBanking = "{C0000000-0000-0000-0000-000000000001}";
+inline constexpr const char* kOther = "{C0000000-0000-0000-0000-000000000002}";
+inline constexpr const char* kCards = "{50000000-0000-0000-0000-000000000001}";
+inline constexpr const char* kLoans = "{50000000-0000-0000-0000-000000000002}";
+
 // A small document: one category with a labels element, two sub-categories
 // (the first with an entry) and three entries.
 inline std::string sampleXml(const char* filetype = "private") {
@@ -117,5 +134,64 @@ inline std::string sampleXml(const char* filetype = "private") {
            "<category id=\"{C0000000-0000-0000-0000-000000000002}\" type=\"category\" value=\"Other\"/>"
            "</records></datafile>";
 }
+
+// The row of the view whose text is `name`, searched at any depth.
+inline QModelIndex findRow(QAbstractItemView* view, const QString& name) {
+    const QModelIndexList hits = view->model()->match(view->model()->index(0, 0), Qt::DisplayRole, name, 1,
+                                                      Qt::MatchExactly | Qt::MatchRecursive);
+    return hits.isEmpty() ? QModelIndex() : hits.first();
+}
+
+// False when no row shows the name.
+inline bool clickRow(QAbstractItemView* view, const QString& name) {
+    const QModelIndex index = findRow(view, name);
+    if (!index.isValid()) return false;
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    QTest::qWait(20);
+    return true;
+}
+
+// The texts of the view's rows under `parent` (column 0), in order.
+inline QStringList rowTexts(QAbstractItemView* view, const QModelIndex& parent = {}) {
+    QStringList texts;
+    for (int r = 0; r < view->model()->rowCount(parent); ++r)
+        texts << view->model()->index(r, 0, parent).data().toString();
+    return texts;
+}
+
+// The sample file under "user" / "Secret", open in a window of a test host,
+// with Auto Save off unless a test turns it on.
+class DocWindowFixture {
+protected:
+    TestSettings m_config;
+    std::unique_ptr<TempDir> m_dir;
+    std::unique_ptr<TestHost> m_host;
+    frmKMF* m_w = nullptr;
+    QString m_path;
+
+    void openSample() {
+        TestSettings::startSeeded();
+        putOption("Auto Save Changes", "0");
+        m_dir = std::make_unique<TempDir>();
+        m_path = QString::fromStdString(m_dir->file("sample.kmf"));
+        writeDataFile(m_path, *parseDoc(sampleXml()), "user", "Secret");
+        m_host = std::make_unique<TestHost>();
+        auto session = openSession(m_path, "user", "Secret");
+        QVERIFY(session);
+        m_w = showWindow(*m_host, std::move(session));
+    }
+    void closeSample() {
+        m_host.reset();
+        m_w = nullptr;
+        m_dir.reset();
+    }
+
+    DocumentSession& session() { return m_w->session(); }
+    pugi::xml_node node(const char* id) { return session().doc().nodeById(id); }
+    std::string field(const char* id, const char* name) { return node(id).child(name).child_value(); }
+    bool clickTree(const QString& name) { return clickRow(m_w->treeView(), name); }
+    bool clickList(const QString& name) { return clickRow(m_w->listView(), name); }
+};
 
 }  // namespace keymora::test

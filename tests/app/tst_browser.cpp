@@ -58,11 +58,6 @@ private slots:
     }
     void cleanupTestCase() { qputenv("PATH", m_path); }
 
-    void trimAtNull() {
-        QCOMPARE(CLaunchBrowser::TrimAtNull(QStringLiteral("abc")), QStringLiteral("abc"));
-        QCOMPARE(CLaunchBrowser::TrimAtNull(QString::fromUtf16(u"ab\0cd", 5)), QStringLiteral("ab"));
-    }
-
     void foundThroughTheDesktop() {
         CLaunchBrowser browser;
         int code = 0;

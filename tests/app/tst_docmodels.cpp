@@ -16,14 +16,6 @@ using namespace keymora::test;
 
 namespace {
 
-constexpr const char* kMail = "{E0000000-0000-0000-0000-000000000001}";
-constexpr const char* kBank = "{E0000000-0000-0000-0000-000000000002}";
-constexpr const char* kShop = "{E0000000-0000-0000-0000-000000000003}";
-constexpr const char* kBanking = "{C0000000-0000-0000-0000-000000000001}";
-constexpr const char* kOther = "{C0000000-0000-0000-0000-000000000002}";
-constexpr const char* kCards = "{50000000-0000-0000-0000-000000000001}";
-constexpr const char* kLoans = "{50000000-0000-0000-0000-000000000002}";
-
 std::unique_ptr<DocumentSession> sampleSession() {
     FileCredentials key;
     key.userId.value() = "u";

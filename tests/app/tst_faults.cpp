@@ -17,7 +17,6 @@
 #include "OptionStore.h"
 #include "ScriptedPrompt.h"
 #include "TestDocumentHost.h"
-#include "ViewClicks.h"
 #include "app/DocumentLifecycle.h"
 #include "app/ModMain.h"
 #include "app/frmMain.h"

@@ -1,9 +1,7 @@
-// The login dialogs: every refusal with its text and title, what is emptied,
+// The login dialogs: each refusal with its text and title, what is emptied,
 // where the focus goes, and the Change Password command.
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "OptionStore.h"
@@ -13,7 +11,6 @@
 #include "app/frmMain.h"
 #include "docwindow/frmKMF.h"
 #include "session/DocumentSession.h"
-#include "storage/CredentialRules.h"
 #include "ui/frmLogin.h"
 #include "ui/frmLoginWithConfirm.h"
 
@@ -34,7 +31,7 @@ class LoginTest : public QObject {
 private:
     TestSettings m_config;
 
-    // Fills the boxes, presses OK and reports whether the dialog accepted.
+    // Shows the dialog, clicks OK and tells whether the dialog accepted.
     template <typename Dialog>
     static bool pressOk(Dialog& d) {
         d.show();
@@ -50,69 +47,45 @@ private slots:
     }
     void init() { TestSettings::startSeeded(); }
 
-    void loginCaptions() {
-        frmLogin d;
-        QCOMPARE(d.windowTitle(), QStringLiteral("Specify User Name and Password"));
-        QCOMPARE(d.lblLabels[0]->text(), QStringLiteral("User Name"));
-        QCOMPARE(d.lblLabels[1]->text(), QStringLiteral("Password"));
-        QCOMPARE(d.cmdOK->text(), QStringLiteral("&OK"));
-        QCOMPARE(d.cmdCancel->text(), QStringLiteral("&Cancel"));
-        QCOMPARE(d.lblLoginInstructions->text(),
-                 QStringLiteral("Enter a User Name and\nPassword to Lock this file"));
-        QVERIFY(d.txtUserName->text().isEmpty());
-        QCOMPARE(d.txtPassword->echoMode(), QLineEdit::Password);
-        frmLoginWithConfirm c;
-        QCOMPARE(c.windowTitle(), kConfirmTitle);
-        QCOMPARE(c.lblConfirm->text(), QStringLiteral("Confirm Password"));
+    void loginRefuses_data() {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << "" << kRequired;
+        QTest::newRow("the word") << "password" << kWord;
+        QTest::newRow("the word in other case") << "PassWord" << kWord;
     }
-
-    void loginEmptyPasswordRefused() {
+    void loginRefuses() {
+        QFETCH(QString, password);
+        QFETCH(QString, text);
         ScriptedPrompt prompt;
-        prompt.expectMessage(kRequired, QStringLiteral("Login"), MsgIcon::None, MsgButtons::Ok);
+        prompt.expectMessage(text, QStringLiteral("Login"), MsgIcon::None, MsgButtons::Ok);
         frmLogin d;
         d.txtUserName->setText(QStringLiteral("alice"));
+        d.txtPassword->setText(password);
         QVERIFY(!pressOk(d));
         QVERIFY(d.isVisible());  // stays open
-        QCOMPARE(d.focusWidget(), d.txtPassword);
-        KM_VERIFY_SCRIPT(prompt);
-    }
-
-    void loginRefusedWordAnyCase_data() {
-        QTest::addColumn<QString>("word");
-        QTest::newRow("lower") << "password";
-        QTest::newRow("mixed") << "PassWord";
-        QTest::newRow("upper") << "PASSWORD";
-    }
-    void loginRefusedWordAnyCase() {
-        QFETCH(QString, word);
-        ScriptedPrompt prompt;
-        prompt.expectMessage(kWord, QStringLiteral("Login"), MsgIcon::None, MsgButtons::Ok);
-        frmLogin d;
-        d.txtPassword->setText(word);
-        QVERIFY(!pressOk(d));
         QVERIFY(d.txtPassword->text().isEmpty());
         QCOMPARE(d.focusWidget(), d.txtPassword);
         KM_VERIFY_SCRIPT(prompt);
     }
 
+    void loginAccepts_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("no user name") << "" << "s3cret";
+        QTest::newRow("the word after a blank") << "u" << " password";
+        QTest::newRow("the word before a blank") << "u" << "password ";
+        QTest::newRow("blanks only") << "u" << "   ";
+    }
     void loginAccepts() {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
         ScriptedPrompt prompt;  // no message expected
-        {
-            frmLogin d;  // empty user name is fine
-            d.txtPassword->setText(QStringLiteral("s3cret"));
-            QVERIFY(pressOk(d));
-            QVERIFY(!d.isVisible());
-        }
-        {
-            frmLogin d;  // the word after a blank passes the word check
-            d.txtPassword->setText(QStringLiteral(" password"));
-            QVERIFY(pressOk(d));
-        }
-        {
-            frmLogin d;  // blanks only: not empty
-            d.txtPassword->setText(QStringLiteral("   "));
-            QVERIFY(pressOk(d));
-        }
+        frmLogin d;
+        d.txtUserName->setText(user);
+        d.txtPassword->setText(password);
+        QVERIFY(pressOk(d));
+        QVERIFY(!d.isVisible());
         KM_VERIFY_SCRIPT(prompt);
     }
 
@@ -202,21 +175,6 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
     }
 
-    void pureChecksAgreeWithDialogs() {
-        using namespace keymora::credentials;
-        QCOMPARE(TrimBlanks("  a b  "), std::string("a b"));
-        QCOMPARE(TrimBlanks("   "), std::string());
-        QVERIFY(IsRefusedWord("pAsSwOrD"));
-        QVERIFY(!IsRefusedWord("password "));
-        QVERIFY(!IsRefusedWord("passwort"));
-        QVERIFY(CheckLogin("", "x").accepted);
-        QVERIFY(!CheckLogin("u", "").accepted);
-        const Verdict v = CheckNewCredentials("u", "a", "b");
-        QVERIFY(!v.accepted);
-        QVERIFY(v.clearPassword && v.clearConfirm);
-        QCOMPARE(v.text, std::string(kPasswordsDiffer));
-    }
-
     // Change Password sets the new credentials (trimmed) and marks the
     // document dirty; cancelling changes nothing.
     void changePassword() {
@@ -240,12 +198,11 @@ private slots:
         QVERIFY(session.credentialsMatch("new", "newpw"));
         QVERIFY(!session.credentialsMatch("old", "oldpw"));
         QVERIFY(session.dirty());
-        const auto& seen = prompt.seen();
-        QCOMPARE(seen.back().login.instructions,
-                 QStringLiteral("Enter the New User Name and\r\nNew Password to Lock this file"));
-        QVERIFY(seen.back().login.confirm);
-        QCOMPARE(seen.back().login.userLabel, QStringLiteral("New User Name"));
-        QCOMPARE(seen.back().login.passwordLabel, QStringLiteral("New Password"));
+        const LoginRequest asked = prompt.logins().last();
+        QCOMPARE(asked.instructions, QStringLiteral("Enter the New User Name and\r\nNew Password to Lock this file"));
+        QVERIFY(asked.confirm);
+        QCOMPARE(asked.userLabel, QStringLiteral("New User Name"));
+        QCOMPARE(asked.passwordLabel, QStringLiteral("New Password"));
         KM_VERIFY_SCRIPT(prompt);
         session.discardChanges();
     }
