@@ -134,17 +134,13 @@ private slots:
         QVERIFY(!session().dirty());
     }
 
-    void typingWritesTheFieldAndShowsTheNewDate() {
+    void typingWritesTheField() {
         QVERIFY(clickTree(QStringLiteral("Mail")));
         EntryPane* pane = m_w->entryPane();
         pane->txtUserName->setFocus();
         QTest::keyClick(pane->txtUserName, Qt::Key_End);
         QTest::keyClick(pane->txtUserName, Qt::Key_X);
         QCOMPARE(field(kMail, "userid"), std::string("alicex"));
-        const std::string stamped = field(kMail, "DateModified");
-        QVERIFY(stamped != "3/5/2021 1:02:03 PM");
-        QCOMPARE(pane->lblNodeProperties(5)->text(),
-                 QStringLiteral("Date Last Modified: ") + QString::fromStdString(stamped));
         QVERIFY(session().dirty());
         QCOMPARE(m_w->caption(), m_path + QStringLiteral(" - *"));
         // Typing back to the loaded text writes again.
