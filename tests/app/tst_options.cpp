@@ -49,17 +49,6 @@ private slots:
         QCOMPARE(DivideRoundHalfEven(value, divisor), expected);
     }
 
-    void loadDefaultsWhenAbsent() {
-        TestSettings::startEmpty();
-        const OptionsState s = LoadOptionsState(clsReg());
-        QCOMPARE(s.clipboardSeconds, 2);
-        QCOMPARE(s.formDisplaySeconds, 2);
-        QCOMPARE(s.overallMinutes, 2);
-        QVERIFY(s.useCompression && s.confirmDeletes && s.autoSave);
-        QVERIFY(!s.autoOpen);
-        QVERIFY(s.fileToOpen.isEmpty());
-    }
-
     void roundTrip() {
         putOption("clipboard timeout", "3000");
         putOption("form display timeout", "2500");           // 2.5 s shows 2
@@ -91,14 +80,6 @@ private slots:
         QCOMPARE(option("auto open file"), std::string("1"));
         QCOMPARE(option("file to open"), std::string("/d/start.kmf"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-
-        // "use Compression" is written, and names ignore case: still one value.
-        int compressionValues = 0;
-        for (const cRegValue& v : clsReg().ListValues(RegRoot::CurrentUser, kOptionsKey))
-            if (QString::fromStdString(v.name).compare(QStringLiteral("use compression"),
-                                                       Qt::CaseInsensitive) == 0)
-                ++compressionValues;
-        QCOMPARE(compressionValues, 1);
     }
 
     void clearingStartupFileWritesEmpty() {

@@ -1,5 +1,5 @@
-// Start-up: which file the command line or the options open, the password
-// mask, option defaults, and the start-up routine with its browser check.
+// Start-up: which file the command line or the options open, and the
+// start-up routine with its browser check.
 #include <QApplication>
 #include <QComboBox>
 #include <QTest>
@@ -51,41 +51,14 @@ private slots:
         QCOMPARE(StartupFileToOpen(QStringLiteral("/d/readme.txt")), QString());
         QCOMPARE(StartupFileToOpen(QStringLiteral("/d/given.kmf")), QStringLiteral("/d/given.kmf"));
         QCOMPARE(StartupFileToOpen(QString()), QStringLiteral("/d/auto.kmf"));
-    }
-
-    void autoOpenOnlyForOne_data() {
-        QTest::addColumn<QString>("autoOpen");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("1") << "1" << "/d/auto.kmf";
-        QTest::newRow("2") << "2" << "";
-        QTest::newRow("text") << "yes" << "";
-        QTest::newRow("absent") << "" << "";
-    }
-    void autoOpenOnlyForOne() {
-        QFETCH(QString, autoOpen);
-        QFETCH(QString, expected);
-        if (!autoOpen.isEmpty()) putOption("auto open file", autoOpen.toUtf8().constData());
-        putOption("file to open", "/d/auto.kmf");
-        QCOMPARE(StartupFileToOpen(QString()), expected);
+        putOption("auto open file", "0");
+        QCOMPARE(StartupFileToOpen(QString()), QString());
     }
 
     void commandLineFromArguments() {
         QCOMPARE(CommandLineText({QStringLiteral("/my"), QStringLiteral("files/a.kmf")}),
                  QStringLiteral("/my files/a.kmf"));
         QCOMPARE(CommandLineText({}), QString());
-    }
-
-    void passwordMask() {
-        QCOMPARE(ReadPasswordMask(), QStringLiteral("*"));  // absent
-        putOption("Password Mask", "  ");
-        QCOMPARE(ReadPasswordMask(), QStringLiteral("*"));
-        putOption("Password Mask", "#");
-        QCOMPARE(ReadPasswordMask(), QStringLiteral("#"));
-        putOption("Password Mask", " x ");
-        QCOMPARE(ReadPasswordMask(), QStringLiteral("x"));
-        putOption("Password Mask", "ab");
-        QCOMPARE(ReadPasswordMask(), QStringLiteral("a"));
-        QCOMPARE(option("Password Mask"), std::string("ab"));  // never rewritten
     }
 
     // The whole routine with a browser present: no message, the main window
