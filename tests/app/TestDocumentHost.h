@@ -39,11 +39,11 @@ public:
     QMdiArea* mdiArea() override { return &m_area; }
     QMdiSubWindow* addWindow(QWidget* window) override { return m_area.addSubWindow(window); }
     QWidget* dialogParent() override { return &m_area; }
-    int nextDocumentNumber() override { return ++counter; }
+    int nextDocumentNumber() override { return ++m_counter; }
     bool canShutDown() const override { return shutDown; }
     void setCanShutDown(bool value) override { shutDown = value; }
-    void addToMru(const QString& fileName) override { mruAdded << fileName; }
-    void refreshMruList() override { ++mruRefreshed; }
+    void addToMru(const QString&) override {}
+    void refreshMruList() override {}
     // The program's own save and close prompt, so closing and auto-save behave as in it.
     bool saveDocument(frmKMF& window) override { return SaveCommand(*this, window); }
     bool queryCloseDocument(frmKMF& window) override { return QueryCloseDocument(*this, window); }
@@ -60,14 +60,12 @@ public:
         return list;
     }
 
-    int counter = 0;
     bool shutDown = true;
-    QStringList mruAdded;
-    int mruRefreshed = 0;
     int openCount = 0;
 
 private:
     QMdiArea m_area;
+    int m_counter = 0;
 };
 
 // Writes a data file holding the document under the credentials.

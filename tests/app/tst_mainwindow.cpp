@@ -168,11 +168,17 @@ private slots:
         QCOMPARE(main.OpenDocumentCount(), 1);
         QCOMPARE(mruList(), (QStringList{path, "/d/x.kmf", ""}));
         QCOMPARE(main.cboMRU()->itemText(0), path);  // the box was reloaded
-        KM_VERIFY_SCRIPT(prompt);
 
-        // Letter case counts.
-        frmMain::AddToMRU(QStringLiteral("/D/X.kmf"));
-        QCOMPARE(mruList(), (QStringList{"/D/X.kmf", path, "/d/x.kmf", ""}));
+        // File > Open puts its file on top too.
+        const QString other = QString::fromStdString(m_dir->file("other.kmf"));
+        writeDataFile(other, *parseDoc(sampleXml()), "user", "Secret");
+        prompt.expectOpenFile(other);
+        prompt.expectCredentials(kLogin);
+        main.menuItem(QStringLiteral("mnuFileOpen"))->trigger();
+        QCOMPARE(main.OpenDocumentCount(), 2);
+        QCOMPARE(mruList(), (QStringList{other, path, "/d/x.kmf", ""}));
+        QCOMPARE(main.cboMRU()->itemText(0), other);
+        KM_VERIFY_SCRIPT(prompt);
     }
 
     // Reading the stored placement; writing it is checked on exit below.
