@@ -50,8 +50,10 @@ void frmKMF::deleteSelected() {
     m_session->deleteNode(id);
 }
 
+// A category goes under the file's root, so it needs no selection: a file
+// whose last category was deleted must still be able to get a new one.
 void frmKMF::addCategory() {
-    if (!m_selection->current() || !editsAllowed()) return;
+    if (!editsAllowed()) return;
     const EditResult result = m_session->addCategory();
     if (result.ok()) NodeClick(result.id);
 }
