@@ -374,33 +374,6 @@ bool modify(const std::string& path, F&& change) {
     return atomicWrite(path, text) && result != Change::Fail;
 }
 
-template <typename F>
-bool writeValue(const std::string& path, const std::string& subKey, cRegValue value, F&& sameAs) {
-    auto parts = regfile::splitPath(subKey);
-    if (!parts) return false;
-    return modify(path, [&](RegData& data) {
-        regfile::KeyData* key = data.findKey(*parts);
-        if (key != nullptr) {
-            const cRegValue* old = RegData::findValue(*key, value.name);
-            if (old != nullptr && old->type == value.type && sameAs(*old)) return Change::Same;
-        } else {
-            key = &data.ensureKey(*parts);
-        }
-        RegData::setValue(*key, std::move(value));
-        return Change::Changed;
-    });
-}
-
-// The value of a given name and type, or nullptr.
-template <typename Fn>
-auto withValue(const std::string& path, const std::string& subKey, const std::string& valueName,
-               RegType type, Fn&& fn) {
-    const auto parts = regfile::splitPath(subKey);
-    const RegData data = parts ? loadForRead(path) : RegData();
-    const regfile::KeyData* key = parts ? data.findKey(*parts) : nullptr;
-    const cRegValue* value = key != nullptr ? RegData::findValue(*key, valueName) : nullptr;
-    return fn(value != nullptr && value->type == type ? value : nullptr);
-}
 
 }  // namespace
 
@@ -428,12 +401,6 @@ bool clsReg::KeyExist(RegRoot /*root*/, const std::string& subKey) const {
     return loadForRead(m_path).findKey(*parts) != nullptr;
 }
 
-bool clsReg::ValueExists(RegRoot /*root*/, const std::string& subKey,
-                         const std::string& valueName) const {
-    return withValue(m_path, subKey, valueName, RegType::String,
-                     [](const cRegValue* v) { return v != nullptr && !v->text.empty(); });
-}
-
 bool clsReg::CreateKey(RegRoot /*root*/, const std::string& subKey) {
     auto parts = regfile::splitPath(subKey);
     if (!parts) return false;
@@ -454,61 +421,29 @@ bool clsReg::DeleteKey(RegRoot /*root*/, const std::string& subKey) {
 
 bool clsReg::WriteString(RegRoot /*root*/, const std::string& subKey, const std::string& valueName,
                          const std::string& text) {
-    cRegValue value;
-    value.name = valueName;
-    value.type = RegType::String;
-    value.text = text;
-    return writeValue(m_path, subKey, std::move(value),
-                      [&](const cRegValue& old) { return old.text == text; });
+    auto parts = regfile::splitPath(subKey);
+    if (!parts) return false;
+    return modify(m_path, [&](RegData& data) {
+        regfile::KeyData* key = data.findKey(*parts);
+        if (key != nullptr) {
+            const cRegValue* old = RegData::findValue(*key, valueName);
+            if (old != nullptr && old->text == text) return Change::Same;
+        } else {
+            key = &data.ensureKey(*parts);
+        }
+        RegData::setValue(*key, cRegValue{valueName, text});
+        return Change::Changed;
+    });
 }
 
 std::string clsReg::ReadString(RegRoot /*root*/, const std::string& subKey,
                                const std::string& valueName, const std::string& defaultText) const {
-    return withValue(m_path, subKey, valueName, RegType::String,
-                     [&](const cRegValue* v) { return v != nullptr ? v->text : defaultText; });
-}
-
-bool clsReg::WriteDWord(RegRoot /*root*/, const std::string& subKey, const std::string& valueName,
-                        std::uint32_t number) {
-    cRegValue value;
-    value.name = valueName;
-    value.type = RegType::DWord;
-    value.dword = number;
-    return writeValue(m_path, subKey, std::move(value),
-                      [&](const cRegValue& old) { return old.dword == number; });
-}
-
-std::uint32_t clsReg::ReadDWord(RegRoot /*root*/, const std::string& subKey,
-                                const std::string& valueName, std::uint32_t defaultValue) const {
-    return withValue(m_path, subKey, valueName, RegType::DWord,
-                     [&](const cRegValue* v) { return v != nullptr ? v->dword : defaultValue; });
-}
-
-bool clsReg::WriteBinary(RegRoot /*root*/, const std::string& subKey, const std::string& valueName,
-                         const std::vector<std::uint8_t>& bytes) {
-    cRegValue value;
-    value.name = valueName;
-    value.type = RegType::Binary;
-    value.binary = bytes;
-    return writeValue(m_path, subKey, std::move(value),
-                      [&](const cRegValue& old) { return old.binary == bytes; });
-}
-
-std::vector<std::uint8_t> clsReg::ReadBinary(RegRoot /*root*/, const std::string& subKey,
-                                             const std::string& valueName,
-                                             const std::vector<std::uint8_t>& defaultValue) const {
-    return withValue(m_path, subKey, valueName, RegType::Binary,
-                     [&](const cRegValue* v) { return v != nullptr ? v->binary : defaultValue; });
-}
-
-cRegKeys clsReg::ListKeys(RegRoot /*root*/, const std::string& subKey) const {
-    cRegKeys keys;
     const auto parts = regfile::splitPath(subKey);
-    if (!parts) return keys;
+    if (!parts) return defaultText;
     const RegData data = loadForRead(m_path);
-    if (data.findKey(*parts) == nullptr) return keys;
-    for (auto& name : data.subKeyNames(*parts)) keys.push_back(cRegKey{std::move(name)});
-    return keys;
+    const regfile::KeyData* key = data.findKey(*parts);
+    const cRegValue* value = key != nullptr ? RegData::findValue(*key, valueName) : nullptr;
+    return value != nullptr ? value->text : defaultText;
 }
 
 cRegValues clsReg::ListValues(RegRoot /*root*/, const std::string& subKey) const {

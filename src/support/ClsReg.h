@@ -1,8 +1,8 @@
 #pragma once
 // Per-user settings store standing in for the registry: keys addressed by a
 // backslash path ("Software\Orrindale\Keymora\options"), each holding named
-// text, 32-bit and binary values. Value names are compared without regard to
-// case; key paths likewise, as the registry does.
+// text values. Value names are compared without regard to case; key paths
+// likewise, as the registry does.
 //
 // The store is one file, by default $XDG_CONFIG_HOME/keymora/settings.reg
 // (~/.config/... when unset); KEYMORA_CONFIG_DIR moves it (tests use this).
@@ -10,7 +10,6 @@
 // read-modify-write followed by an atomic rename, so concurrent processes lose
 // nothing. A damaged file is reported once through the damage reporter, moved
 // aside and treated as empty; no operation throws.
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,21 +18,11 @@ namespace keymora {
 
 enum class RegRoot { CurrentUser };  // the only root the program uses
 
-enum class RegType { String, DWord, Binary };
-
-struct cRegKey {
-    std::string name;
-};
-
 struct cRegValue {
     std::string name;
-    RegType type = RegType::String;
-    std::string text;                  // for String
-    std::uint32_t dword = 0;           // for DWord
-    std::vector<std::uint8_t> binary;  // for Binary
+    std::string text;
 };
 
-using cRegKeys = std::vector<cRegKey>;
 using cRegValues = std::vector<cRegValue>;
 
 class clsReg {
@@ -46,32 +35,18 @@ public:
     static std::string defaultFilePath();
 
     // Reads never create anything and give the caller's default for a missing
-    // key, a missing value or a value of another type. Texts of any length read
-    // back whole. ValueExists is true only for a non-empty text value. Writes
-    // create the key and its missing parents. DeleteKey removes a key that has
-    // no sub-keys (as the registry does); the root cannot be deleted. A path
-    // with an empty part ("A\\B") is invalid: reads give the default, writes false.
+    // key or value. Texts of any length read back whole. Writes create the key
+    // and its missing parents. DeleteKey removes a key that has no sub-keys (as
+    // the registry does); the root cannot be deleted. A path with an empty part
+    // ("A\\B") is invalid: reads give the default, writes false.
     bool KeyExist(RegRoot root, const std::string& subKey) const;
-    bool ValueExists(RegRoot root, const std::string& subKey, const std::string& valueName) const;
     bool CreateKey(RegRoot root, const std::string& subKey);
     bool DeleteKey(RegRoot root, const std::string& subKey);
     bool WriteString(RegRoot root, const std::string& subKey, const std::string& valueName,
                      const std::string& text);
     std::string ReadString(RegRoot root, const std::string& subKey, const std::string& valueName,
                            const std::string& defaultText) const;
-    bool WriteDWord(RegRoot root, const std::string& subKey, const std::string& valueName,
-                    std::uint32_t value);
-    std::uint32_t ReadDWord(RegRoot root, const std::string& subKey, const std::string& valueName,
-                            std::uint32_t defaultValue) const;
-    bool WriteBinary(RegRoot root, const std::string& subKey, const std::string& valueName,
-                     const std::vector<std::uint8_t>& bytes);
-    std::vector<std::uint8_t> ReadBinary(RegRoot root, const std::string& subKey,
-                                         const std::string& valueName,
-                                         const std::vector<std::uint8_t>& defaultValue) const;
-    cRegKeys ListKeys(RegRoot root, const std::string& subKey) const;
     cRegValues ListValues(RegRoot root, const std::string& subKey) const;
-
-    const std::string& filePath() const noexcept { return m_path; }
 
     // Called (at most once per damaged file) with a readable message when the
     // settings file could not be read and was set aside. Default: stderr + syslog.

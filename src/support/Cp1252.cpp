@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 
 namespace keymora::cp1252 {
 
@@ -106,6 +107,16 @@ char32_t decodeOne(const unsigned char* p, std::size_t n, std::size_t& i) noexce
     return cp;
 }
 
+// The byte for a code point, or nothing when Windows-1252 lacks it.
+std::optional<unsigned char> fromUnicode(char32_t cp) noexcept {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
+    if (cp > 0xFFFF) return std::nullopt;
+    for (std::size_t k = 0; k < kHigh.size(); ++k) {
+        if (kHigh[k] == cp) return static_cast<unsigned char>(0x80 + k);
+    }
+    return std::nullopt;
+}
+
 template <typename OnMissing>
 std::string fromUtf8Impl(std::string_view utf8, OnMissing onMissing) {
     std::string out;
@@ -136,19 +147,6 @@ std::string fromUtf8Impl(std::string_view utf8, OnMissing onMissing) {
 
 }  // namespace
 
-char32_t toUnicode(unsigned char byte) noexcept {
-    if (byte >= 0x80 && byte < 0xA0) return kHigh[byte - 0x80u];
-    return byte;
-}
-
-std::optional<unsigned char> fromUnicode(char32_t cp) noexcept {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
-    if (cp > 0xFFFF) return std::nullopt;
-    for (std::size_t k = 0; k < kHigh.size(); ++k) {
-        if (kHigh[k] == cp) return static_cast<unsigned char>(0x80 + k);
-    }
-    return std::nullopt;
-}
 
 std::string toUtf8(std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());

@@ -2,18 +2,13 @@
 // Windows-1252 <-> UTF-8. The data files hold Windows-1252 text, one byte per
 // character; everything else in the program (pugixml, Qt, the terminal) is UTF-8.
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace keymora::cp1252 {
 
-// Every byte maps to one code point; 0x81, 0x8D, 0x8F, 0x90 and 0x9D map to U+0081 etc.
-char32_t toUnicode(unsigned char byte) noexcept;
-// The byte for a code point, or nothing when Windows-1252 lacks it.
-std::optional<unsigned char> fromUnicode(char32_t cp) noexcept;
-
-// Bytes -> UTF-8. Never fails.
+// Bytes -> UTF-8. Never fails; 0x81, 0x8D, 0x8F, 0x90 and 0x9D, which the
+// code page leaves unassigned, become U+0081 etc.
 std::string toUtf8(std::string_view bytes);
 
 // UTF-8 -> bytes; characters Windows-1252 lacks (and invalid UTF-8 sequences) become '?'.

@@ -1,7 +1,5 @@
 #include "support/RegFile.h"
 
-#include <algorithm>
-#include <charconv>
 
 namespace keymora::regfile {
 
@@ -69,80 +67,77 @@ std::string foldedPath(const std::vector<std::string>& parts) {
     return fold(joinPath(parts, parts.size()));
 }
 
-bool sameValue(const cRegValue& a, const cRegValue& b) {
-    if (a.name != b.name || a.type != b.type) return false;
-    switch (a.type) {
-        case RegType::String:
-            return a.text == b.text;
-        case RegType::DWord:
-            return a.dword == b.dword;
-        case RegType::Binary:
-            return a.binary == b.binary;
-    }
-    return false;
-}
+enum class Field { Name, Text };
 
-std::optional<std::uint32_t> parseDecimal(std::string_view text) {
-    if (text.empty() || text.size() > 10) return std::nullopt;
-    std::uint64_t v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        v = v * 10U + static_cast<std::uint64_t>(c - '0');
-    }
-    if (v > 0xFFFFFFFFULL) return std::nullopt;
-    return static_cast<std::uint32_t>(v);
-}
-
-std::optional<std::vector<std::uint8_t>> parseHex(std::string_view text) {
-    if (text.size() % 2 != 0) return std::nullopt;
-    std::vector<std::uint8_t> out;
-    out.reserve(text.size() / 2);
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int hi = hexValue(text[i]);
-        const int lo = hexValue(text[i + 1]);
-        if (hi < 0 || lo < 0) return std::nullopt;
-        out.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
+// Writes the bytes that could be misread as %XX (see the header for which).
+std::string escape(std::string_view raw, Field field) {
+    std::string out;
+    out.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const auto c = static_cast<unsigned char>(raw[i]);
+        if (c >= 0x80) {
+            const std::size_t len = utf8SequenceLength(raw, i);
+            if (len == 0) {
+                appendEscaped(out, c);
+            } else {
+                out.append(raw.substr(i, len));
+                i += len - 1;
+            }
+            continue;
+        }
+        bool special = c < 0x20 || c == 0x7F || c == '%';
+        if (field == Field::Name && isNameSpecial(c)) special = true;
+        // Edge blanks are escaped so that editors that trim lines change nothing.
+        if (c == ' ' && (i == 0 || i + 1 == raw.size())) special = true;
+        if (special) {
+            appendEscaped(out, c);
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
     }
     return out;
 }
 
-// One value line: name=T:data.
+// Accepts exactly what escape writes; nothing for anything else.
+std::optional<std::string> unescape(std::string_view text, Field field) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '%') {
+            if (i + 2 >= text.size()) return std::nullopt;
+            const int hi = hexValue(text[i + 1]);
+            const int lo = hexValue(text[i + 2]);
+            if (hi < 0 || lo < 0) return std::nullopt;
+            out.push_back(static_cast<char>(hi * 16 + lo));
+            i += 2;
+            continue;
+        }
+        if (c < 0x20 || c == 0x7F) return std::nullopt;
+        // In names a raw bracket would make the line ambiguous with a section.
+        if (field == Field::Name && (c == '[' || c == ']' || c == '=')) return std::nullopt;
+        if (c >= 0x80) {
+            const std::size_t len = utf8SequenceLength(text, i);
+            if (len == 0) return std::nullopt;
+            out.append(text.substr(i, len));
+            i += len - 1;
+            continue;
+        }
+        out.push_back(static_cast<char>(c));
+    }
+    return out;
+}
+
+// One value line: name=s:text.
 std::optional<cRegValue> parseValueLine(std::string_view line) {
     const auto eq = line.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
     auto name = unescape(line.substr(0, eq), Field::Name);
-    if (!name) return std::nullopt;
     const std::string_view rest = line.substr(eq + 1);
-    if (rest.size() < 2 || rest[1] != ':') return std::nullopt;
-    const std::string_view data = rest.substr(2);
-    cRegValue value;
-    value.name = std::move(*name);
-    switch (rest[0]) {
-        case 's': {
-            auto text = unescape(data, Field::Text);
-            if (!text) return std::nullopt;
-            value.type = RegType::String;
-            value.text = std::move(*text);
-            break;
-        }
-        case 'd': {
-            auto number = parseDecimal(data);
-            if (!number) return std::nullopt;
-            value.type = RegType::DWord;
-            value.dword = *number;
-            break;
-        }
-        case 'b': {
-            auto bytes = parseHex(data);
-            if (!bytes) return std::nullopt;
-            value.type = RegType::Binary;
-            value.binary = std::move(*bytes);
-            break;
-        }
-        default:
-            return std::nullopt;
-    }
-    return value;
+    if (!name || rest.substr(0, 2) != "s:") return std::nullopt;
+    auto text = unescape(rest.substr(2), Field::Text);
+    if (!text) return std::nullopt;
+    return cRegValue{std::move(*name), std::move(*text)};
 }
 
 }  // namespace
@@ -172,63 +167,6 @@ std::optional<std::vector<std::string>> splitPath(std::string_view path) {
         start = pos + 1;
     }
     return parts;
-}
-
-std::string escape(std::string_view raw, Field field) {
-    std::string out;
-    out.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        const auto c = static_cast<unsigned char>(raw[i]);
-        if (c >= 0x80) {
-            const std::size_t len = utf8SequenceLength(raw, i);
-            if (len == 0) {
-                appendEscaped(out, c);
-            } else {
-                out.append(raw.substr(i, len));
-                i += len - 1;
-            }
-            continue;
-        }
-        bool special = c < 0x20 || c == 0x7F || c == '%';
-        if (field == Field::Name && isNameSpecial(c)) special = true;
-        // Edge blanks are escaped so that editors that trim lines change nothing.
-        if (c == ' ' && (i == 0 || i + 1 == raw.size())) special = true;
-        if (special) {
-            appendEscaped(out, c);
-        } else {
-            out.push_back(static_cast<char>(c));
-        }
-    }
-    return out;
-}
-
-std::optional<std::string> unescape(std::string_view text, Field field) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '%') {
-            if (i + 2 >= text.size()) return std::nullopt;
-            const int hi = hexValue(text[i + 1]);
-            const int lo = hexValue(text[i + 2]);
-            if (hi < 0 || lo < 0) return std::nullopt;
-            out.push_back(static_cast<char>(hi * 16 + lo));
-            i += 2;
-            continue;
-        }
-        if (c < 0x20 || c == 0x7F) return std::nullopt;
-        // In names a raw bracket would make the line ambiguous with a section.
-        if (field == Field::Name && (c == '[' || c == ']' || c == '=')) return std::nullopt;
-        if (c >= 0x80) {
-            const std::size_t len = utf8SequenceLength(text, i);
-            if (len == 0) return std::nullopt;
-            out.append(text.substr(i, len));
-            i += len - 1;
-            continue;
-        }
-        out.push_back(static_cast<char>(c));
-    }
-    return out;
 }
 
 const KeyData* RegData::findKey(const std::vector<std::string>& parts) const {
@@ -316,7 +254,9 @@ bool RegData::operator==(const RegData& other) const {
         const KeyData& o = it->second;
         if (key.path != o.path || key.values.size() != o.values.size()) return false;
         for (std::size_t i = 0; i < key.values.size(); ++i) {
-            if (!sameValue(key.values[i], o.values[i])) return false;
+            const cRegValue& a = key.values[i];
+            const cRegValue& b = o.values[i];
+            if (a.name != b.name || a.text != b.text) return false;
         }
     }
     return true;
@@ -369,8 +309,8 @@ ParseResult parse(std::string_view text) {
 std::string serialize(const RegData& data) {
     std::string out = kHeader;
     out +=
-        "\n# Keymora settings. One [key] per section, then name=type:value lines\n"
-        "# (s text, d number, b hex bytes); %XX stands for a byte that is escaped.\n";
+        "\n# Keymora settings. One [key] per section, then name=s:text lines;\n"
+        "# %XX stands for a byte that is escaped.\n";
     for (const auto& [folded, key] : data.m_keys) {
         if (folded.empty() && key.values.empty()) continue;
         out += '[';
@@ -378,26 +318,8 @@ std::string serialize(const RegData& data) {
         out += "]\n";
         for (const auto& v : key.values) {
             out += escape(v.name, Field::Name);
-            switch (v.type) {
-                case RegType::String:
-                    out += "=s:";
-                    out += escape(v.text, Field::Text);
-                    break;
-                case RegType::DWord: {
-                    out += "=d:";
-                    char buf[16];
-                    const auto res = std::to_chars(buf, buf + sizeof buf, v.dword);
-                    out.append(buf, res.ptr);
-                    break;
-                }
-                case RegType::Binary:
-                    out += "=b:";
-                    for (std::uint8_t b : v.binary) {
-                        out.push_back(kHexDigits[b >> 4U]);
-                        out.push_back(kHexDigits[b & 0x0FU]);
-                    }
-                    break;
-            }
+            out += "=s:";
+            out += escape(v.text, Field::Text);
             out += '\n';
         }
     }

@@ -6,19 +6,15 @@
 //   #keymora-settings 1
 //   [Software\Orrindale\Keymora\options]
 //   clipboard timeout=s:2000
-//   count=d:42
-//   blob=b:00ff10
 //
 // The first line identifies the file. A section line names a key by its
-// backslash path; each value line is name '=' type ':' data, the type being
-// s (text), d (32-bit number in decimal) or b (bytes in hex). Lines starting
+// backslash path; each value line is name '=s:' text. Lines starting
 // with '#' and empty lines are ignored. Any byte that could be misread is
 // written as %XX: control bytes, DEL, '%', bytes that are not part of valid
 // UTF-8, a leading or trailing blank, and in names and paths also '=', '[',
 // ']' and '#'. Reading accepts exactly what writing produces (plus a CR
 // before the LF), so every value round-trips byte for byte.
 #include <cstddef>
-#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -61,12 +57,11 @@ public:
     std::vector<std::string> subKeyNames(const std::vector<std::string>& parts) const;
 
     static const cRegValue* findValue(const KeyData& key, std::string_view name);
-    // Replaces a value of the same name (any letter case, any type) in place,
+    // Replaces a value of the same name (any letter case) in place,
     // keeping the name's first spelling, or appends a new one.
     static void setValue(KeyData& key, cRegValue value);
 
     bool operator==(const RegData& other) const;
-    std::size_t keyCount() const noexcept { return m_keys.size(); }
 
     friend std::string serialize(const RegData& data);
 
@@ -82,10 +77,5 @@ struct ParseResult {
 
 ParseResult parse(std::string_view text);
 std::string serialize(const RegData& data);
-
-// Exposed for tests.
-enum class Field { Name, Text };
-std::string escape(std::string_view raw, Field field);
-std::optional<std::string> unescape(std::string_view text, Field field);
 
 }  // namespace keymora::regfile

@@ -197,11 +197,4 @@ TEST_F(ErrorHandlingTest, AnotherComputersLogIsNamedInTheLocalRecord) {
     EXPECT_THAT(g_events[0].second, ::testing::Not(HasSubstr("Meant for")));
 }
 
-TEST(VersionNote, NamesTheLineOnlyWhenKnown) {
-    EXPECT_EQ(eh::VersionNote(0), kVersion + ")");
-    EXPECT_EQ(eh::VersionNote(120), kVersion + ", Line 120)");
-    EXPECT_THAT(std::string(keymora::kVersionText),
-                ::testing::MatchesRegex("[0-9]+\\.[0-9]+\\.[0-9]+"));
-}
-
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,43 +11,43 @@ namespace rf = keymora::regfile;
 
 namespace {
 
-bool hasRawControlOrBadUtf8(const std::string& text) {
-    // Unescaping with the strict reader fails on exactly those bytes.
-    return !rf::unescape(text, rf::Field::Text).has_value();
-}
-
-TEST(RegFileEscape, EveryByteRoundTripsInNamesAndTexts) {
+// Every byte survives in names and texts, with one line per value, and text
+// that needs no escaping stays readable in an editor.
+TEST(RegFileText, EveryByteRoundTripsAndReadableTextStaysReadable) {
+    rf::RegData data;
+    auto& key = data.ensureKey({"Every", "Byte"});
     for (int b = 0; b < 256; ++b) {
         const std::string raw = "a" + std::string(1, static_cast<char>(b)) + "b";
-        for (auto field : {rf::Field::Name, rf::Field::Text}) {
-            const std::string escaped = rf::escape(raw, field);
-            EXPECT_FALSE(hasRawControlOrBadUtf8(escaped)) << b;
-            EXPECT_EQ(escaped.find('\n'), std::string::npos);
-            const auto back = rf::unescape(escaped, field);
-            ASSERT_TRUE(back.has_value()) << b;
-            EXPECT_EQ(*back, raw) << b;
-        }
-        // Names never carry the characters that split a line.
-        const std::string name = rf::escape(raw, rf::Field::Name);
-        EXPECT_EQ(name.find_first_of("=[]#"), std::string::npos) << b;
+        rf::RegData::setValue(key, {std::to_string(b) + raw, raw});
     }
-    // Readable text stays readable.
-    EXPECT_EQ(rf::escape("C:\\Users\\me\\Gr\xC3\xBC\xC3\x9F"
-                         "e.kmf",
-                         rf::Field::Text),
-              "C:\\Users\\me\\Gr\xC3\xBC\xC3\x9F"
-              "e.kmf");
-    EXPECT_EQ(rf::escape(" 50% ", rf::Field::Text), "%2050%25%20");
-    EXPECT_EQ(rf::escape("\xC3(", rf::Field::Text), "%C3(");
+    rf::RegData::setValue(key, {"path", "C:\\Users\\me\\Gr\xC3\xBC\xC3\x9F" "e.kmf"});
+    rf::RegData::setValue(key, {"blanks", " 50% "});
+    rf::RegData::setValue(key, {"cut", "\xC3("});
+    const std::string text = rf::serialize(data);
+    const auto back = rf::parse(text);
+    ASSERT_TRUE(back.headerOk);
+    EXPECT_TRUE(back.badLines.empty());
+    EXPECT_TRUE(back.data == data);
+    // The header, two comment lines, a line per key and one per value.
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3 + 2 + 256 + 3);
+    EXPECT_NE(text.find("\npath=s:C:\\Users\\me\\Gr\xC3\xBC\xC3\x9F" "e.kmf\n"), std::string::npos);
+    EXPECT_NE(text.find("\nblanks=s:%2050%25%20\n"), std::string::npos);
+    EXPECT_NE(text.find("\ncut=s:%C3(\n"), std::string::npos);
 }
 
-TEST(RegFileEscape, MalformedEscapesAreRejected) {
+TEST(RegFileParse, MalformedEscapesAndNamesAreSkipped) {
+    std::string text = std::string(rf::kHeader) + "\n[K]\n";
     for (const char* bad :
          {"%", "%4", "%G1", "ab%", "x\ty", "\xC3", "\xED\xA0\x80", "\xF5\x80\x80\x80"}) {
-        EXPECT_FALSE(rf::unescape(bad, rf::Field::Text).has_value()) << bad;
+        text += std::string("v=s:") + bad + "\n";
     }
-    EXPECT_FALSE(rf::unescape("a]b", rf::Field::Name).has_value());
-    EXPECT_EQ(rf::unescape("%41%62", rf::Field::Text), "Ab");
+    text += "a]b=s:x\nok=s:%41%62\n";
+    const auto parsed = rf::parse(text);
+    EXPECT_EQ(parsed.badLines.size(), 9U);
+    const auto* key = parsed.data.findKey({"K"});
+    ASSERT_NE(key, nullptr);
+    ASSERT_EQ(key->values.size(), 1U);
+    EXPECT_EQ(key->values[0].text, "Ab");
 }
 
 TEST(RegFilePath, SplitsOnBackslashes) {
@@ -59,19 +60,17 @@ TEST(RegFilePath, SplitsOnBackslashes) {
 
 TEST(RegFileParse, AcceptsCommentsBlankLinesAndCrLf) {
     const std::string text = std::string(rf::kHeader) +
-                             "\r\n# a comment\r\n\r\n[A\\B]\r\nx=s:1\r\nn=d:4294967295\r\n"
-                             "bin=b:00Ff\r\n[a\\b]\r\nX=s:2\r\n";
+                             "\r\n# a comment\r\n\r\n[A\\B]\r\nx=s:1\r\ny=s:\r\n[a\\b]\r\nX=s:2\r\n";
     const auto parsed = rf::parse(text);
     ASSERT_TRUE(parsed.headerOk);
     EXPECT_TRUE(parsed.badLines.empty());
     const auto* key = parsed.data.findKey({"a", "B"});
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->path, "A\\B");
-    ASSERT_EQ(key->values.size(), 3U);
+    ASSERT_EQ(key->values.size(), 2U);
     EXPECT_EQ(key->values[0].name, "x");
     EXPECT_EQ(key->values[0].text, "2");  // the later line wins, the first spelling stays
-    EXPECT_EQ(key->values[1].dword, 4294967295U);
-    EXPECT_EQ(key->values[2].binary, (std::vector<std::uint8_t>{0x00, 0xFF}));
+    EXPECT_EQ(key->values[1].text, "");
     EXPECT_NE(parsed.data.findKey({"A"}), nullptr);  // parents exist implicitly
 }
 
@@ -81,7 +80,7 @@ TEST(RegFileParse, AWrongStartRejectsTheWholeFile) {
           std::string("\xEF\xBB\xBF#keymora-settings 1\n"), std::string("#keymora")}) {
         const auto parsed = rf::parse(text);
         EXPECT_FALSE(parsed.headerOk) << text;
-        EXPECT_EQ(parsed.data.keyCount(), 0U);
+        EXPECT_TRUE(parsed.data == rf::RegData());
     }
 }
 
@@ -91,13 +90,8 @@ TEST(RegFileParse, RandomAndMutatedInputKeepsWhatItReads) {
     rf::RegData data;
     auto& key = data.ensureKey({"Software", "Orrindale", "Keymora", "options"});
     for (int i = 0; i < 20; ++i) {
-        keymora::cRegValue v;
-        v.name = "v" + std::to_string(i) + (i % 3 == 0 ? "=[\n]" : "");
-        v.type = static_cast<keymora::RegType>(i % 3);
-        v.text = "text %" + std::to_string(i) + "\r\n\xFF";
-        v.dword = static_cast<std::uint32_t>(i) * 1000003U;
-        v.binary = {static_cast<std::uint8_t>(i), 0, 0xFF};
-        rf::RegData::setValue(key, v);
+        rf::RegData::setValue(key, {"v" + std::to_string(i) + (i % 3 == 0 ? "=[\n]" : ""),
+                                    "text %" + std::to_string(i) + "\r\n\xFF"});
     }
     const std::string good = rf::serialize(data);
     {
