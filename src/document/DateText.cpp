@@ -231,8 +231,7 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
-}  // namespace
-
+// The locale that dates follow: LC_ALL, else LC_TIME, else LANG.
 std::string localeNameFromEnvironment() {
     for (const char* var : {"LC_ALL", "LC_TIME", "LANG"}) {
         const char* value = std::getenv(var);
@@ -240,6 +239,8 @@ std::string localeNameFromEnvironment() {
     }
     return {};
 }
+
+}  // namespace
 
 std::string format(Clock::time_point when, std::string_view localeName) {
     const std::time_t t = Clock::to_time_t(when);

@@ -27,7 +27,4 @@ std::string format(std::chrono::system_clock::time_point when, std::string_view 
 std::optional<std::chrono::system_clock::time_point> parse(std::string_view text,
                                                           std::string_view localeName);
 
-// The locale that dates follow: LC_ALL, else LC_TIME, else LANG.
-std::string localeNameFromEnvironment();
-
 }  // namespace keymora::datetext

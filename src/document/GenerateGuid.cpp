@@ -2,6 +2,8 @@
 
 #include <botan/system_rng.h>
 
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 
@@ -20,8 +22,6 @@ std::uint32_t littleEndian(const std::array<std::uint8_t, 16>& b, std::size_t at
     for (std::size_t i = count; i-- > 0;) v = (v << 8) | b[at + i];
     return v;
 }
-
-bool isUpperHex(char c) noexcept { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
 
 void setNewId(pugi::xml_node element) {
     const std::string id = GenerateGUID();
@@ -43,9 +43,8 @@ pugi::xml_node treeTop(pugi::xml_node n) {
     return n;
 }
 
-}  // namespace
-
-std::string FormatGuid(const std::array<std::uint8_t, 16>& bytes) {
+// Formats 16 bytes laid out as a Windows GUID (Data1..Data3 little-endian).
+std::string formatGuid(const std::array<std::uint8_t, 16>& bytes) {
     std::string text;
     text.reserve(38);
     text += '{';
@@ -63,6 +62,8 @@ std::string FormatGuid(const std::array<std::uint8_t, 16>& bytes) {
     return text;
 }
 
+}  // namespace
+
 std::string GenerateGUID() {
     std::array<std::uint8_t, 16> bytes{};
     try {
@@ -74,16 +75,7 @@ std::string GenerateGUID() {
     // stored little-endian; RFC 4122 variant in the first byte of the fourth.
     bytes[7] = static_cast<std::uint8_t>((bytes[7] & 0x0F) | 0x40);
     bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);
-    return FormatGuid(bytes);
-}
-
-bool IsGuidText(std::string_view text) noexcept {
-    if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
-    for (std::size_t i = 1; i < 37; ++i) {
-        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
-        if (dash ? text[i] != '-' : !isUpperHex(text[i])) return false;
-    }
-    return true;
+    return formatGuid(bytes);
 }
 
 void ResetUniqueIdentifiers(pugi::xml_node element) {

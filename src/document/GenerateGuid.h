@@ -3,22 +3,13 @@
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper case.
 #include <pugixml.hpp>
 
-#include <array>
-#include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace keymora {
 
 // A new identifier from the system's cryptographic random source;
 // "" when the source fails.
 std::string GenerateGUID();
-
-// Formats 16 bytes laid out as a Windows GUID (Data1..Data3 little-endian).
-std::string FormatGuid(const std::array<std::uint8_t, 16>& bytes);
-
-// True for exactly the form GenerateGUID writes (braces, dashes, upper case).
-bool IsGuidText(std::string_view text) noexcept;
 
 // New identifiers for the element, and for every record_detail and subcategory
 // of the tree that holds it. That tree is the one under the element's topmost

@@ -36,29 +36,16 @@ void IdIndex::build(const XmlDoc& doc) { build(doc.dom()); }
 
 void IdIndex::build(pugi::xml_node root) {
     m_map.clear();
-    insert(root);
+    walkTreeNodes(root, [this](pugi::xml_node node) {
+        const char* id = node.attribute("id").value();
+        if (*id != '\0') m_map.try_emplace(id, node);
+    });
 }
 
 pugi::xml_node IdIndex::find(std::string_view id) const {
     if (id.empty()) return {};
     auto it = m_map.find(id);
     return it == m_map.end() ? pugi::xml_node() : it->second;
-}
-
-void IdIndex::insert(pugi::xml_node subtree) {
-    walkTreeNodes(subtree, [this](pugi::xml_node node) {
-        const char* id = node.attribute("id").value();
-        if (*id != '\0') m_map.try_emplace(id, node);
-    });
-}
-
-void IdIndex::erase(pugi::xml_node subtree) {
-    walkTreeNodes(subtree, [this](pugi::xml_node node) {
-        const char* id = node.attribute("id").value();
-        if (*id == '\0') return;
-        auto it = m_map.find(std::string_view(id));
-        if (it != m_map.end() && it->second == node) m_map.erase(it);
-    });
 }
 
 }  // namespace keymora

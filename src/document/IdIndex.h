@@ -2,13 +2,10 @@
 // Identifier -> element, for commands that look up many nodes. A lookup through
 // XmlDoc::nodeById walks the whole document; this walks it once.
 //
-// Keeping it valid: an index holds plain pugixml handles, so
-//  - before removing a subtree from the document, call erase(subtree);
-//  - after inserting a subtree, call insert(subtree);
-//  - after anything else that rebuilds nodes (loading, a cross-document move
-//    that copies and removes, sorting by copy), build it again.
-// Moving a node inside one document with pugixml's insert_move_* keeps the
-// handles, so the index stays valid.
+// An index holds plain pugixml handles: build it again after anything that
+// adds, removes or rebuilds nodes (loading, inserting, deleting, a
+// cross-document move, sorting by copy). Moving a node inside one document
+// with pugixml's insert_move_* keeps the handles, so the index stays valid.
 #include <pugixml.hpp>
 
 #include <string>
@@ -33,17 +30,8 @@ public:
 
     // The node with that identifier, or an empty node.
     pugi::xml_node find(std::string_view id) const;
-    bool contains(std::string_view id) const { return !find(id).empty(); }
-
-    // Adds the identifiers of a subtree just inserted; an identifier already
-    // present keeps its older node.
-    void insert(pugi::xml_node subtree);
-    // Removes the identifiers of a subtree about to be removed (only those
-    // that point into this subtree).
-    void erase(pugi::xml_node subtree);
 
     std::size_t size() const noexcept { return m_map.size(); }
-    void clear() noexcept { m_map.clear(); }
 
 private:
     struct Hash {

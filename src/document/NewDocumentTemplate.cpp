@@ -2,6 +2,7 @@
 
 #include <array>
 #include <sstream>
+#include <string>
 
 #include "document/DateText.h"
 #include "document/GenerateGuid.h"
@@ -14,6 +15,7 @@ namespace keymora {
 namespace {
 
 constexpr const char* kSource = "modNewDocument.BuildNewDocument";
+constexpr const char* kDeclaration = "<?xml version='1.0' encoding='iso-8859-1' ?>";
 
 std::string newId() {
     std::string id = GenerateGUID();
@@ -66,9 +68,8 @@ void addEntry(pugi::xml_node sub, const Starter& s, const std::string& stamp,
     if (s.labelSet >= 0) entry.append_copy(sets[static_cast<std::size_t>(s.labelSet)]);
 }
 
-}  // namespace
-
-std::string NewDocumentText() {
+// The template as text: the declaration followed by the serialised tree.
+std::string newDocumentText() {
     // Each label set is built once, detached, and every carrier gets its own copy.
     pugi::xml_document setStore;
     pugi::xml_node holder = setStore.append_child("sets");
@@ -121,13 +122,15 @@ std::string NewDocumentText() {
 
     std::ostringstream out;
     build.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    return kNewDocumentDeclaration + out.str();
+    return kDeclaration + out.str();
 }
+
+}  // namespace
 
 std::unique_ptr<XmlDoc> BuildNewDocument() {
     auto doc = std::make_unique<XmlDoc>();
     std::string error;
-    if (!doc->loadXml(NewDocumentText(), &error)) {
+    if (!doc->loadXml(newDocumentText(), &error)) {
         throw KmError(0, kSource, "The new document could not be built: " + error);
     }
     return doc;

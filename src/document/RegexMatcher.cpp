@@ -37,7 +37,6 @@ RegexMatcher::RegexMatcher(std::string_view pattern, Options options) : m_impl(n
                                  flags, &errorCode, &errorOffset, nullptr);
     if (m_impl->code == nullptr) {
         m_error = pcre2ErrorText(errorCode);
-        m_errorOffset = errorOffset;
         return;
     }
     // The JIT is an optimisation only: the interpreter runs when it is missing.

@@ -26,8 +26,6 @@ public:
 
     bool valid() const noexcept;
     const std::string& errorText() const noexcept { return m_error; }
-    // Position in the pattern where compiling stopped (code units).
-    std::size_t errorOffset() const noexcept { return m_errorOffset; }
 
     enum class Result { Match, NoMatch, Error };
     // Searches the whole text for a match. Error: the matcher is invalid or
@@ -40,7 +38,6 @@ private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
     std::string m_error;
-    std::size_t m_errorOffset = 0;
     std::string m_lastError;
 };
 

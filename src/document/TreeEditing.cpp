@@ -174,13 +174,6 @@ EditResult AddSubCategory(XmlDoc& doc, std::string_view selectedId, std::string_
     return done(sub);
 }
 
-std::optional<EntryPosition> ParseEntryPosition(std::string_view word) noexcept {
-    if (equalsLower(word, "root")) return EntryPosition::Root;
-    if (equalsLower(word, "before")) return EntryPosition::Before;
-    if (equalsLower(word, "after")) return EntryPosition::After;
-    return std::nullopt;
-}
-
 std::optional<labels::Captions> AddEntryCaptions(const XmlDoc& doc, std::string_view selectedId) {
     if (selectedId.empty()) return std::nullopt;
     pugi::xml_node selected = doc.nodeById(selectedId);
@@ -190,9 +183,15 @@ std::optional<labels::Captions> AddEntryCaptions(const XmlDoc& doc, std::string_
 
 EditResult AddEntry(XmlDoc& doc, std::string_view selectedId, std::string_view positionWord,
                     const EntryFields& fields) {
-    const auto position = ParseEntryPosition(positionWord);
-    if (!position) return fail(EditStatus::BadPosition);
-    return AddEntry(doc, selectedId, *position, fields);
+    EntryPosition position = EntryPosition::Root;
+    if (equalsLower(positionWord, "before")) {
+        position = EntryPosition::Before;
+    } else if (equalsLower(positionWord, "after")) {
+        position = EntryPosition::After;
+    } else if (!equalsLower(positionWord, "root")) {
+        return fail(EditStatus::BadPosition);
+    }
+    return AddEntry(doc, selectedId, position, fields);
 }
 
 EditResult AddEntry(XmlDoc& doc, std::string_view selectedId, EntryPosition position,
@@ -282,14 +281,6 @@ EditResult SortTreeLevel(XmlDoc& doc, std::string_view selectedId, SortDirection
     return r;
 }
 
-bool IsTransferAllowed(const XmlDoc& source, const XmlDoc& destination) {
-    if (&source == &destination) return true;
-    const auto shared = [](const XmlDoc& d) {
-        return std::string_view(d.datafile().attribute("filetype").value()) == "shared";
-    };
-    return !(shared(source) && !shared(destination));
-}
-
 EditStatus CheckCopyMove(const XmlDoc& source, const XmlDoc& destination, Relation relation,
                          std::string_view sourceId, std::string_view targetId, TransferMode mode) {
     if (sourceId.empty() || targetId.empty()) return EditStatus::EmptyIdentifier;
@@ -307,7 +298,11 @@ EditStatus CheckCopyMove(const XmlDoc& source, const XmlDoc& destination, Relati
         target = findTwoById(destination, targetId, targetId).first;
     }
     if (!IsTreeNode(node) || !IsTreeNode(target)) return EditStatus::NotFound;
-    if (!IsTransferAllowed(source, destination)) return EditStatus::SharedToPrivate;
+    // Items may not go from a shared file into a private file.
+    const auto shared = [](const XmlDoc& d) {
+        return std::string_view(d.datafile().attribute("filetype").value()) == "shared";
+    };
+    if (!sameDocument && shared(source) && !shared(destination)) return EditStatus::SharedToPrivate;
     pugi::xml_node newParent = relation == Relation::Child ? target : target.parent();
     if (!fitsUnder(KindOf(node), newParent)) return EditStatus::WrongKind;
     if (mode == TransferMode::Move && sameDocument && isSelfOrAncestor(node, target)) {

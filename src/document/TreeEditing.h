@@ -63,8 +63,6 @@ struct EntryFields {
 };
 
 enum class EntryPosition { Root, Before, After };
-// "Root", "Before", "After" in any case; nothing for another word.
-std::optional<EntryPosition> ParseEntryPosition(std::string_view word) noexcept;
 
 // Captions the Add Item dialog shows: the labels of the selected element (the
 // category or sub-category for Root, the selected entry for Before/After).
@@ -72,8 +70,9 @@ std::optional<EntryPosition> ParseEntryPosition(std::string_view word) noexcept;
 std::optional<labels::Captions> AddEntryCaptions(const XmlDoc& doc, std::string_view selectedId);
 
 // Inserts an entry: Root = last child of the selected (sub)category; Before /
-// After = next to the selected node inside its (sub)category. DateCreated and
-// DateModified get the same current time.
+// After = next to the selected node inside its (sub)category; the word form
+// takes "Root", "Before", "After" in any case. DateCreated and DateModified get
+// the same current time.
 EditResult AddEntry(XmlDoc& doc, std::string_view selectedId, EntryPosition position,
                     const EntryFields& fields);
 EditResult AddEntry(XmlDoc& doc, std::string_view selectedId, std::string_view positionWord,
@@ -110,8 +109,5 @@ EditResult CopyMoveNode(XmlDoc& source, XmlDoc& destination, Relation relation,
 // unless no new identifier can be had).
 EditStatus CheckCopyMove(const XmlDoc& source, const XmlDoc& destination, Relation relation,
                          std::string_view sourceId, std::string_view targetId, TransferMode mode);
-
-// Items may not go from a shared file into a private file.
-bool IsTransferAllowed(const XmlDoc& source, const XmlDoc& destination);
 
 }  // namespace keymora

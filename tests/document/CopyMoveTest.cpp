@@ -4,9 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "TreeFixture.h"
-#include "document/GenerateGuid.h"
 #include "document/TreeEditing.h"
+#include "testsupport/TestDocuments.h"
 
 namespace keymora {
 namespace {
@@ -48,7 +47,7 @@ TEST(CopyNodeTest, CopyGetsNewIdentifiersThroughout) {
         if (!before.count(id)) added.insert(id);
     }
     ASSERT_EQ(added.size(), 5u);  // all five new and different from each other
-    for (const auto& id : added) EXPECT_TRUE(IsGuidText(id)) << id;
+    for (const auto& id : added) EXPECT_TRUE(test::isGuidText(id)) << id;
     EXPECT_TRUE(added.count(r.id));
     EXPECT_EQ(idSet(*doc).size(), ids.size());
 
@@ -124,9 +123,7 @@ TEST(MoveNodeTest, AcrossDocumentsKeepsIdentifiersUnlessTaken) {
 
 TEST(MoveNodeTest, OntoItselfOrIntoItsOwnSubtreeChangesNothing) {
     auto doc = sample();
-    auto other = docFrom(catXml("D1", "Elsewhere"));
     const std::string before = doc->xml();
-    const std::string otherBefore = other->xml();
     EXPECT_EQ(CopyMoveNode(*doc, *doc, Relation::Child, "S1", "S2", TransferMode::Move).status,
               EditStatus::IntoItself);
     EXPECT_EQ(CopyMoveNode(*doc, *doc, Relation::Before, "S1", "E2", TransferMode::Move).status,
@@ -138,7 +135,6 @@ TEST(MoveNodeTest, OntoItselfOrIntoItsOwnSubtreeChangesNothing) {
     EXPECT_EQ(CopyMoveNode(*doc, *doc, Relation::After, "C1", "C1", TransferMode::Move).status,
               EditStatus::IntoItself);
     EXPECT_EQ(doc->xml(), before);
-    EXPECT_EQ(other->xml(), otherBefore);
 }
 
 TEST(CopyMoveNodeTest, RefusesPlacesThatBreakTheTree) {
@@ -176,9 +172,6 @@ TEST(CopyMoveNodeTest, SharedToPrivateIsRefused) {
     }
     EXPECT_EQ(shared->xml(), sharedBefore);
     EXPECT_EQ(priv->xml(), privBefore);
-    EXPECT_FALSE(IsTransferAllowed(*shared, *priv));
-    EXPECT_TRUE(IsTransferAllowed(*priv, *shared));
-    EXPECT_TRUE(IsTransferAllowed(*shared, *shared));
 
     // Private into shared, and within the shared file, are fine.
     EXPECT_TRUE(CopyMoveNode(*priv, *shared, Relation::Before, "D1", "C2", TransferMode::Copy).ok());

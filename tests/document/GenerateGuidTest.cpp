@@ -8,28 +8,18 @@
 
 #include "document/ModXml.h"
 #include "document/XmlDoc.h"
+#include "testsupport/TestDocuments.h"
 
 namespace keymora {
 namespace {
 
-// "{" 8 "-" 4 "-" 4 "-" 4 "-" 12 upper-case hexadecimal digits "}", checked
-// without the code under test.
-bool hasRegistryForm(const std::string& id) {
-    const std::string pattern = "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
-    if (id.size() != pattern.size()) return false;
-    for (std::size_t i = 0; i < id.size(); ++i) {
-        const bool hex = (id[i] >= '0' && id[i] <= '9') || (id[i] >= 'A' && id[i] <= 'F');
-        if (pattern[i] == 'X' ? !hex : id[i] != pattern[i]) return false;
-    }
-    return true;
-}
+using test::isGuidText;
 
 TEST(GenerateGuid, FormVersionAndUniqueness) {
     std::set<std::string> seen;
     for (int i = 0; i < 10000; ++i) {
         const std::string id = GenerateGUID();
-        ASSERT_TRUE(hasRegistryForm(id)) << id;
-        ASSERT_TRUE(IsGuidText(id)) << id;
+        ASSERT_TRUE(isGuidText(id)) << id;
         EXPECT_EQ(id[15], '4') << id;                              // random version
         EXPECT_NE(std::string("89AB").find(id[20]), std::string::npos) << id;  // RFC 4122 variant
         seen.insert(id);
@@ -37,41 +27,11 @@ TEST(GenerateGuid, FormVersionAndUniqueness) {
     EXPECT_EQ(seen.size(), 10000u);
 }
 
-TEST(GenerateGuid, FormatsLikeAWindowsGuidWithLeadingZeros) {
-    std::array<std::uint8_t, 16> bytes{};
-    for (std::size_t i = 0; i < 16; ++i) bytes[i] = static_cast<std::uint8_t>(i);
-    // The first three fields are little-endian numbers, the last eight bytes in order.
-    EXPECT_EQ(FormatGuid(bytes), "{03020100-0504-0706-0809-0A0B0C0D0E0F}");
-
-    std::array<std::uint8_t, 16> small{};
-    small[0] = 0xCD;
-    small[1] = 0xAB;
-    small[4] = 0x01;
-    small[15] = 0x0F;
-    EXPECT_EQ(FormatGuid(small), "{0000ABCD-0001-0000-0000-00000000000F}");
-}
-
-TEST(GenerateGuid, RecognisesOnlyTheWrittenForm) {
-    EXPECT_TRUE(IsGuidText("{0000ABCD-0001-0000-0000-00000000000F}"));
-    EXPECT_FALSE(IsGuidText("{0000abcd-0001-0000-0000-00000000000F}"));
-    EXPECT_FALSE(IsGuidText("0000ABCD-0001-0000-0000-00000000000F"));
-    EXPECT_FALSE(IsGuidText("{0000ABCD-0001-0000-0000-00000000000F"));
-    EXPECT_FALSE(IsGuidText("{0000ABCD0-001-0000-0000-00000000000F}"));
-    EXPECT_FALSE(IsGuidText("{0000ABCG-0001-0000-0000-00000000000F}"));
-    EXPECT_FALSE(IsGuidText(""));
-}
-
-const char* const kTwoCategories =
-    "<datafile><records>"
-    "<category id='{C1}' type='category' value='One'>"
-    "<subcategory id='{S1}' type='subcategory' value='Sub'>"
-    "<record_detail id='{E1}' type='entry'><resource>a</resource></record_detail>"
-    "<record_detail id='{E2}' type='entry'><resource>b</resource></record_detail>"
-    "<record_detail id='{E3}' type='entry'><resource>c</resource></record_detail>"
-    "</subcategory></category>"
-    "<category id='{C2}' type='category' value='Two'>"
-    "<record_detail id='{E4}' type='entry'><resource>d</resource></record_detail>"
-    "</category></records></datafile>";
+const std::string kTwoCategories = test::docXml(
+    test::catXml("{C1}", "One",
+                 test::subXml("{S1}", "Sub",
+                              test::entryXml("{E1}", "a") + test::entryXml("{E2}", "b") + test::entryXml("{E3}", "c"))) +
+    test::catXml("{C2}", "Two", test::entryXml("{E4}", "d")));
 
 std::map<std::string, std::string> idsByResourceOrValue(pugi::xml_node top) {
     std::map<std::string, std::string> ids;
@@ -97,7 +57,7 @@ TEST(ResetUniqueIdentifiers, DetachedCopyGetsNewIdsAndTheDocumentKeepsItsOwn) {
     ASSERT_EQ(ids.size(), 4u);
     std::set<std::string> distinct;
     for (const auto& [key, id] : ids) {
-        EXPECT_TRUE(IsGuidText(id)) << key;
+        EXPECT_TRUE(isGuidText(id)) << key;
         EXPECT_FALSE(doc.nodeById(id)) << key;
         distinct.insert(id);
     }
@@ -128,7 +88,7 @@ TEST(ResetUniqueIdentifiers, InADocumentCoversTheWholeDocument) {
     std::set<std::string> distinct;
     for (const auto& [key, id] : ids) {
         if (key == "Two") continue;
-        EXPECT_TRUE(IsGuidText(id)) << key;
+        EXPECT_TRUE(isGuidText(id)) << key;
         distinct.insert(id);
     }
     EXPECT_EQ(distinct.size(), 6u);
@@ -139,7 +99,7 @@ TEST(ResetUniqueIdentifiers, GivesAnIdToAnElementWithoutOne) {
     XmlDoc doc;
     pugi::xml_node loose = modXml::CreateDetachedElement(doc, "category");
     ResetUniqueIdentifiers(loose);
-    EXPECT_TRUE(IsGuidText(loose.attribute("id").value()));
+    EXPECT_TRUE(isGuidText(loose.attribute("id").value()));
     ResetUniqueIdentifiers(pugi::xml_node());  // nothing to do, and no crash
 }
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "TreeFixture.h"
 #include "document/Labels.h"
 #include "document/TreeEditing.h"
+#include "testsupport/TestDocuments.h"
 
 namespace keymora {
 namespace {

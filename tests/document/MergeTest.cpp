@@ -2,38 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "document/GenerateGuid.h"
 #include "document/XmlDoc.h"
+#include "testsupport/TestDocuments.h"
 
 using namespace keymora;
 using merge::MergeSourceCategoryToDestination;
 
 namespace {
 
-std::string entry(const std::string& id, const std::string& name) {
-    return "<record_detail id=\"" + id + "\" type=\"entry\"><resource>" + name +
-           "</resource><userid/><password>pw-" + name +
-           "</password><notes/><DateCreated/><DateModified/><URL/></record_detail>";
-}
-
-std::string category(const std::string& id, const std::string& name, const std::string& inner) {
-    return "<category id=\"" + id + "\" type=\"category\" value=\"" + name + "\">" + inner + "</category>";
-}
-
-std::string sub(const std::string& id, const std::string& name, const std::string& inner) {
-    return "<subcategory id=\"" + id + "\" type=\"subcategory\" value=\"" + name + "\">" + inner +
-           "</subcategory>";
-}
-
-std::string document(const std::string& categories) {
-    return "<datafile version=\"1.5\" DateModified=\"x\" filetype=\"private\"><records>" + categories +
-           "</records></datafile>";
-}
+using test::catXml;
+using test::docXml;
+using test::entryXml;
+using test::subXml;
 
 void load(XmlDoc& doc, const std::string& xml) {
     std::string error;
@@ -62,15 +46,8 @@ std::vector<std::string> outline(const XmlDoc& doc) {
     return lines;
 }
 
-std::vector<std::string> allIds(const XmlDoc& doc) {
-    std::vector<std::string> ids;
-    for (const pugi::xpath_node& n : doc.dom().select_nodes("//*[@id]"))
-        ids.emplace_back(n.node().attribute("id").value());
-    return ids;
-}
-
 void expectUniqueIds(const XmlDoc& doc) {
-    const auto ids = allIds(doc);
+    const auto ids = test::allIds(doc);
     const std::set<std::string> unique(ids.begin(), ids.end());
     EXPECT_EQ(unique.size(), ids.size());
     EXPECT_EQ(unique.count(""), 0u);
@@ -78,9 +55,9 @@ void expectUniqueIds(const XmlDoc& doc) {
 
 TEST(MergeTest, NewCategoriesAreAddedWholeAndMatchingIsCaseSensitive) {
     XmlDoc dest, source;
-    load(dest, document(category("D1", "banking", entry("D2", "old"))));
-    load(source, document(category("S1", "Banking", sub("S2", "Cards", entry("S3", "visa")) +
-                                                        entry("S4", "loan"))));
+    load(dest, docXml(catXml("D1", "banking", entryXml("D2", "old"))));
+    load(source, docXml(catXml("S1", "Banking", subXml("S2", "Cards", entryXml("S3", "visa")) +
+                                                        entryXml("S4", "loan"))));
     const auto outcome = MergeSourceCategoryToDestination(source, dest);
     ASSERT_TRUE(outcome.ok) << outcome.errorDescription;
     EXPECT_EQ(outline(dest), (std::vector<std::string>{"banking: old", "Banking: loan",
@@ -93,16 +70,16 @@ TEST(MergeTest, NewCategoriesAreAddedWholeAndMatchingIsCaseSensitive) {
 
 TEST(MergeTest, MatchingCategoriesReceiveEntriesAndSubcategoriesMergeByName) {
     XmlDoc dest, source;
-    load(dest, document(category("D1", "Personal Information",
-                                 sub("D2", "Mine", entry("D3", "SSN") + sub("D4", "Old", entry("D5", "a"))) +
-                                     entry("D6", "top")) +
-                        category("D7", "Other", "")));
-    load(source, document(category("S1", "Personal Information",
-                                   entry("S2", "top") +
-                                       sub("S3", "Mine", entry("S4", "SSN") + entry("S5", "Passport") +
-                                                             sub("S6", "Old", entry("S7", "b")) +
-                                                             sub("S8", "mine", "")) +
-                                       sub("S9", "Spouse", entry("S10", "Birthday")))));
+    load(dest, docXml(catXml("D1", "Personal Information",
+                                 subXml("D2", "Mine", entryXml("D3", "SSN") + subXml("D4", "Old", entryXml("D5", "a"))) +
+                                     entryXml("D6", "top")) +
+                        catXml("D7", "Other", "")));
+    load(source, docXml(catXml("S1", "Personal Information",
+                                   entryXml("S2", "top") +
+                                       subXml("S3", "Mine", entryXml("S4", "SSN") + entryXml("S5", "Passport") +
+                                                             subXml("S6", "Old", entryXml("S7", "b")) +
+                                                             subXml("S8", "mine", "")) +
+                                       subXml("S9", "Spouse", entryXml("S10", "Birthday")))));
     const auto outcome = MergeSourceCategoryToDestination(source, dest);
     ASSERT_TRUE(outcome.ok) << outcome.errorDescription;
     // Entries are never compared: "SSN" and "top" are now there twice.
@@ -123,8 +100,8 @@ TEST(MergeTest, MatchingCategoriesReceiveEntriesAndSubcategoriesMergeByName) {
 
 TEST(MergeTest, NoIdentifierOccursTwiceEvenWhenSourceSharesTheDestinationsIds) {
     // A copy of the same file merged into itself: every identifier collides.
-    const std::string xml = document(category("A", "One", sub("B", "Sub", entry("C", "x"))) +
-                                     category("D", "Two", entry("E", "y")));
+    const std::string xml = docXml(catXml("A", "One", subXml("B", "Sub", entryXml("C", "x"))) +
+                                     catXml("D", "Two", entryXml("E", "y")));
     XmlDoc dest, source;
     load(dest, xml);
     load(source, xml);
@@ -132,20 +109,20 @@ TEST(MergeTest, NoIdentifierOccursTwiceEvenWhenSourceSharesTheDestinationsIds) {
     expectUniqueIds(dest);
     // Categories and sub-categories merged into the existing ones, which kept
     // their identifiers; the two entries came in with new ones.
-    EXPECT_EQ(allIds(dest).size(), 7u);
+    EXPECT_EQ(test::allIds(dest).size(), 7u);
     EXPECT_EQ(dest.nodeById("A").attribute("value").as_string(), std::string("One"));
     EXPECT_EQ(dest.nodeById("C").parent(), dest.nodeById("B"));
-    for (const std::string& id : allIds(dest))
+    for (const std::string& id : test::allIds(dest))
         if (id.size() > 1) {
-            EXPECT_TRUE(IsGuidText(id)) << id;
+            EXPECT_TRUE(test::isGuidText(id)) << id;
         }
 }
 
 TEST(MergeTest, NamesWithQuotesMergeLikeAnyOther) {
     XmlDoc dest, source;
-    load(dest, document(category("D1", "Bob&apos;s &quot;bank&quot;", sub("D2", "It&apos;s", entry("D3", "a")))));
-    load(source, document(category("S1", "Bob&apos;s &quot;bank&quot;", sub("S2", "It&apos;s", entry("S3", "b"))) +
-                          category("S4", "&quot;]|//x[&apos;", entry("S5", "c"))));
+    load(dest, docXml(catXml("D1", "Bob&apos;s &quot;bank&quot;", subXml("D2", "It&apos;s", entryXml("D3", "a")))));
+    load(source, docXml(catXml("S1", "Bob&apos;s &quot;bank&quot;", subXml("S2", "It&apos;s", entryXml("S3", "b"))) +
+                          catXml("S4", "&quot;]|//x[&apos;", entryXml("S5", "c"))));
     const auto outcome = MergeSourceCategoryToDestination(source, dest);
     ASSERT_TRUE(outcome.ok) << outcome.errorDescription;
     EXPECT_EQ(outline(dest), (std::vector<std::string>{"Bob's \"bank\":", "Bob's \"bank\"/It's: a b",
@@ -156,8 +133,8 @@ TEST(MergeTest, NamesWithQuotesMergeLikeAnyOther) {
 
 TEST(MergeTest, ProgressReportsEachStepInOrder) {
     XmlDoc dest, source;
-    load(dest, document(category("D1", "Known", "")));
-    load(source, document(category("S1", "Known", entry("S2", "a")) + category("S3", "Fresh", "")));
+    load(dest, docXml(catXml("D1", "Known", "")));
+    load(source, docXml(catXml("S1", "Known", entryXml("S2", "a")) + catXml("S3", "Fresh", "")));
     std::vector<std::string> statuses;
     std::vector<int> values;
     int maximum = 0;
@@ -181,8 +158,8 @@ TEST(MergeTest, ProgressReportsEachStepInOrder) {
 
 TEST(MergeTest, AFailingMergeLeavesTheDestinationExactlyAsItWas) {
     XmlDoc dest, source;
-    load(dest, document(category("D1", "Known", entry("D2", "a"))));
-    load(source, document(category("S1", "Known", entry("S2", "b")) + category("S3", "Fresh", "")));
+    load(dest, docXml(catXml("D1", "Known", entryXml("D2", "a"))));
+    load(source, docXml(catXml("S1", "Known", entryXml("S2", "b")) + catXml("S3", "Fresh", "")));
     const std::string before = dest.xml();
     int calls = 0;
     const auto outcome = MergeSourceCategoryToDestination(source, dest, [&](const merge::MergeProgress& p) {
@@ -196,7 +173,7 @@ TEST(MergeTest, AFailingMergeLeavesTheDestinationExactlyAsItWas) {
     XmlDoc noRecords, other;
     load(noRecords, "<datafile filetype=\"private\"/>");
     const std::string bare = noRecords.xml();
-    load(other, document(category("S1", "A", "")));
+    load(other, docXml(catXml("S1", "A", "")));
     const auto missing = MergeSourceCategoryToDestination(other, noRecords);
     EXPECT_FALSE(missing.ok);
     EXPECT_FALSE(missing.errorDescription.empty());
@@ -209,16 +186,16 @@ TEST(MergeTest, AFailingMergeLeavesTheDestinationExactlyAsItWas) {
 
 TEST(MergeTest, SameNamedSourceCategoriesBothLandInOne) {
     XmlDoc dest, source;
-    load(dest, document(""));
-    load(source, document(category("S1", "Dup", entry("S2", "a")) + category("S3", "Dup", entry("S4", "b"))));
+    load(dest, docXml(""));
+    load(source, docXml(catXml("S1", "Dup", entryXml("S2", "a")) + catXml("S3", "Dup", entryXml("S4", "b"))));
     ASSERT_TRUE(MergeSourceCategoryToDestination(source, dest).ok);
     EXPECT_EQ(outline(dest), std::vector<std::string>{"Dup: a b"});
 }
 
 TEST(MergeTest, MovingWithinOneDocumentKeepsIdentifiers) {
     XmlDoc doc;
-    load(doc, document(category("A", "From", sub("B", "S", entry("C", "x")) + entry("D", "y")) +
-                       category("E", "To", sub("F", "S", entry("G", "z")))));
+    load(doc, docXml(catXml("A", "From", subXml("B", "S", entryXml("C", "x")) + entryXml("D", "y")) +
+                       catXml("E", "To", subXml("F", "S", entryXml("G", "z")))));
     const pugi::xml_node from = doc.nodeById("A");
     const pugi::xml_node to = doc.nodeById("E");
     merge::MergeSubcategories(from, to);

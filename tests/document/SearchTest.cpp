@@ -6,33 +6,26 @@
 #include <vector>
 
 #include "document/XmlDoc.h"
+#include "testsupport/TestDocuments.h"
 
 using namespace keymora;
 using search::SearchNodes;
 
 namespace {
 
-std::string entry(const std::string& id, const std::string& name, const std::string& user,
-                  const std::string& password, const std::string& notes, const std::string& url) {
-    return "<record_detail id=\"" + id + "\" type=\"entry\"><resource>" + name + "</resource><userid>" +
-           user + "</userid><password>" + password + "</password><notes>" + notes +
-           "</notes><DateCreated>1/2/2024 3:04:05 PM</DateCreated><DateModified>1/2/2024 3:04:05 PM"
-           "</DateModified><URL>" + url + "</URL></record_detail>";
-}
+using test::catXml;
+using test::fullEntryXml;
 
 class SearchTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string xml =
-            "<datafile version=\"1.5\" DateModified=\"x\" filetype=\"private\"><records>"
-            "<category id=\"C1\" type=\"category\" value=\"Banking\">"
-            "<subcategory id=\"S1\" type=\"subcategory\" value=\"Savings bank\">" +
-            entry("E1", "My BANK login", "bob", "bankpass", "", "http://bank.example") +
-            "</subcategory>" + entry("E2", "CAFÉ ÉLAN", "alice", "abc", "opens at nine", "") +
-            "</category>"
-            "<category id=\"C2\" type=\"category\" value=\"Other\">" +
-            entry("E3", "Mail", "carol", "xyz", "the bank statement", "") +
-            "</category></records></datafile>";
+        const std::string xml = test::docXml(
+            catXml("C1", "Banking",
+                   test::subXml("S1", "Savings bank",
+                                fullEntryXml("E1", {"My BANK login", "bob", "bankpass", "",
+                                                    "http://bank.example"})) +
+                       fullEntryXml("E2", {"CAFÉ ÉLAN", "alice", "abc", "opens at nine", ""})) +
+            catXml("C2", "Other", fullEntryXml("E3", {"Mail", "carol", "xyz", "the bank statement", ""})));
         ASSERT_TRUE(doc.loadXml(xml));
     }
 
@@ -161,9 +154,9 @@ TEST_F(SearchTest, OptionsElementKeepsTickingOrder) {
 
 TEST_F(SearchTest, DamagedTextInOneFieldDoesNotStopTheSearch) {
     XmlDoc damaged;
-    ASSERT_TRUE(damaged.loadXml("<datafile><records><category id=\"C\" type=\"category\" value=\"x\">" +
-                                entry("A", "bad \xff\xfe bytes", "", "", "", "") +
-                                entry("B", "good bytes", "", "", "", "") + "</category></records></datafile>"));
+    ASSERT_TRUE(damaged.loadXml(test::docXml(
+        catXml("C", "x", fullEntryXml("A", {"bad \xff\xfe bytes", "", "", "", ""}) +
+                             fullEntryXml("B", {"good bytes", "", "", "", ""})))));
     const auto outcome = SearchNodes(damaged, "bytes", {"resource"});
     EXPECT_TRUE(outcome.ok) << outcome.errorDescription;
     EXPECT_EQ(ids(outcome), (std::vector<std::string>{"A", "B"}));

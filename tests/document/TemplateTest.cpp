@@ -4,12 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "TreeFixture.h"
 #include "document/DateText.h"
-#include "document/GenerateGuid.h"
 #include "document/Labels.h"
 #include "document/NewDocumentTemplate.h"
 #include "document/XmlDoc.h"
+#include "testsupport/TestDocuments.h"
 
 namespace keymora {
 namespace {
@@ -20,10 +19,10 @@ using test::childNames;
 // What other programs reading the file rely on: the declaration, the root's
 // attributes in order, and every node well formed with its own identifier.
 TEST(NewDocumentTemplate, IsAWellFormedDataFile) {
-    const std::string text = NewDocumentText();
-    EXPECT_EQ(text.rfind("<?xml version='1.0' encoding='iso-8859-1' ?><datafile", 0), 0u) << text.substr(0, 80);
-
     auto doc = BuildNewDocument();
+    const std::string text = doc->xml();
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?><datafile", 0), 0u)
+        << text.substr(0, 80);
     pugi::xml_node root = doc->datafile();
     std::vector<std::string> attrs;
     for (pugi::xml_attribute a : root.attributes()) attrs.emplace_back(a.name());
@@ -39,7 +38,7 @@ TEST(NewDocumentTemplate, IsAWellFormedDataFile) {
     for (pugi::xpath_node n : doc->dom().select_nodes("//*[@id]")) {
         const pugi::xml_node node = n.node();
         SCOPED_TRACE(node.attribute("value").value());
-        EXPECT_TRUE(IsGuidText(node.attribute("id").value()));
+        EXPECT_TRUE(test::isGuidText(node.attribute("id").value()));
         ASSERT_TRUE(IsTreeNode(node)) << node.name();
         if (KindOf(node) != NodeKind::Entry) continue;
         std::vector<std::string> fields = {"resource", "userid", "password", "notes",

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "document/PugiMemory.h"
-#include "document/VersionUpdates.h"
 
 namespace keymora {
 namespace {
@@ -86,23 +85,6 @@ TEST(XmlDoc, SerialisesWithOwnDeclarationOnlyAndRoundTrips) {
     EXPECT_EQ(bare.xml(), "<datafile><records/></datafile>");
 }
 
-TEST(XmlDoc, EscapesAndKeepsQuotesAndNonAsciiText) {
-    XmlDoc doc;
-    ASSERT_TRUE(doc.loadXml("<datafile><records/></datafile>"));
-    pugi::xml_node cat = doc.records().append_child("category");
-    const std::string name = "Bob's \"best\" <sites> & more \xC3\xA9\xE2\x82\xAC";
-    cat.append_attribute("value").set_value(name.c_str());
-    cat.append_attribute("id").set_value("{44444444-4444-4444-8444-444444444444}");
-    cat.append_child("resource").text().set("a < b & c > d 'x' \"y\"");
-
-    XmlDoc reread;
-    ASSERT_TRUE(reread.loadXml(doc.xml()));
-    pugi::xml_node found = reread.nodeById("{44444444-4444-4444-8444-444444444444}");
-    ASSERT_TRUE(found);
-    EXPECT_EQ(std::string(found.attribute("value").value()), name);
-    EXPECT_STREQ(found.child_value("resource"), "a < b & c > d 'x' \"y\"");
-}
-
 TEST(XmlDoc, NodeByIdFindsFirstInDocumentOrderAndNeverInterpretsTheId) {
     XmlDoc doc;
     ASSERT_TRUE(doc.loadXml(R"(<datafile><records>)"
@@ -176,20 +158,6 @@ TEST(XmlDoc, LargeDocumentsGiveTheirMemoryBack) {
         EXPECT_EQ(std::string(copy.nodeById("e0").child_value("notes")), big);
     }
     EXPECT_EQ(pugimemory::regionBytes(), before);
-}
-
-TEST(VersionStep, ChangesNothingForAnyVersion) {
-    for (const char* text : {R"(<datafile version="1.1" filetype="private"><records/></datafile>)",
-                             R"(<datafile filetype="private"><records/></datafile>)",
-                             R"(<datafile version="1.5"><records/></datafile>)"}) {
-        XmlDoc doc;
-        ASSERT_TRUE(doc.loadXml(text));
-        const std::string before = doc.xml();
-        EXPECT_FALSE(modVersionUpdates::UpdateDocumentVersion(doc.datafile(), true));
-        EXPECT_FALSE(modVersionUpdates::UpdateDocumentVersion(doc.datafile(), false));
-        EXPECT_EQ(doc.xml(), before);
-        EXPECT_EQ(doc.xml(), text);
-    }
 }
 
 }  // namespace
