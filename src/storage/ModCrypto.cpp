@@ -19,7 +19,6 @@ namespace {
 
 constexpr const char* kLevel = "SYSTEMLEVEL";
 constexpr const char* kEncryptProc = "modCrypto.Encrypt PROC";
-constexpr const char* kDecryptProc = "modCrypto.Decrypt PROC";
 constexpr const char* kApplyProc = "modCrypto.ApplyInPlace PROC";
 // The provider's generic failure code (NTE_FAIL).
 constexpr std::int32_t kProviderFailure = static_cast<std::int32_t>(0x80090020U);
@@ -34,8 +33,7 @@ std::unique_ptr<Botan::StreamCipher> keyedCipher(std::string_view keyTextUtf8) {
 
 // Runs the key stream over buffer; every failure leaves through the central
 // handler as a numbered error with the procedure's name.
-void applyKeyStream(std::string& buffer, std::string_view keyTextUtf8, const char* proc,
-                    bool encrypting) {
+void applyKeyStream(std::string& buffer, std::string_view keyTextUtf8, const char* proc) {
     std::unique_ptr<Botan::StreamCipher> cipher;
     try {
         cipher = keyedCipher(keyTextUtf8);
@@ -51,26 +49,11 @@ void applyKeyStream(std::string& buffer, std::string_view keyTextUtf8, const cha
         cipher->cipher1(reinterpret_cast<std::uint8_t*>(buffer.data()), buffer.size());
     } catch (const std::exception&) {
         secureWipe(buffer);
-        const std::string description =
-            encrypting ? "Error occurred during CryptEncrypt.\r\nBytes required:" +
-                             std::to_string(buffer.size()) + "\r\n"
-                       : std::string("Error occurred during CryptDecrypt.");
+        const std::string description = "Error occurred during CryptEncrypt.\r\nBytes required:" +
+                                        std::to_string(buffer.size()) + "\r\n";
         modErrorHandling::HandleException(kLevel, KmError(kProviderFailure, proc, description),
                                           proc);
     }
-}
-
-bool run(std::string_view inputBuffer, std::string_view keyTextUtf8, std::string& output,
-         const char* proc, bool encrypting) {
-    secureWipe(output);
-    if (inputBuffer.empty()) {
-        modErrorHandling::HandleException(
-            kLevel, KmError(errnum::kInputBufferEmpty, proc, "InputBuffer can not be empty."),
-            proc);
-    }
-    output.assign(inputBuffer);
-    applyKeyStream(output, keyTextUtf8, proc, encrypting);
-    return true;
 }
 
 }  // namespace
@@ -88,22 +71,21 @@ std::array<std::uint8_t, 16> DeriveKey(std::string_view keyTextUtf8) {
 }
 
 bool Encrypt(std::string_view inputBuffer, std::string_view keyTextUtf8, std::string& output) {
-    return run(inputBuffer, keyTextUtf8, output, kEncryptProc, true);
-}
-
-bool Decrypt(std::string_view inputBuffer, std::string_view keyTextUtf8, std::string& output) {
-    return run(inputBuffer, keyTextUtf8, output, kDecryptProc, false);
+    secureWipe(output);
+    if (inputBuffer.empty()) {
+        modErrorHandling::HandleException(
+            kLevel,
+            KmError(errnum::kInputBufferEmpty, kEncryptProc, "InputBuffer can not be empty."),
+            kEncryptProc);
+    }
+    output.assign(inputBuffer);
+    applyKeyStream(output, keyTextUtf8, kEncryptProc);
+    return true;
 }
 
 void ApplyInPlace(std::string& buffer, std::string_view keyTextUtf8) {
     if (buffer.empty()) return;
-    applyKeyStream(buffer, keyTextUtf8, kApplyProc, true);
-}
-
-void Rc4(std::span<const std::uint8_t> key, std::span<std::uint8_t> data) {
-    auto cipher = Botan::StreamCipher::create_or_throw("RC4");
-    cipher->set_key(key.data(), key.size());
-    cipher->cipher1(data.data(), data.size());
+    applyKeyStream(buffer, keyTextUtf8, kApplyProc);
 }
 
 }  // namespace keymora::modCrypto

@@ -5,7 +5,6 @@
 // ('?' for characters it lacks) before hashing.
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,17 +13,14 @@ namespace keymora::modCrypto {
 // The 16-byte RC4 key: MD5(key bytes)[0..4] followed by eleven zero bytes.
 std::array<std::uint8_t, 16> DeriveKey(std::string_view keyTextUtf8);
 
-// Both throw KmError (through HandleException): empty input gives
-// 0x8004044D "InputBuffer can not be empty.". Output is cleared first and has
-// the input's length. A wrong key cannot be detected here.
+// Throws KmError (through HandleException): empty input gives 0x8004044D
+// "InputBuffer can not be empty.". Output is cleared first and has the input's
+// length. RC4 is its own inverse, so this also deciphers; a wrong key cannot be
+// detected here.
 bool Encrypt(std::string_view inputBuffer, std::string_view keyTextUtf8, std::string& output);
-bool Decrypt(std::string_view inputBuffer, std::string_view keyTextUtf8, std::string& output);
 
-// In-place form used on large buffers (same key stream as Encrypt/Decrypt).
-// An empty buffer is left as it is.
+// In-place form used on large buffers (same key stream as Encrypt). An empty
+// buffer is left as it is.
 void ApplyInPlace(std::string& buffer, std::string_view keyTextUtf8);
-
-// Plain RC4 (key of 1 to 256 bytes) over data, key stream started afresh.
-void Rc4(std::span<const std::uint8_t> key, std::span<std::uint8_t> data);
 
 }  // namespace keymora::modCrypto

@@ -25,9 +25,6 @@ public:
     // Ends the stream, appends the size field and enciphers; throws KmError.
     std::string finish(std::string_view keyTextUtf8);
 
-    // Windows-1252 bytes seen so far (the number the size field holds).
-    std::uint64_t textSize() const noexcept { return m_textSize; }
-
 private:
     void deflateBytes(std::string_view bytes, int flush);
 
@@ -36,7 +33,7 @@ private:
     std::string m_out;      // compressed so far
     std::string m_carry;    // an incomplete UTF-8 sequence from the last piece
     std::string m_piece;    // reused conversion buffer
-    std::uint64_t m_textSize = 0;
+    std::uint64_t m_textSize = 0;  // Windows-1252 bytes so far: the size field
 };
 
 }  // namespace keymora

@@ -8,42 +8,30 @@
 #include <vector>
 
 #include "document/XmlDoc.h"
-#include "storage/DataFile.h"
 #include "storage/FileLock.h"
 #include "storage/ModCrypto.h"
 #include "testsupport/TempDir.h"
+#include "testsupport/TestDocuments.h"
 
 using namespace keymora;
 using namespace keymora::mergefile;
 
 namespace {
 
-std::string entry(const std::string& id, const std::string& name) {
-    return "<record_detail id=\"" + id + "\" type=\"entry\"><resource>" + name +
-           "</resource><userid/><password>secret</password><notes/><DateCreated/><DateModified/><URL/>"
-           "</record_detail>";
-}
-
-std::string document(const std::string& filetypeAttribute, const std::string& categories) {
-    return "<datafile version=\"1.1\" DateModified=\"x\"" + filetypeAttribute + "><records>" + categories +
-           "</records></datafile>";
-}
+using test::catXml;
+using test::docXml;
+using test::entryXml;
 
 class MergeFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dest.loadXml(document(" filetype=\"private\"",
-                                          "<category id=\"{D1}\" type=\"category\" value=\"Banking\">" +
-                                              entry("{D2}", "Checking") + "</category>")));
+        ASSERT_TRUE(dest.loadXml(docXml(catXml("{D1}", "Banking", entryXml("{D2}", "Checking")))));
         before = dest.xml();
     }
 
-    std::string writeSource(const std::string& name, const std::string& xml,
-                            const std::string& user = "bob", const std::string& password = "pw") {
-        XmlDoc doc;
-        EXPECT_TRUE(doc.loadXml(xml));
+    std::string writeSource(const std::string& name, const std::string& xml) {
         const std::string path = dir.file(name);
-        test::writeFile(path, datafile::saveDocument(doc, user, password));
+        test::writeDataFile(path, xml, "bob", "pw");
         return path;
     }
 
@@ -55,10 +43,8 @@ protected:
     }
 
     std::string privateSource() const {
-        return document(" filetype=\"private\"",
-                        "<category id=\"{S1}\" type=\"category\" value=\"Banking\">" + entry("{S2}", "Savings") +
-                            "</category><category id=\"{S3}\" type=\"category\" value=\"Mail &quot;x&quot;\">" +
-                            entry("{S4}", "Inbox") + "</category>");
+        return docXml(catXml("{S1}", "Banking", entryXml("{S2}", "Savings")) +
+                      catXml("{S3}", "Mail &quot;x&quot;", entryXml("{S4}", "Inbox")));
     }
 
     void expectFailure(const Result& r, Status status, const std::string& text, const std::string& title,
@@ -105,32 +91,26 @@ TEST_F(MergeFileTest, PrivateSourceMergesWithTrimmedCredentials) {
 }
 
 TEST_F(MergeFileTest, WrongCredentialsOrDamagedFileAreReportedAndChangeNothing) {
-    const std::string path = writeSource("source.kmf", privateSource());
-    expectFailure(MergeFile(dest, path, answer("bob", "wrong")), Status::DecryptFailed,
-                  "Document Merge failed.  Decryption Error.  Username or Password incorrect.",
-                  "Document Merge Failure", Icon::Critical);
-
+    const std::string source = writeSource("source.kmf", privateSource());
     const std::string damaged = dir.file("damaged.kmf");
     test::writeFile(damaged, std::string(200, '\x5a'));
-    expectFailure(MergeFile(dest, damaged, answer("bob", "pw")), Status::DecryptFailed,
-                  "Document Merge failed.  Decryption Error.  Username or Password incorrect.",
-                  "Document Merge Failure", Icon::Critical);
-
     // Decrypts and expands, but is not a document.
     const std::string broken = dir.file("broken.kmfoldfile");
     std::string cipher;
     ASSERT_TRUE(modCrypto::Encrypt("<datafile filetype=\"private\"><records>", "bobpw", cipher));
     test::writeFile(broken, cipher);
-    expectFailure(MergeFile(dest, broken, answer("bob", "pw")), Status::DecryptFailed,
-                  "Document Merge failed.  Decryption Error.  Username or Password incorrect.",
-                  "Document Merge Failure", Icon::Critical);
+    for (const auto& [path, password] : {std::pair{source, "wrong"}, {damaged, "pw"}, {broken, "pw"}}) {
+        expectFailure(MergeFile(dest, path, answer("bob", password)), Status::DecryptFailed,
+                      "Document Merge failed.  Decryption Error.  Username or Password incorrect.",
+                      "Document Merge Failure", Icon::Critical);
+    }
 }
 
 TEST_F(MergeFileTest, SharedOrUntypedSourcesAreRefused) {
-    for (const std::string attribute : {" filetype=\"shared\"", "", " filetype=\"Private\""}) {
-        const std::string path = writeSource("shared.kmf", document(attribute,
-                                                                    "<category id=\"{S1}\" type=\"category\" "
-                                                                    "value=\"New\"/>"));
+    const std::string category = catXml("{S1}", "New");
+    for (const std::string& xml : {docXml(category, "shared"), docXml(category, "Private"),
+                                   "<datafile><records>" + category + "</records></datafile>"}) {
+        const std::string path = writeSource("shared.kmf", xml);
         expectFailure(MergeFile(dest, path, answer("bob", "pw")), Status::SharedSource,
                       "Source Documents on a merge operation may not be a SHARED document.",
                       "Invalid Source Document", Icon::Critical);

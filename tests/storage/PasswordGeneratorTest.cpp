@@ -92,12 +92,11 @@ TEST(PasswordGeneratorTest, PatternsAndCaptions) {
 }
 
 TEST(PasswordGeneratorTest, LengthBoxCheck) {
-    EXPECT_EQ(CheckLengthText("20").text, "15");
-    EXPECT_EQ(CheckLengthText("16").text, "15");
-    EXPECT_EQ(CheckLengthText("15").text, "15");
-    EXPECT_EQ(CheckLengthText("8").text, "8");
-    EXPECT_TRUE(CheckLengthText("-3").numeric);
-    EXPECT_EQ(CheckLengthText("-3").text, "-3");
+    for (const auto& [text, shown] :
+         {std::pair{"20", "15"}, {"16", "15"}, {"15", "15"}, {"8", "8"}, {"-3", "-3"}}) {
+        EXPECT_TRUE(CheckLengthText(text).numeric) << text;
+        EXPECT_EQ(CheckLengthText(text).text, shown) << text;
+    }
     EXPECT_TRUE(CheckLengthText(" 12 ").numeric);
     for (const char* text : {"abc", "", " ", "8x", "1 2"}) EXPECT_FALSE(CheckLengthText(text).numeric) << text;
 }
