@@ -3,8 +3,9 @@
 
 #include <cstring>
 
-#include "CliDocFiles.h"
+#include "CliRunner.h"
 #include "storage/FileLock.h"
+#include "testsupport/TestDocuments.h"
 
 namespace keymora::test {
 namespace {
@@ -61,11 +62,7 @@ TEST(CliGenerate, RefusesLengthsAndPatternsOutOfRange) {
 // --- passwd --------------------------------------------------------------------
 
 const std::string kXml =
-    "<datafile version=\"1.5\" DateModified=\"1/2/2024 3:04:05 PM\" filetype=\"private\"><records>"
-    "<category id=\"{00000000-0000-0000-0000-000000000001}\" type=\"category\" value=\"Web\">"
-    "<record_detail id=\"{00000000-0000-0000-0000-000000000002}\" type=\"entry\">"
-    "<resource>Mail</resource><userid>me</userid><password>p\xC3\xA9</password><notes/>"
-    "<DateCreated/><DateModified/><URL/></record_detail></category></records></datafile>";
+    docXml(catXml("{C1}", "Web", fullEntryXml("{E1}", {"Mail", "me", "p\xC3\xA9", "", ""})));
 
 class Passwd : public ::testing::Test {
 protected:
@@ -81,7 +78,7 @@ TEST_F(Passwd, NewPasswordOpensTheFileAndTheOldOneNoLonger) {
     auto doc = readDataFile(kmf, "ann", "new-pw");
     ASSERT_TRUE(doc);
     EXPECT_STREQ(doc->dom().select_node("//password").node().child_value(), "p\xC3\xA9");
-    EXPECT_STRNE(doc->datafile().attribute("DateModified").value(), "1/2/2024 3:04:05 PM");
+    EXPECT_STRNE(doc->datafile().attribute("DateModified").value(), "1/2/2020 3:04:05 PM");
 
     const auto oldLs = runInProcess({"ls", "-u", "ann", kmf}, "old-pw\n");
     EXPECT_EQ(oldLs.status, 1);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "SessionFixture.h"
-#include "testsupport/TempDir.h"
 
 using namespace keymora;
 using namespace keymora::test;
@@ -124,12 +123,7 @@ TEST_F(OpenSave, SaveAsMovesTheLockAndLeavesTheOldFile) {
 }
 
 TEST_F(OpenSave, NewDocumentIsNeverSavedUntilItsFirstSave) {
-    auto doc = std::make_unique<XmlDoc>();
-    ASSERT_TRUE(doc->loadXml(sampleXml("private")));
-    FileCredentials key;
-    key.userId.value() = "me";
-    key.password.value() = "pw";
-    auto session = DocumentSession::create(std::move(doc), std::move(key), true);
+    auto session = sessionFromXml(sampleXml("private"), true);
     EXPECT_TRUE(session->neverSaved());
     EXPECT_TRUE(session->saveRequired());
     Recorder recorder;

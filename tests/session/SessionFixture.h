@@ -3,37 +3,32 @@
 // it hears.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "session/DocumentListener.h"
 #include "session/DocumentSession.h"
-#include "storage/DataFile.h"
-#include "testsupport/TempDir.h"
+#include "testsupport/TestDocuments.h"
 
 namespace keymora::test {
 
 inline std::string sampleXml(const char* filetype) {
-    return std::string("<datafile version=\"1.5\" DateModified=\"1/2/2020 3:04:05 PM\" filetype=\"") +
-           filetype +
-           "\"><records>"
-           "<category id=\"{C1}\" type=\"category\" value=\"Banking\">"
-           "<subcategory id=\"{S1}\" type=\"subcategory\" value=\"Cards\"/>"
-           "<record_detail id=\"{E1}\" type=\"entry\"><resource>Mail</resource><userid>alice</userid>"
-           "<password>s3cret</password><notes/><DateCreated>1/1/2020</DateCreated>"
-           "<DateModified>1/1/2020</DateModified><URL/></record_detail>"
-           "<record_detail id=\"{E2}\" type=\"entry\"><resource>Bank</resource><userid/>"
-           "<password/><notes/><DateCreated/><DateModified/><URL/></record_detail>"
-           "</category>"
-           "<category id=\"{C2}\" type=\"category\" value=\"Other\"/>"
-           "</records></datafile>";
+    return docXml(catXml("{C1}", "Banking",
+                         subXml("{S1}", "Cards") + fullEntryXml("{E1}", {"Mail", "alice", "s3cret", "", ""}) +
+                             fullEntryXml("{E2}", {"Bank", "", "", "", ""})) +
+                      catXml("{C2}", "Other"),
+                  filetype);
 }
 
-inline void writeDataFile(const std::string& path, const std::string& xml,
-                          const std::string& user = "me", const std::string& password = "pw") {
-    XmlDoc doc;
-    ASSERT_TRUE(doc.loadXml(xml));
-    datafile::writeFileAtomically(path, datafile::saveDocument(doc, user, password));
+// An open file of that text, locked with "me" and "pw", that was never read from disk.
+inline std::unique_ptr<DocumentSession> sessionFromXml(const std::string& xml, bool neverSaved) {
+    auto doc = std::make_unique<XmlDoc>();
+    EXPECT_TRUE(doc->loadXml(xml));
+    FileCredentials key;
+    key.userId.value() = "me";
+    key.password.value() = "pw";
+    return DocumentSession::create(std::move(doc), std::move(key), neverSaved);
 }
 
 // Answers the login with fixed credentials and counts how often it was asked.
