@@ -70,8 +70,6 @@ TEST_F(ImportExport, ImportAddsOneCategoryThatExportWritesBack) {
     EXPECT_FALSE(category.next_sibling());
     EXPECT_NE(r.out.find(std::string("\"") + category.attribute("value").value() + "\""),
               std::string::npos);
-    // The save stamps the root as the program's Save does.
-    EXPECT_STRNE(doc->datafile().attribute("DateModified").value(), "1/2/2020 3:04:05 PM");
 
     // Export writes the five columns the import reads, quoted as RFC 4180 says.
     const auto exported = runInProcess({"export", "-u", "ann", kmf}, "pw-1\n");

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "document/DateText.h"
-#include "document/Labels.h"
 #include "document/NewDocumentTemplate.h"
 #include "document/XmlDoc.h"
 #include "testsupport/TestDocuments.h"
@@ -71,14 +70,6 @@ TEST(NewDocumentTemplate, LabelSetsAreSeparateCopies) {
 
     labelValue(mineSsn).set_value("Changed");
     EXPECT_STREQ(labelValue(spouseSsn).value(), "Entry Type");
-    // Through the Edit Labels operation as well.
-    auto captions = labels::CaptionsOf(spouseSsn);
-    captions[labels::Field::Password] = "Number";
-    ASSERT_EQ(labels::ApplyEditLabels(*doc, spouseSsn.attribute("id").value(), captions).status,
-              labels::EditLabelsStatus::Done);
-    pugi::xml_node childrenSsn = personal.last_child().first_child();
-    EXPECT_EQ(labels::CaptionsOf(childrenSsn)[labels::Field::Password], "SSN");
-    EXPECT_EQ(labels::CaptionsOf(spouseSsn)[labels::Field::Password], "Number");
 }
 
 }  // namespace

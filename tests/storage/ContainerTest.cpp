@@ -58,25 +58,6 @@ TEST(Container, MatchesAnIndependentWriter) {
     EXPECT_EQ(container::decode("x.kmf", file, "userpass"), kSmallXml);
 }
 
-TEST(Container, PayloadEndsInTheBlankPaddedSize) {
-    const std::string text = documentOfLength(23456);
-    ASSERT_EQ(text.size(), 23456u);
-    const std::string payload = container::encodePayload(text);
-    ASSERT_GT(payload.size(), 10u);
-    EXPECT_EQ(payload.substr(payload.size() - 10), "23456     ");
-    EXPECT_EQ(payload.substr(0, payload.size() - 10), compressedStream(text));
-    EXPECT_EQ(container::classifyPayload("a.kmf", payload), PayloadKind::Compressed);
-    EXPECT_EQ(container::decodePayload("a.kmf", payload), text);
-
-    const std::string file = container::encode(text, "userpass");
-    std::string decrypted = file;
-    modCrypto::ApplyInPlace(decrypted, "userpass");
-    EXPECT_EQ(decrypted, payload);
-    EXPECT_EQ(container::decode("a.kmf", file, "userpass"), text);
-    // No salt: the same text and key give the same bytes.
-    EXPECT_EQ(container::encode(text, "userpass"), file);
-}
-
 TEST(Container, SizeFieldForms) {
     const std::string stream = compressedStream(kSmallXml);
     // Digits, then blanks only, at least one digit, in the last ten characters.

@@ -11,7 +11,6 @@
 #include <string>
 
 #include "storage/Container.h"
-#include "storage/ModCrypto.h"
 #include "support/Cp1252.h"
 #include "testsupport/TempDir.h"
 
@@ -74,21 +73,6 @@ TEST(DataFile, WrongCredentialsAndDamageGiveNothing) {
     // A payload that expands but is not XML.
     const std::string notXml = container::encode("just some words", "userpass");
     EXPECT_EQ(datafile::openDocument("a.kmf", notXml, "user", "pass"), nullptr);
-}
-
-TEST(DataFile, BareAndOldFilePayloadsOpen) {
-    const std::string bare = cp1252::fromUtf8XmlText(kXml);
-    std::string file = bare;
-    modCrypto::ApplyInPlace(file, "userpass");
-    const auto doc = datafile::openDocument("a.kmf", file, "user", "pass");
-    ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(doc->xml(), kXml);
-
-    std::string old = "<?xml version=\"1.0\"?><datafile><records/></datafile>";
-    modCrypto::ApplyInPlace(old, "userpass");
-    EXPECT_NE(datafile::openDocument("b.KMFOLDFILE", old, "user", "pass"), nullptr);
-    // Without the old-file name it is neither compressed nor bare XML.
-    EXPECT_EQ(datafile::openDocument("b.kmf", old, "user", "pass"), nullptr);
 }
 
 TEST(DataFile, ReadFileContentsAndItsErrors) {
