@@ -311,6 +311,88 @@ EditStatus CheckCopyMove(const XmlDoc& source, const XmlDoc& destination, Relati
     return EditStatus::Done;
 }
 
+namespace {
+
+// Where a copied or moved node lands: next to target or under it.
+struct Placement {
+    Relation relation;
+    pugi::xml_node target;
+    pugi::xml_node parent() const { return relation == Relation::Child ? target : target.parent(); }
+    pugi::xml_node insertCopy(pugi::xml_node proto) const {
+        switch (relation) {
+            case Relation::Before: return parent().insert_copy_before(proto, target);
+            case Relation::After: return parent().insert_copy_after(proto, target);
+            case Relation::Child: break;
+        }
+        return parent().append_copy(proto);
+    }
+    pugi::xml_node insertMove(pugi::xml_node node) const {
+        switch (relation) {
+            case Relation::Before: return parent().insert_move_before(node, target);
+            case Relation::After: return parent().insert_move_after(node, target);
+            case Relation::Child: break;
+        }
+        return parent().append_move(node);
+    }
+};
+
+EditResult copyNode(pugi::xml_node node, const Placement& place) {
+    const std::string newId = GenerateGUID();
+    if (newId.empty()) return fail(EditStatus::NoIdentifier);
+    // The copy is renumbered while detached, so nothing in the documents changes id.
+    pugi::xml_document scratch;
+    pugi::xml_node copy = scratch.append_copy(node);
+    ResetUniqueIdentifiers(copy);
+    bool unnumbered = false;
+    walkElements(copy, [&unnumbered](pugi::xml_node element) {
+        if (IsTreeNode(element) && *element.attribute("id").value() == '\0') unnumbered = true;
+    });
+    if (unnumbered) return fail(EditStatus::NoIdentifier);
+    pugi::xml_node inserted = place.insertCopy(copy);
+    if (inserted.empty()) return fail(EditStatus::WrongKind);
+    inserted.attribute("id").set_value(newId.c_str());
+    return done(inserted);
+}
+
+// The identifiers under node that the destination already uses.
+std::unordered_set<std::string> takenIds(pugi::xml_node node, const XmlDoc& destination) {
+    std::unordered_set<std::string_view> moving;
+    walkElements(node, [&](pugi::xml_node element) {
+        const char* id = element.attribute("id").value();
+        if (*id != '\0') moving.insert(id);
+    });
+    std::unordered_set<std::string> taken;
+    walkElements(destination.dom(), [&](pugi::xml_node element) {
+        const char* id = element.attribute("id").value();
+        if (*id != '\0' && moving.count(id) != 0) taken.insert(id);
+    });
+    return taken;
+}
+
+// Between documents a copy lands in the destination and the source goes;
+// identifiers are kept unless the destination already has them.
+EditResult moveBetween(pugi::xml_node node, const XmlDoc& destination, const Placement& place) {
+    const std::unordered_set<std::string> taken = takenIds(node, destination);
+    pugi::xml_node inserted = place.insertCopy(node);
+    if (inserted.empty()) return fail(EditStatus::WrongKind);
+    bool renumberFailed = false;
+    walkElements(inserted, [&](pugi::xml_node element) {
+        pugi::xml_attribute id = element.attribute("id");
+        if (taken.empty() || id.empty() || taken.count(id.value()) == 0) return;
+        const std::string fresh = GenerateGUID();
+        if (fresh.empty()) renumberFailed = true;
+        else id.set_value(fresh.c_str());
+    });
+    if (renumberFailed) {
+        place.parent().remove_child(inserted);
+        return fail(EditStatus::NoIdentifier);
+    }
+    node.parent().remove_child(node);
+    return done(inserted);
+}
+
+}  // namespace
+
 EditResult CopyMoveNode(XmlDoc& source, XmlDoc& destination, Relation relation,
                         std::string_view sourceId, std::string_view targetId, TransferMode mode) {
     const EditStatus check = CheckCopyMove(source, destination, relation, sourceId, targetId, mode);
@@ -324,76 +406,12 @@ EditResult CopyMoveNode(XmlDoc& source, XmlDoc& destination, Relation relation,
         node = findTwoById(source, sourceId, sourceId).first;
         target = findTwoById(destination, targetId, targetId).first;
     }
-    pugi::xml_node newParent = relation == Relation::Child ? target : target.parent();
-
-    auto insertCopy = [&](pugi::xml_node proto) {
-        switch (relation) {
-            case Relation::Before: return newParent.insert_copy_before(proto, target);
-            case Relation::After: return newParent.insert_copy_after(proto, target);
-            case Relation::Child: break;
-        }
-        return newParent.append_copy(proto);
-    };
-
-    if (mode == TransferMode::Copy) {
-        const std::string newId = GenerateGUID();
-        if (newId.empty()) return fail(EditStatus::NoIdentifier);
-        // The copy is renumbered while detached, so nothing in the documents changes id.
-        pugi::xml_document scratch;
-        pugi::xml_node copy = scratch.append_copy(node);
-        ResetUniqueIdentifiers(copy);
-        bool unnumbered = false;
-        walkElements(copy, [&unnumbered](pugi::xml_node element) {
-            if (IsTreeNode(element) && *element.attribute("id").value() == '\0') unnumbered = true;
-        });
-        if (unnumbered) return fail(EditStatus::NoIdentifier);
-        pugi::xml_node inserted = insertCopy(copy);
-        if (inserted.empty()) return fail(EditStatus::WrongKind);
-        inserted.attribute("id").set_value(newId.c_str());
-        return done(inserted);
-    }
-
-    if (sameDocument) {
-        pugi::xml_node moved;
-        switch (relation) {
-            case Relation::Before: moved = newParent.insert_move_before(node, target); break;
-            case Relation::After: moved = newParent.insert_move_after(node, target); break;
-            case Relation::Child: moved = newParent.append_move(node); break;
-        }
-        if (moved.empty()) return fail(EditStatus::WrongKind);
-        return done(moved);
-    }
-
-    // Between documents: a copy lands in the destination and the source goes.
-    std::unordered_set<std::string_view> moving;
-    walkElements(node, [&](pugi::xml_node element) {
-        const char* id = element.attribute("id").value();
-        if (*id != '\0') moving.insert(id);
-    });
-    std::unordered_set<std::string> taken;
-    walkElements(destination.dom(), [&](pugi::xml_node element) {
-        const char* id = element.attribute("id").value();
-        if (*id != '\0' && moving.count(id) != 0) taken.insert(id);
-    });
-    pugi::xml_node inserted = insertCopy(node);
-    if (inserted.empty()) return fail(EditStatus::WrongKind);
-    bool renumberFailed = false;
-    walkElements(inserted, [&](pugi::xml_node element) {
-        pugi::xml_attribute id = element.attribute("id");
-        if (taken.empty() || id.empty() || taken.count(id.value()) == 0) return;
-        const std::string fresh = GenerateGUID();
-        if (fresh.empty()) {
-            renumberFailed = true;
-            return;
-        }
-        id.set_value(fresh.c_str());
-    });
-    if (renumberFailed) {
-        newParent.remove_child(inserted);
-        return fail(EditStatus::NoIdentifier);
-    }
-    node.parent().remove_child(node);
-    return done(inserted);
+    const Placement place{relation, target};
+    if (mode == TransferMode::Copy) return copyNode(node, place);
+    if (!sameDocument) return moveBetween(node, destination, place);
+    pugi::xml_node moved = place.insertMove(node);
+    if (moved.empty()) return fail(EditStatus::WrongKind);
+    return done(moved);
 }
 
 }  // namespace keymora
