@@ -4,7 +4,6 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <syslog.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include <utility>
 
 #include "support/RegFile.h"
+#include "support/SettingsDamage.h"
 
 namespace keymora {
 
@@ -29,26 +29,9 @@ using regfile::RegData;
 // ---------------------------------------------------------------- reporting
 
 std::mutex g_reportMutex;
-std::function<void(const std::string&)> g_reporter;
 std::set<std::string> g_reported;  // identities of files already reported
 
-void defaultReport(const std::string& message) {
-    std::fprintf(stderr, "%s\n", message.c_str());
-    syslog(LOG_USER | LOG_WARNING, "%s", message.c_str());
-}
-
-void report(const std::string& message) {
-    std::function<void(const std::string&)> reporter;
-    {
-        std::lock_guard<std::mutex> guard(g_reportMutex);
-        reporter = g_reporter;
-    }
-    if (reporter) {
-        reporter(message);
-    } else {
-        defaultReport(message);
-    }
-}
+void report(const std::string& message) { settingsdamage::Report(message); }
 
 // For a damaged file that stays where it is (it could not be moved away), so
 // that every later read does not repeat the report.
@@ -452,11 +435,6 @@ cRegValues clsReg::ListValues(RegRoot /*root*/, const std::string& subKey) const
     const RegData data = loadForRead(m_path);
     const regfile::KeyData* key = data.findKey(*parts);
     return key != nullptr ? key->values : cRegValues();
-}
-
-void clsReg::setDamageReporter(std::function<void(const std::string&)> reporter) {
-    std::lock_guard<std::mutex> guard(g_reportMutex);
-    g_reporter = std::move(reporter);
 }
 
 }  // namespace keymora

@@ -8,9 +8,8 @@
 // (~/.config/... when unset); KEYMORA_CONFIG_DIR moves it (tests use this).
 // Every operation reads the file afresh and every write is a locked
 // read-modify-write followed by an atomic rename, so concurrent processes lose
-// nothing. A damaged file is reported once through the damage reporter, moved
+// nothing. A damaged file is reported once (settingsdamage::Report), moved
 // aside and treated as empty; no operation throws.
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,9 +47,6 @@ public:
                            const std::string& defaultText) const;
     cRegValues ListValues(RegRoot root, const std::string& subKey) const;
 
-    // Called (at most once per damaged file) with a readable message when the
-    // settings file could not be read and was set aside. Default: stderr + syslog.
-    static void setDamageReporter(std::function<void(const std::string&)> reporter);
 
 private:
     std::string m_path;

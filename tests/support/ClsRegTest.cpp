@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/ClsReg.h"
+#include "support/SettingsDamage.h"
 #include "support/RegFile.h"
 #include "testsupport/TempDir.h"
 
@@ -30,9 +31,13 @@ const std::string kOptions = keymora::kOptionsKey;
 
 std::vector<std::string> g_reports;
 
-void captureReport(const std::string& message) {
-    g_reports.push_back(message);
-}
+}  // namespace
+
+// Stands in for the program's report (standard error and syslog) in this test
+// program, so damage reports can be counted.
+void keymora::settingsdamage::Report(const std::string& message) { g_reports.push_back(message); }
+
+namespace {
 
 std::vector<std::filesystem::path> asideFiles(const std::filesystem::path& dir) {
     std::vector<std::filesystem::path> out;
@@ -46,11 +51,7 @@ std::vector<std::filesystem::path> asideFiles(const std::filesystem::path& dir) 
 
 class ClsRegTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        g_reports.clear();
-        clsReg::setDamageReporter(captureReport);
-    }
-    void TearDown() override { clsReg::setDamageReporter(nullptr); }
+    void SetUp() override { g_reports.clear(); }
 
     TempDir m_dir;
     std::string m_path = m_dir.file("settings.reg");
