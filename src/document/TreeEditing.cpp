@@ -281,6 +281,19 @@ EditResult SortTreeLevel(XmlDoc& doc, std::string_view selectedId, SortDirection
     return r;
 }
 
+namespace {
+
+// The node to copy or move and the node it goes next to or under.
+std::pair<pugi::xml_node, pugi::xml_node> findTransfer(const XmlDoc& source, const XmlDoc& destination,
+                                                       std::string_view sourceId,
+                                                       std::string_view targetId) {
+    if (&source == &destination) return findTwoById(source, sourceId, targetId);
+    return {findTwoById(source, sourceId, sourceId).first,
+            findTwoById(destination, targetId, targetId).first};
+}
+
+}  // namespace
+
 EditStatus CheckCopyMove(const XmlDoc& source, const XmlDoc& destination, Relation relation,
                          std::string_view sourceId, std::string_view targetId, TransferMode mode) {
     if (sourceId.empty() || targetId.empty()) return EditStatus::EmptyIdentifier;
@@ -289,14 +302,7 @@ EditStatus CheckCopyMove(const XmlDoc& source, const XmlDoc& destination, Relati
     }
     if (mode != TransferMode::Copy && mode != TransferMode::Move) return EditStatus::BadPosition;
     const bool sameDocument = &source == &destination;
-    pugi::xml_node node;
-    pugi::xml_node target;
-    if (sameDocument) {
-        std::tie(node, target) = findTwoById(source, sourceId, targetId);
-    } else {
-        node = findTwoById(source, sourceId, sourceId).first;
-        target = findTwoById(destination, targetId, targetId).first;
-    }
+    const auto [node, target] = findTransfer(source, destination, sourceId, targetId);
     if (!IsTreeNode(node) || !IsTreeNode(target)) return EditStatus::NotFound;
     // Items may not go from a shared file into a private file.
     const auto shared = [](const XmlDoc& d) {
@@ -398,14 +404,7 @@ EditResult CopyMoveNode(XmlDoc& source, XmlDoc& destination, Relation relation,
     const EditStatus check = CheckCopyMove(source, destination, relation, sourceId, targetId, mode);
     if (check != EditStatus::Done) return fail(check);
     const bool sameDocument = &source == &destination;
-    pugi::xml_node node;
-    pugi::xml_node target;
-    if (sameDocument) {
-        std::tie(node, target) = findTwoById(source, sourceId, targetId);
-    } else {
-        node = findTwoById(source, sourceId, sourceId).first;
-        target = findTwoById(destination, targetId, targetId).first;
-    }
+    const auto [node, target] = findTransfer(source, destination, sourceId, targetId);
     const Placement place{relation, target};
     if (mode == TransferMode::Copy) return copyNode(node, place);
     if (!sameDocument) return moveBetween(node, destination, place);
