@@ -17,10 +17,8 @@
 #include "docwindow/EntryPane.h"
 #include "docwindow/NodeSelection.h"
 #include "docwindow/frmKMF.h"
-#include "document/XmlDoc.h"
 #include "session/DocumentSession.h"
-#include "storage/DataFile.h"
-#include "testsupport/TempDir.h"
+#include "testsupport/DataFiles.h"
 #include "ui/DocumentHost.h"
 
 namespace keymora::test {
@@ -67,31 +65,6 @@ private:
     QMdiArea m_area;
     int m_counter = 0;
 };
-
-// Writes a data file holding the document under the credentials.
-inline void writeDataFile(const QString& path, const XmlDoc& doc, const std::string& user,
-                          const std::string& password) {
-    datafile::writeFileAtomically(path.toStdString(), datafile::saveDocument(doc, user, password));
-}
-
-inline std::unique_ptr<XmlDoc> parseDoc(const std::string& xml) {
-    auto doc = std::make_unique<XmlDoc>();
-    if (!doc->loadXml(xml)) return nullptr;
-    return doc;
-}
-
-// The data file opened as the program opens it (locked by its kind); nothing
-// when it cannot be opened with these credentials.
-inline std::unique_ptr<DocumentSession> openSession(const QString& path, const std::string& user,
-                                                    const std::string& password) {
-    OpenOutcome out = DocumentSession::open(path.toStdString(), LockPolicy::ByFileType,
-                                            [&](FileCredentials& c) {
-                                                c.userId.value() = user;
-                                                c.password.value() = password;
-                                                return true;
-                                            });
-    return std::move(out.session);
-}
 
 // A window on the session, shown in the host's frame as the program shows it.
 inline frmKMF* showWindow(TestHost& host, std::unique_ptr<DocumentSession> session,
@@ -173,9 +146,9 @@ protected:
         putOption("Auto Save Changes", "0");
         m_dir = std::make_unique<TempDir>();
         m_path = QString::fromStdString(m_dir->file("sample.kmf"));
-        writeDataFile(m_path, *parseDoc(sampleXml()), "user", "Secret");
+        writeDataFile(m_path.toStdString(), sampleXml(), "user", "Secret");
         m_host = std::make_unique<TestHost>();
-        auto session = openSession(m_path, "user", "Secret");
+        auto session = openSession(m_path.toStdString(), "user", "Secret");
         QVERIFY(session);
         m_w = showWindow(*m_host, std::move(session));
     }

@@ -16,12 +16,7 @@ using namespace keymora::test;
 
 namespace {
 
-std::unique_ptr<DocumentSession> sampleSession() {
-    FileCredentials key;
-    key.userId.value() = "u";
-    key.password.value() = "p";
-    return DocumentSession::create(parseDoc(sampleXml()), std::move(key), false);
-}
+std::unique_ptr<DocumentSession> sampleSession() { return sessionFromXml(sampleXml(), false); }
 
 // "Banking(Cards(Visa) Loans Mail) Other": every row of the model, fetched.
 QString shown(const QAbstractItemModel& model, const QModelIndex& parent = {}) {

@@ -52,7 +52,7 @@ class FaultsTest : public QObject {
     QString writeSample(const QString& name, const char* filetype = "private") {
         const QString path = m_dir.filePath(name);
         QDir().mkpath(QFileInfo(path).absolutePath());
-        test::writeDataFile(path, *test::parseDoc(test::sampleXml(filetype)), "me", "pw");
+        test::writeDataFile(path.toStdString(), test::sampleXml(filetype), "me", "pw");
         return path;
     }
     frmKMF* openIn(frmMain& main, const QString& path, ScriptedPrompt& prompt) {
@@ -170,7 +170,7 @@ private slots:
     }
 
     // (d) A private file this program holds, also after a save, is "in use" to
-    // a second open, which must not even ask for the password.
+    // a second open, which must not even ask for the password nor open a window.
     void privateFileOpenTwiceIsInUse() {
         ScriptedPrompt prompt;
         frmMain main;
@@ -182,6 +182,7 @@ private slots:
         prompt.expectMessage(QStringLiteral("File in use"), QStringLiteral("File in use"),
                              MsgIcon::Information, MsgButtons::Ok);
         QVERIFY(!OpenDataFile(main, path));
+        QCOMPARE(main.OpenDocumentCount(), 1);
         KM_VERIFY_SCRIPT(prompt);
     }
 

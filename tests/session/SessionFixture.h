@@ -1,9 +1,6 @@
 #pragma once
-// Data files on disk for the open-file tests, and a listener that records what
-// it hears.
-#include <gtest/gtest.h>
-
-#include <memory>
+// The open-file tests' sample document, a login that counts how often it was
+// asked, and a listener that records what it hears.
 #include <string>
 #include <vector>
 
@@ -19,16 +16,6 @@ inline std::string sampleXml(const char* filetype) {
                              fullEntryXml("{E2}", {"Bank", "", "", "", ""})) +
                       catXml("{C2}", "Other"),
                   filetype);
-}
-
-// An open file of that text, locked with "me" and "pw", that was never read from disk.
-inline std::unique_ptr<DocumentSession> sessionFromXml(const std::string& xml, bool neverSaved) {
-    auto doc = std::make_unique<XmlDoc>();
-    EXPECT_TRUE(doc->loadXml(xml));
-    FileCredentials key;
-    key.userId.value() = "me";
-    key.password.value() = "pw";
-    return DocumentSession::create(std::move(doc), std::move(key), neverSaved);
 }
 
 // Answers the login with fixed credentials and counts how often it was asked.

@@ -1,6 +1,6 @@
 #pragma once
-// Small documents written as XML with readable identifiers, the data files
-// made from them, and the checks several test areas make on documents.
+// Small documents written as XML with readable identifiers, and the checks
+// several test areas make on documents.
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
@@ -11,8 +11,7 @@
 
 #include "document/NodeKind.h"
 #include "document/XmlDoc.h"
-#include "storage/DataFile.h"
-#include "testsupport/TempDir.h"
+#include "testsupport/DataFiles.h"
 
 namespace keymora::test {
 
@@ -96,20 +95,6 @@ inline std::vector<std::string> childNames(pugi::xml_node node) {
     std::vector<std::string> names;
     for (pugi::xml_node c : node.children()) names.emplace_back(c.name());
     return names;
-}
-
-// Writes a data file holding xml, locked with user and password.
-inline void writeDataFile(const std::string& path, const std::string& xml,
-                          const std::string& user = "me", const std::string& password = "pw") {
-    XmlDoc doc;
-    ASSERT_TRUE(doc.loadXml(xml)) << xml;
-    datafile::writeFileAtomically(path, datafile::saveDocument(doc, user, password));
-}
-
-// The document of a data file, or nullptr when it does not open with these credentials.
-inline std::unique_ptr<XmlDoc> readDataFile(const std::string& path, const std::string& user,
-                                            const std::string& password) {
-    return datafile::openDocument(path, readFile(path), user, password);
 }
 
 }  // namespace keymora::test
