@@ -91,11 +91,6 @@ TEST_F(MergeFiles, NothingMergedLeavesTheDestinationByteForByte) {
               std::string::npos)
         << shortInput.err;
     EXPECT_EQ(readFile(dest), before);
-
-    const auto wrongDest = merge("x-pw\none-pw\ntwo-pw\n");
-    EXPECT_EQ(wrongDest.status, 1);
-    EXPECT_EQ(wrongDest.err, "File Failed to decrypt.  Invalid User Name/Password combination.\n");
-    EXPECT_EQ(readFile(dest), before);
 }
 
 TEST_F(MergeFiles, SharedAndMissingSourcesAreRefused) {

