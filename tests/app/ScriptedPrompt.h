@@ -31,8 +31,8 @@ public:
         Prompt::install(nullptr);
         if (ok()) return;
         // A test that already failed has left early, so unused answers say
-        // nothing new. In a child process there is no test to fail; the
-        // caller checks ok() itself.
+        // nothing new. Outside a test function there is no test to fail;
+        // the caller checks ok() itself.
         if (QTest::currentTestFunction() == nullptr)
             qWarning("ScriptedPrompt: %s", qPrintable(report()));
         else if (!QTest::currentTestFailed())
