@@ -18,6 +18,7 @@
 #include "docwindow/frmKMF.h"
 #include "storage/FileLock.h"
 #include "support/ClsReg.h"
+#include "support/RecentFiles.h"
 #include "testsupport/TempDir.h"
 
 using namespace keymora;
@@ -135,9 +136,7 @@ private slots:
         auto saved = readDataFile(path.toStdString(), "demo", "keymora");
         QVERIFY(saved);
         QCOMPARE(std::string(saved->nodeById(kMail).child_value("userid")), std::string("carol"));
-        clsReg reg;
-        QCOMPARE(reg.ReadString(RegRoot::CurrentUser, kMruKey, "MRUNumber", "0"), std::string("1"));
-        QCOMPARE(reg.ReadString(RegRoot::CurrentUser, kMruKey, "File1", ""), path.toStdString());
+        QCOMPARE(recentfiles::List(clsReg()), std::vector<std::string>{path.toStdString()});
         KM_VERIFY_SCRIPT(prompt);
     }
 

@@ -15,6 +15,7 @@
 #include "app/ModMain.h"
 #include "app/frmMain.h"
 #include "support/ClsReg.h"
+#include "support/RecentFiles.h"
 
 using namespace keymora;
 using namespace keymora::test;
@@ -23,14 +24,9 @@ namespace {
 
 const Credentials kLogin{QStringLiteral("user"), QStringLiteral("Secret")};
 
-QStringList mruList() {
-    clsReg reg;
-    QStringList list;
-    const int n = std::stoi(reg.ReadString(RegRoot::CurrentUser, kMruKey, "MRUNumber", "0"));
-    for (int i = 1; i <= n; ++i)
-        list << QString::fromStdString(reg.ReadString(RegRoot::CurrentUser, kMruKey, "File" + std::to_string(i), ""));
-    return list;
-}
+using Names = std::vector<std::string>;
+
+Names mruList() { return recentfiles::List(clsReg()); }
 
 void setMru(const QStringList& files) {
     clsReg reg;
@@ -160,13 +156,13 @@ private slots:
         prompt.expectMessageContaining(QStringLiteral("Invalid User Name/Password combination."));
         QTest::mouseClick(main.cmdOpenMRU(), Qt::LeftButton);
         QCOMPARE(main.OpenDocumentCount(), 0);
-        QCOMPARE(mruList(), (QStringList{"/d/x.kmf", "", path}));
+        QCOMPARE(mruList(), (Names{"/d/x.kmf", "", path.toStdString()}));
 
         main.cboMRU()->setCurrentIndex(2);
         prompt.expectCredentials(kLogin);
         QTest::mouseClick(main.cmdOpenMRU(), Qt::LeftButton);
         QCOMPARE(main.OpenDocumentCount(), 1);
-        QCOMPARE(mruList(), (QStringList{path, "/d/x.kmf", ""}));
+        QCOMPARE(mruList(), (Names{path.toStdString(), "/d/x.kmf", ""}));
         QCOMPARE(main.cboMRU()->itemText(0), path);  // the box was reloaded
 
         // File > Open puts its file on top too.
@@ -176,7 +172,7 @@ private slots:
         prompt.expectCredentials(kLogin);
         main.menuItem(QStringLiteral("mnuFileOpen"))->trigger();
         QCOMPARE(main.OpenDocumentCount(), 2);
-        QCOMPARE(mruList(), (QStringList{other, path, "/d/x.kmf", ""}));
+        QCOMPARE(mruList(), (Names{other.toStdString(), path.toStdString(), "/d/x.kmf", ""}));
         QCOMPARE(main.cboMRU()->itemText(0), other);
         KM_VERIFY_SCRIPT(prompt);
     }

@@ -3,6 +3,7 @@
 
 #include "CliRunner.h"
 #include "document/CsvImport.h"
+#include "storage/FileLock.h"
 #include "testsupport/TestDocuments.h"
 
 namespace keymora::test {
@@ -131,14 +132,19 @@ TEST_F(ImportExport, ExportRefusesToOverwrite) {
     EXPECT_EQ(readFile(out), "Account,Login Name,Password,Web Site,Comments\r\n");
 }
 
-// Wrong credentials and a held file are refused by the open every command
-// shares (CliOpenTest).
-TEST_F(ImportExport, MissingCsvLeavesTheFileAsItWas) {
+// Wrong credentials and the texts of a held file are the shared open's
+// (CliOpenTest); import must open for editing.
+TEST_F(ImportExport, FailuresLeaveTheFileAsItWas) {
     const std::string before = readFile(kmf);
-    // Refused before any password is asked.
+    // A missing CSV is refused before any password is asked.
     const auto missing = runInProcess({"import", "-u", "ann", kmf, dir.file("none.csv")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err.rfind(dir.file("none.csv") + " import failed\n", 0), 0u) << missing.err;
+    {
+        auto writer = FileLock::tryAcquire(kmf, LockMode::SharedWriter);
+        ASSERT_TRUE(writer.ok());
+        EXPECT_EQ(runInProcess({"import", "-u", "ann", kmf, csv}, "pw-1\n").err, "File in use\n");
+    }
     EXPECT_EQ(readFile(kmf), before);
 
     // A header alone imports an empty category.
