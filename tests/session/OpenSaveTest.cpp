@@ -167,6 +167,8 @@ TEST_F(OpenSave, EditingLockIsTakenBeforeTheRead) {
     EXPECT_EQ(editor->access(), AccessMode::SharedWriter);
     EXPECT_EQ(openStatus(LockPolicy::ForEditing), OpenStatus::InUse);
     EXPECT_EQ(openStatus(LockPolicy::None), OpenStatus::Opened);  // readers are let in
+    ASSERT_TRUE(editor->save().saved());
+    EXPECT_EQ(openStatus(LockPolicy::ForEditing), OpenStatus::InUse);
 }
 
 TEST_F(OpenSave, CloseWipesAndReleases) {
