@@ -127,13 +127,10 @@ private slots:
         QCOMPARE(m_w->caption(), m_path);
         QCOMPARE(captions.count(), 2);
 
-        // A new file: its untitled name, no kind or access until it is held.
+        // A new file has no kind or access until it is held (its caption
+        // before and after the first save is tst_doclifecycle's).
         frmKMF* fresh = showWindow(*m_host, sessionFromXml(sampleXml(), true), QStringLiteral("Document 7"));
-        QCOMPARE(fresh->caption(), QStringLiteral("Document 7"));
         QCOMPARE(fresh->titleLabel(0), QString());
-        const QString saved = QString::fromStdString(m_dir->file("named.kmf"));
-        QVERIFY(fresh->session().saveAs(saved.toStdString()).saved());
-        QCOMPARE(fresh->caption(), saved);
     }
 
     void autoSaveSavesAtOnceButNotANewDocument() {
@@ -142,14 +139,12 @@ private slots:
         QVERIFY(clickTree(QStringLiteral("Mail")));
         QTest::keyClicks(m_w->entryPane()->txtUserName, QStringLiteral("z"));
         QVERIFY(!session().dirty());
-        QCOMPARE(m_w->caption(), m_path);
         QVERIFY(readFile(m_path.toStdString()) != before);
 
         frmKMF* fresh = showWindow(*m_host, sessionFromXml(sampleXml(), true), QStringLiteral("Document 1"));
         fresh->NodeClick(kMail);
         QTest::keyClicks(fresh->entryPane()->txtUserName, QStringLiteral("z"));
         QVERIFY(fresh->session().dirty());
-        QCOMPARE(fresh->caption(), QStringLiteral("Document 1 - *"));
     }
 
     void readOnlyFileTakesNoEdits() {

@@ -56,18 +56,12 @@ protected:
     std::string csv = dir.file("in.csv");
 };
 
-TEST_F(ImportExport, ImportAddsOneCategoryThatExportWritesBack) {
+// The category an import makes is CsvImportTest's.
+TEST_F(ImportExport, ImportedRowsAreWhatExportWritesBack) {
     const auto r = runInProcess({"import", "-u", "ann", kmf, csv}, "pw-1\n");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("4 records imported to \"Imported Items ", 0), 0u) << r.out;
     EXPECT_EQ(r.out.back(), '\n');
-
-    auto doc = readDataFile(kmf, "ann", "pw-1");
-    ASSERT_TRUE(doc);
-    const pugi::xml_node category = doc->records().first_child();
-    EXPECT_FALSE(category.next_sibling());
-    EXPECT_NE(r.out.find(std::string("\"") + category.attribute("value").value() + "\""),
-              std::string::npos);
 
     // Export writes the five columns the import reads, quoted as RFC 4180 says.
     const auto exported = runInProcess({"export", "-u", "ann", kmf}, "pw-1\n");

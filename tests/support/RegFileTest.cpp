@@ -71,7 +71,7 @@ TEST(RegFilePath, SplitsOnBackslashes) {
 
 TEST(RegFileParse, AcceptsCommentsBlankLinesAndCrLf) {
     const std::string text = std::string(rf::kHeader) +
-                             "\r\n# a comment\r\n\r\n[A\\B]\r\nx=s:1\r\ny=s:\r\n[a\\b]\r\nX=s:2\r\n";
+                             "\r\n# a comment\r\n\r\n[A\\B]\r\nx=s:1\r\ny=s:\r\n[a\\b]\r\nX=s:2\r\n[a\\b\\C]\r\n";
     const auto parsed = rf::parse(text);
     ASSERT_TRUE(parsed.headerOk);
     EXPECT_TRUE(parsed.badLines.empty());
@@ -83,6 +83,9 @@ TEST(RegFileParse, AcceptsCommentsBlankLinesAndCrLf) {
     EXPECT_EQ(key->values[0].text, "2");  // the later line wins, the first spelling stays
     EXPECT_EQ(key->values[1].text, "");
     EXPECT_NE(parsed.data.findKey({"A"}), nullptr);  // parents exist implicitly
+    // A key under a differently spelled parent joins that parent.
+    ASSERT_NE(parsed.data.findKey({"A", "B", "C"}), nullptr);
+    EXPECT_EQ(parsed.data.findKey({"A", "B", "C"})->path, "A\\B\\C");
 }
 
 TEST(RegFileParse, AWrongStartRejectsTheWholeFile) {
