@@ -90,7 +90,6 @@ private slots:
         QTest::keyClicks(box, QStringLiteral("Credit"));
         QTest::keyClick(box, Qt::Key_Return);  // the view commits from its event loop
         QTRY_COMPARE(QString::fromUtf8(node(kLoans).attribute("value").value()), QStringLiteral("Credit"));
-        QVERIFY(session().dirty());
         QCOMPARE(selection.last().at(0).value<NodeKind>(), NodeKind::SubCategory);
         QCOMPARE(selection.last().at(1).toString(), QStringLiteral("Credit"));
 

@@ -157,8 +157,7 @@ TEST_F(SearchFile, NoResultsBadPatternsAndBadOptionsAreReported) {
     const auto bad = search({"(("});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.out, "");
-    EXPECT_EQ(bad.err.rfind("Error: 5017 ", 0), 0u) << bad.err;
-    EXPECT_NE(bad.err.find("modXML.SearchNodes"), std::string::npos) << bad.err;
+    EXPECT_EQ(bad.err.rfind("Error: 5017 ", 0), 0u) << bad.err;  // the whole text is SearchTest's
 
     const auto shortText = search({"\xC3\xA9"});  // one character in two bytes
     EXPECT_EQ(shortText.status, 2);
