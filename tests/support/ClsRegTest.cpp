@@ -95,7 +95,7 @@ TEST_F(ClsRegTest, TextsOfAnyLengthAndEmptyTextsReadBack) {
 }
 
 // How each byte and each line-like text is written is RegFileTest's; the store
-// must hand names, texts and key parts over whole.
+// must hand names, texts and key paths over whole.
 TEST_F(ClsRegTest, TextsAndNamesReachTheFileWhole) {
     const std::string nul("nul\0inside", 10);
     const std::string deep = "[k]\\a=b\\ d \\\xFF\x01";

@@ -34,7 +34,7 @@ TEST(RegFileText, EveryByteRoundTripsAndReadableTextStaysReadable) {
     EXPECT_NE(text.find("\nblanks=s:%2050%25%20\n"), std::string::npos);
     EXPECT_NE(text.find("\ncut=s:%C3(\n"), std::string::npos);
 
-    // Whole names, texts and key parts that look like the file's own lines.
+    // Whole names, texts and keys that look like the file's own lines.
     rf::RegData lookalikes;
     auto& odd = lookalikes.ensureKey({"[k]", "a=b", "#c", " d "});
     for (const char* t : {"[x]", "#hash", "", " ", "a b ", "=s:", "s:fake=d:1", "end\\"})
