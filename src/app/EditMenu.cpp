@@ -15,30 +15,25 @@ namespace {
 QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
 }  // namespace
 
-void frmMain::SetCategoryEditMenu(const QString& name) {
+// Categories and sub-categories take entries and sub-categories; the add items
+// name the node they add to (a caption left from an earlier selection would
+// name a node that is no longer selected).
+void frmMain::setContainerEditMenu(const QString& name, bool category) {
     auto item = [this](const char* n) { return menuItem(QString::fromLatin1(n)); };
     const QString q = quoted(name);
     item("mnuAddItem")->setVisible(true);
     item("mnuAddItem")->setText(LoadResString(1026) + QStringLiteral(" to ") + q);
     item("mnuEditAddItem")->setVisible(false);
     item("mnuEditAddItemAbove")->setVisible(false);
-    item("mnuAddCategory")->setVisible(true);
-    item("mnuAddSubCategory")->setVisible(true);
-    showCommonEditItems(q);
-}
-
-void frmMain::SetSubCategoryEditMenu(const QString& name) {
-    auto item = [this](const char* n) { return menuItem(QString::fromLatin1(n)); };
-    const QString q = quoted(name);
-    item("mnuAddItem")->setVisible(true);
-    item("mnuAddItem")->setText(LoadResString(1026) + QStringLiteral(" to ") + q);
-    item("mnuEditAddItem")->setVisible(false);
-    item("mnuEditAddItemAbove")->setVisible(false);
-    item("mnuAddCategory")->setVisible(false);
+    item("mnuAddCategory")->setVisible(category);
     item("mnuAddSubCategory")->setVisible(true);
     item("mnuAddSubCategory")->setText(LoadResString(1031) + QStringLiteral(" to ") + q);
     showCommonEditItems(q);
 }
+
+void frmMain::SetCategoryEditMenu(const QString& name) { setContainerEditMenu(name, true); }
+
+void frmMain::SetSubCategoryEditMenu(const QString& name) { setContainerEditMenu(name, false); }
 
 void frmMain::SetEntryEditMenu(const QString& name) {
     auto item = [this](const char* n) { return menuItem(QString::fromLatin1(n)); };

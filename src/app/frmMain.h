@@ -121,6 +121,7 @@ private:
     void showEditMenuFor(NodeKind kind, const QString& name);
     void showEditMenuOf(frmKMF* doc);
     // The Edit items every node kind shows, with the Delete caption naming it.
+    void setContainerEditMenu(const QString& name, bool category);
     void showCommonEditItems(const QString& quotedName);
     // Follows a newly opened document window's selection and state signals.
     void connectDocument(frmKMF* doc);

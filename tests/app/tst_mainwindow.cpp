@@ -127,6 +127,10 @@ private slots:
         QVERIFY(caption(main, "mnuAddSubCategory").contains(QStringLiteral("\"Cards\"")));
         QVERIFY(caption(main, "mnuAddItem").contains(QStringLiteral("\"Cards\"")));
 
+        // Back on a category, no item still names the sub-category.
+        QVERIFY(clickRow(doc->treeView(), QStringLiteral("Banking")));
+        QVERIFY(caption(main, "mnuAddSubCategory").contains(QStringLiteral("\"Banking\"")));
+
         // An entry offers adding above or below it instead of under it.
         QVERIFY(clickRow(doc->treeView(), QStringLiteral("Mail")));
         QVERIFY(!shown(main, "mnuAddItem") && !shown(main, "mnuAddSubCategory"));
