@@ -99,7 +99,7 @@ bool DocumentSession::updateField(pugi::xml_node entry, labels::Field field, std
     if (refuseEdit() || KindOf(entry) != NodeKind::Entry) return false;
     pugi::xml_node target = EntryFieldAt(entry, FieldPosition(field));
     if (!target || text == target.text().get()) return false;
-    target.text().set(std::string(text).c_str());
+    target.text().set(text.data(), text.size());  // no unwiped copy of a password
     if (pugi::xml_node modified = EntryFieldAt(entry, 6)) modified.text().set(datetext::now().c_str());
     notify([&](DocumentListener& l) { l.nodeChanged(entry); });
     edited();
