@@ -149,6 +149,8 @@ private:
     DocumentSession() = default;
     OpenStatus lockByFileType();
     SaveOutcome writeTo(const std::string& path);
+    // Announces the node a successful add put in place.
+    EditResult inserted(EditResult result);
     bool refuseEdit() const noexcept { return m_closed || readOnly(); }
 
     void notify(const std::function<void(DocumentListener&)>& fn);

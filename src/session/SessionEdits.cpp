@@ -30,35 +30,28 @@ pugi::xml_node EntryFieldAt(pugi::xml_node entry, int position) noexcept {
     return c;
 }
 
-EditResult DocumentSession::addCategory() {
-    if (refuseEdit()) return refused();
-    EditResult r = AddCategory(*m_doc);
-    if (r.ok()) {
-        notify([&](DocumentListener& l) { l.nodeInserted(r.node); });
+EditResult DocumentSession::inserted(EditResult result) {
+    if (result.ok()) {
+        notify([&](DocumentListener& l) { l.nodeInserted(result.node); });
         edited();
     }
-    return r;
+    return result;
+}
+
+EditResult DocumentSession::addCategory() {
+    if (refuseEdit()) return refused();
+    return inserted(AddCategory(*m_doc));
 }
 
 EditResult DocumentSession::addSubCategory(std::string_view parentId) {
     if (refuseEdit()) return refused();
-    EditResult r = AddSubCategory(*m_doc, parentId);
-    if (r.ok()) {
-        notify([&](DocumentListener& l) { l.nodeInserted(r.node); });
-        edited();
-    }
-    return r;
+    return inserted(AddSubCategory(*m_doc, parentId));
 }
 
 EditResult DocumentSession::addEntry(std::string_view selectedId, EntryPosition position,
                                      const EntryFields& fields) {
     if (refuseEdit()) return refused();
-    EditResult r = AddEntry(*m_doc, selectedId, position, fields);
-    if (r.ok()) {
-        notify([&](DocumentListener& l) { l.nodeInserted(r.node); });
-        edited();
-    }
-    return r;
+    return inserted(AddEntry(*m_doc, selectedId, position, fields));
 }
 
 EditResult DocumentSession::deleteNode(std::string_view id) {
