@@ -146,6 +146,13 @@ void mergeSubcategories(pugi::xml_node sourceNode, pugi::xml_node destNode, cons
     }
 }
 
+bool insideTreeNode(pugi::xml_node node) {
+    for (pugi::xml_node p = node.parent(); p; p = p.parent())
+        if (isNamed(p, "category") || isNamed(p, "subcategory") || isNamed(p, "record_detail"))
+            return true;
+    return false;
+}
+
 // The categories of a document by name, first of a name in document order.
 // Categories stand under `records`; the walk looks wherever one could stand
 // but not inside categories and entries.
@@ -198,9 +205,11 @@ MergeOutcome MergeSourceCategoryToDestination(XmlDoc& source, XmlDoc& destinatio
 
         std::unordered_map<std::string, pugi::xml_node> categories = categoriesByName(destination.dom());
 
+        // A category inside another node travels with it: listing it too would
+        // leave a node freed by its ancestor's move in the list.
         std::vector<pugi::xml_node> sourceCategories;
         for (const pugi::xpath_node& c : source.dom().select_nodes("//category"))
-            sourceCategories.push_back(c.node());
+            if (!insideTreeNode(c.node())) sourceCategories.push_back(c.node());
 
         MergeProgress state;
         state.maximum = static_cast<int>(sourceCategories.size()) + 1;

@@ -118,6 +118,21 @@ TEST(MergeTest, NoIdentifierOccursTwiceEvenWhenSourceSharesTheDestinationsIds) {
         }
 }
 
+// A file may hold a category inside a category; it comes over with its
+// parent instead of being merged again after the parent has gone.
+TEST(MergeTest, CategoryNestedInACategoryTravelsWithItsParent) {
+    XmlDoc dest, source;
+    load(dest, docXml(catXml("D1", "Banking", entryXml("D2", "old"))));
+    load(source, docXml(catXml("S1", "Outer", catXml("S2", "Inner", entryXml("S3", "deep")) +
+                                                  entryXml("S4", "top")) +
+                        catXml("S5", "Banking", entryXml("S6", "new"))));
+    const auto outcome = MergeSourceCategoryToDestination(source, dest);
+    ASSERT_TRUE(outcome.ok) << outcome.errorDescription;
+    EXPECT_EQ(outline(dest), (std::vector<std::string>{"Banking: old new", "Outer: top"}));
+    EXPECT_EQ(dest.dom().select_nodes("//category[@value='Inner']/record_detail").size(), 1u);
+    expectUniqueIds(dest);
+}
+
 TEST(MergeTest, NamesWithQuotesMergeLikeAnyOther) {
     XmlDoc dest, source;
     load(dest, docXml(catXml("D1", "Bob&apos;s &quot;bank&quot;", subXml("D2", "It&apos;s", entryXml("D3", "a")))));
