@@ -31,11 +31,6 @@ QString programTitle() {
     return name.isEmpty() ? QStringLiteral("Keymora") : name;
 }
 
-void wipe(QString& s) {
-    s.fill(QChar(u'\0'));
-    s.clear();
-}
-
 // The text after the last path separator ("" when there is none).
 QString fileTitleOf(const QString& path) {
     const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
@@ -52,7 +47,6 @@ bool takeCredentials(const LoginRequest& request, FileCredentials& credentials) 
     if (!given) return false;
     credentials.userId.value() = given->userId.toStdString();
     credentials.password.value() = given->password.toStdString();
-    wipe(given->password);
     return true;
 }
 

@@ -34,7 +34,6 @@ void frmMain::changePassword() {
     FileCredentials credentials;
     credentials.userId.value() = answer->userId.toStdString();
     credentials.password.value() = answer->password.toStdString();
-    answer->password.fill(QChar(0));
     // The session marks the file edited; the next save writes it with them.
     doc->session().setCredentials(std::move(credentials));
 }

@@ -12,6 +12,7 @@
 #include "support/ClsReg.h"
 #include "support/Options.h"
 #include "ui/DocumentHost.h"
+#include "ui/WipeText.h"
 
 namespace keymora {
 
@@ -22,11 +23,6 @@ QString fieldText(pugi::xml_node entry, int position) {
 }
 
 bool blank(const QString& text) { return text.trimmed().isEmpty(); }
-
-void wipe(QString& text) {
-    std::fill(text.begin(), text.end(), QChar(u'\0'));
-    text.clear();
-}
 
 // Sets a box only when its text differs, so the box being typed in keeps its cursor.
 void setIfDifferent(QLineEdit* box, const QString& text) {
@@ -97,7 +93,7 @@ void EntryEditor::fillFields() {
     setIfDifferent(m_pane.txtUserName, fieldText(m_entry, 2));
     QString password = fieldText(m_entry, 3);
     setIfDifferent(m_pane.txtPassword, password);
-    wipe(password);
+    wipeText(password);
     setIfDifferent(m_pane.txtURL, fieldText(m_entry, 7));
     const QString notes = fieldText(m_entry, 4);
     if (m_pane.txtNotes->toPlainText() != notes) m_pane.txtNotes->setPlainText(notes);
@@ -149,7 +145,7 @@ void EntryEditor::documentAboutToBeReset() { clear(); }
 void EntryEditor::onCopyPassword() {
     QString password = m_pane.txtPassword->text();
     cClipBoard::CopyPasswordTimed(password, options::ClipboardTimeout(clsReg()));
-    wipe(password);
+    wipeText(password);
 }
 
 void EntryEditor::onLaunchBrowser() {

@@ -10,17 +10,6 @@
 
 namespace keymora {
 
-namespace {
-
-void wipe(QString& text) {
-    std::fill(text.begin(), text.end(), QChar(u'\0'));
-    text.clear();
-}
-
-void wipe(QByteArray& bytes) { bytes.fill('\0'); }
-
-}  // namespace
-
 void frmKMF::revealPassword(int ms) {
     if (!displayLocked()) m_entry->revealPassword(ms);
 }
@@ -52,9 +41,8 @@ bool frmKMF::UnlockFileDisplay() {
     QByteArray password = given->password.toUtf8();
     const bool match = m_session->credentialsMatch(std::string_view(user.constData(), user.size()),
                                                    std::string_view(password.constData(), password.size()));
-    wipe(given->password);
-    wipe(password);
-    wipe(user);
+    wipeText(password);
+    wipeText(user);
     if (!match) {
         Prompt::current().message(QString::fromLatin1(datafile::kDecryptFailedText),
                                   QString::fromLatin1(datafile::kDecryptFailedTitle),

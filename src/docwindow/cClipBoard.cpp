@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "ui/WipeText.h"
+
 #include <algorithm>
 
 namespace keymora {
@@ -18,11 +20,6 @@ constexpr const char* kPasswordHintFormat = "x-kde-passwordManagerHint";
 QClipboard* board() {
     if (QGuiApplication::instance() == nullptr) return nullptr;
     return QGuiApplication::clipboard();
-}
-
-void wipe(QString& text) {
-    std::fill(text.begin(), text.end(), QChar(u'\0'));
-    text.clear();
 }
 
 // The copy waiting to be taken away, and what the clipboard held before it.
@@ -45,7 +42,7 @@ void restoreRemembered() {
     if (copy.timer) copy.timer->stop();
     cClipBoard::Clear();
     if (!copy.remembered.isEmpty()) cClipBoard::SetText(copy.remembered, copy.rememberedSecret);
-    wipe(copy.remembered);
+    wipeText(copy.remembered);
 }
 
 QTimer* copyTimer() {

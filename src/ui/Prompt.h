@@ -3,6 +3,8 @@
 // through this interface, so tests can script each flow with its exact texts.
 #include <QString>
 #include <QStringList>
+
+#include "ui/WipeText.h"
 #include <optional>
 #include <utility>
 
@@ -34,8 +36,8 @@ struct Credentials {
     Credentials(const Credentials&) = default;
     Credentials& operator=(const Credentials&) = default;
     ~Credentials() {
-        userId.fill(QChar(u'\0'));
-        password.fill(QChar(u'\0'));
+        wipeText(userId);
+        wipeText(password);
     }
 };
 
