@@ -264,15 +264,14 @@ void frmKMF::nodeAboutToGo(pugi::xml_node node) {
     m_removing = true;
     if (!isInside(m_selection->current(), node)) return;
     // Once the node is gone its parent is shown, or nothing for a category.
-    m_reselectAfter = node.parent();
-    m_reselectPending = true;
+    m_reselectAfter = node.parent();  // never empty: a category's parent is records
     m_selection->clear();
 }
 
 void frmKMF::nodeGone() {
     m_removing = false;
-    if (!std::exchange(m_reselectPending, false)) return;
     const pugi::xml_node parent = std::exchange(m_reselectAfter, {});
+    if (!parent) return;
     if (!IsTreeNode(parent)) {
         showNothing();
         return;

@@ -159,7 +159,6 @@ private:
     bool m_closingDone = false;
     bool m_removing = false;           // rows are going: the tree's moves are not choices
     pugi::xml_node m_reselectAfter;    // the parent to show once a selected node is gone
-    bool m_reselectPending = false;
     std::string m_idBeforeReset;
     bool m_entryShownBeforeLock = false;
 
