@@ -10,6 +10,8 @@ packages=(
   googletest libgtest-dev libgmock-dev
   clang-14 libclang-rt-14-dev
   xvfb xauth adwaita-icon-theme
+  qt6-webengine-dev help2man
+  desktop-file-utils appstream shared-mime-info
 )
 
 missing=()

@@ -100,9 +100,11 @@ QString CLaunchBrowser::GetBrowserName(int& code) const {
     }
     QString id = runQuery(QStringLiteral("xdg-settings"), {QStringLiteral("get"),
                                                            QStringLiteral("default-web-browser")});
-    if (id.isEmpty())
+    for (const char* type : {"x-scheme-handler/https", "text/html"}) {
+        if (!id.isEmpty()) break;
         id = runQuery(QStringLiteral("xdg-mime"),
-                      {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+                      {QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(type)});
+    }
     if (!id.isEmpty()) {
         const DesktopEntry entry = readDesktopEntry(desktopFilePath(id));
         if (!entry.executable.isEmpty()) {

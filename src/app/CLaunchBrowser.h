@@ -1,7 +1,8 @@
 #pragma once
 // Finds the user's default web browser and starts it on a URL. On Linux the
-// desktop's choice is read from $BROWSER, then xdg-settings / xdg-mime; when
-// only xdg-open is present it stands in for the browser.
+// desktop's choice is read from $BROWSER, then xdg-settings / xdg-mime (the
+// handler of https links, else of HTML files); the desktop file it names gives
+// the executable and the icon.
 #include <QIcon>
 #include <QString>
 

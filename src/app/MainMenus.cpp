@@ -34,9 +34,7 @@ const QStringList& unavailableItems() {
         QStringLiteral("mnuFileImport"),      QStringLiteral("mnuFileMarkShared"),
         QStringLiteral("mnuFileMergeDocument"), QStringLiteral("mnuFileRefresh"),
         QStringLiteral("mnuAddItem"),         QStringLiteral("mnuEditAddItemAbove"),
-        QStringLiteral("mnuEditAddItemBelow"), QStringLiteral("mnuEditEditLabels"),
-        QStringLiteral("mnuViewWebBrowser"),
-        QStringLiteral("mnuHelpContents"),    QStringLiteral("mnuHelpAbout")};
+        QStringLiteral("mnuEditAddItemBelow"), QStringLiteral("mnuEditEditLabels")};
     return names;
 }
 
@@ -358,6 +356,7 @@ void frmMain::connectCommands() {
     onKey(QStringLiteral("View Small Icons"), [this] { setListView(1); });
     onKey(QStringLiteral("View List"), [this] { setListView(2); });
     onKey(QStringLiteral("View Details"), [this] { setListView(3); });
+    connectHelpCommands();
 
     const QString notYet = LoadResString(1054);
     for (const QString& name : mainwindow::unavailableItems()) {

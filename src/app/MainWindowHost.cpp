@@ -43,6 +43,8 @@ void MainWindowHost::documentClosed(frmKMF&) {
 
 bool MainWindowHost::browserAvailable() const { return BrowserIconLoaded(); }
 
+QIcon MainWindowHost::browserIcon() const { return BrowserIcon(); }
+
 void MainWindowHost::launchUrl(const QString& url) { CLaunchBrowser().StartNewBrowser(url); }
 
 DocumentHost& hostOf(frmMain& main) {

@@ -26,6 +26,7 @@ public:
     void documentOpened(frmKMF& window) override;
     void documentClosed(frmKMF& window) override;
     bool browserAvailable() const override;
+    QIcon browserIcon() const override;
     void launchUrl(const QString& url) override;
 
 private:

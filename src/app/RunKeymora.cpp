@@ -7,8 +7,11 @@
 #include <QStyleFactory>
 
 #include <cstdio>
+#include <cstring>
 
 #include "app/ModMain.h"
+#include "app/frmHelp.h"
+#include "keymora/Version.h"
 #include "ui/Icons.h"
 #include "ui/Prompt.h"
 #include "ui/StringTable.h"
@@ -33,16 +36,47 @@ void chooseLook(QApplication& app) {
     }
 }
 
+// `keymora --help` and `--version` answer on the terminal without a display
+// (the manual page is made from them). Anything else is the file to open.
+bool answeredOnTerminal(int argc, char** argv) {
+    if (argc != 2) return false;
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("keymora %s\n", kVersionText);
+        return true;
+    }
+    if (std::strcmp(argv[1], "--help") != 0) return false;
+    std::printf(
+        "Usage: keymora [FILE]\n"
+        "The Keymora password keeper: keeps passwords and other private records in\n"
+        "encrypted data files, each a tree of categories and entries.\n"
+        "\n"
+        "FILE, a data file whose name ends in .kmf or .zkmf, is opened at start;\n"
+        "quotes around it are removed and the whole command line is taken as one\n"
+        "name. Without FILE the file named in Tools > Options is opened when\n"
+        "\"Open File On Startup\" is on.\n"
+        "\n"
+        "Options:\n"
+        "  --help     show this help and exit\n"
+        "  --version  show the version and exit\n"
+        "\n"
+        "Environment:\n"
+        "  KEYMORA_CONFIG_DIR  folder of the settings file (default ~/.config/keymora)\n"
+        "  BROWSER             web browser for the launch buttons of entries\n");
+    return true;
+}
+
 }  // namespace
 
 int RunKeymora(int argc, char** argv) {
+    if (answeredOnTerminal(argc, argv)) return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Keymora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Keymora"));
     QApplication::setOrganizationName(QStringLiteral("Orrindale"));
-    QApplication::setDesktopFileName(QStringLiteral("keymora"));
+    QApplication::setDesktopFileName(QStringLiteral("org.orrindale.Keymora"));
     QApplication::setWindowIcon(icons::program());
     chooseLook(app);
+    InstallHelpKey();
 
     // A second copy says so and ends before it reads a setting or opens a window.
     SingleInstance instance;

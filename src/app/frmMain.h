@@ -7,8 +7,9 @@
 // windows, command states, placement, events), MainMenus.cpp (menus, toolbar,
 // recent-files bar, status bar, command wiring), FileCommands.cpp (save,
 // recent files), ItemCommands.cpp (tree and list commands, passwords),
-// WindowCommands.cpp (arranging, window list, view toggles, options) and
-// EditMenu.cpp (the Edit menu for the selected node).
+// WindowCommands.cpp (arranging, window list, view toggles, options),
+// EditMenu.cpp (the Edit menu for the selected node) and HelpCommands.cpp
+// (help, about box, web browser).
 #include <QHash>
 #include <QKeySequence>
 #include <QList>
@@ -141,6 +142,8 @@ private:
     void buildStatusBar();
     void SetToolbarTips();
     void connectCommands();
+    // View > Web Browser and the Help menu (HelpCommands.cpp).
+    void connectHelpCommands();
     QAction* addMenuItem(QMenu* menu, const QString& name, int captionId,
                          const QKeySequence& shortcut = {});
     QAction* addSeparator(QMenu* menu, const QString& name);

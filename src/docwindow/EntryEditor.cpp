@@ -45,6 +45,9 @@ EntryEditor::EntryEditor(DocumentSession& session, EntryPane& pane, DocumentHost
     m_hidePassword->setSingleShot(true);
     connect(m_hidePassword, &QTimer::timeout, this, &EntryEditor::maskPassword);
     connectPane();
+    // The launch button wears the default browser's own icon.
+    if (m_host != nullptr && !m_host->browserIcon().isNull())
+        m_pane.cmdLaunchBrowser->setIcon(m_host->browserIcon());
     m_session.addListener(this);
     setReadOnly(m_session.readOnly());
 }
@@ -73,7 +76,7 @@ void EntryEditor::DisplayEntry(pugi::xml_node entry) {
     fillCaptions();
     fillFields();
     m_pane.cmdCopyPassword->setVisible(!blank(m_pane.txtPassword->text()));
-    m_pane.cmdLaunchBrowser->setVisible(!blank(m_pane.txtURL->text()));
+    m_pane.cmdLaunchBrowser->setVisible(launchAvailable() && !blank(m_pane.txtURL->text()));
 }
 
 void EntryEditor::fillCaptions() {
@@ -122,8 +125,7 @@ void EntryEditor::onFieldEdited(labels::Field field, const QString& text) {
     QByteArray utf8 = text.toUtf8();
     const bool written = m_session.updateField(m_entry, field, std::string_view(utf8.constData(), utf8.size()));
     utf8.fill('\0');
-    if (written && field == labels::Field::Url && m_host != nullptr && m_host->browserAvailable())
-        m_pane.cmdLaunchBrowser->show();
+    if (written && field == labels::Field::Url && launchAvailable()) m_pane.cmdLaunchBrowser->show();
 }
 
 // --- what the session says -------------------------------------------------------
@@ -147,6 +149,8 @@ void EntryEditor::onCopyPassword() {
     cClipBoard::CopyPasswordTimed(password, options::ClipboardTimeout(clsReg()));
     wipeText(password);
 }
+
+bool EntryEditor::launchAvailable() const { return m_host != nullptr && m_host->browserAvailable(); }
 
 void EntryEditor::onLaunchBrowser() {
     if (m_host != nullptr) m_host->launchUrl(m_pane.txtURL->text());

@@ -48,6 +48,8 @@ private:
     void onFieldEdited(labels::Field field, const QString& text);
     void onCopyPassword();
     void onLaunchBrowser();
+    // Browser launching is off when no default browser was found.
+    bool launchAvailable() const;
 
     DocumentSession& m_session;
     EntryPane& m_pane;

@@ -2,6 +2,7 @@
 // What document windows and the document commands need from the window that
 // holds them. The main window is adapted to it (MainWindowHost); tests can
 // supply a small host of their own.
+#include <QIcon>
 #include <QString>
 
 class QMdiArea;
@@ -42,8 +43,10 @@ public:
     virtual void documentOpened(frmKMF& window) = 0;
     virtual void documentClosed(frmKMF& window) = 0;
 
-    // Whether a default web browser was found at start-up.
+    // Whether a default web browser was found at start-up, and its icon for
+    // the launch buttons.
     virtual bool browserAvailable() const { return false; }
+    virtual QIcon browserIcon() const { return {}; }
     virtual void launchUrl(const QString& url) { (void)url; }
 };
 

@@ -76,7 +76,12 @@ QIcon themed(const QString& themeName, const QString& fallback) {
     return QIcon::fromTheme(themeName, bundled(fallback));
 }
 
-QIcon program() { return bundled(QStringLiteral("keymora")); }
+QIcon program() {
+    QIcon icon = bundled(QStringLiteral("keymora"));
+    for (const char* size : {"16", "32", "128"})
+        icon.addFile(QStringLiteral(":/icons/keymora-") + QLatin1String(size) + QStringLiteral(".png"));
+    return icon;
+}
 
 QIcon category() {
     return themedOrDrawn("folder", QColor(230, 190, 80), true, QColor(250, 215, 110));

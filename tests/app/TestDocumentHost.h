@@ -47,6 +47,7 @@ public:
     bool queryCloseDocument(frmKMF& window) override { return QueryCloseDocument(*this, window); }
     void documentOpened(frmKMF&) override { ++openCount; }
     void documentClosed(frmKMF&) override { --openCount; }
+    bool browserAvailable() const override { return browser; }
 
     // Open windows (closed ones are hidden until deleted).
     QList<frmKMF*> windows() {
@@ -60,6 +61,7 @@ public:
 
     bool shutDown = true;
     int openCount = 0;
+    bool browser = true;
 
 private:
     QMdiArea m_area;

@@ -60,6 +60,18 @@ private slots:
         QVERIFY(!session().dirty());
     }
 
+    void launchButtonHiddenWithoutBrowser() {
+        m_host->browser = false;
+        EntryPane* pane = m_w->entryPane();
+        QVERIFY(clickTree(QStringLiteral("Mail")));
+        QCOMPARE(pane->txtURL->text(), QStringLiteral("https://mail.example"));
+        QVERIFY(pane->cmdLaunchBrowser->isHidden());
+        // Nor does typing a URL bring it back.
+        QVERIFY(clickTree(QStringLiteral("Shop")));
+        QTest::keyClicks(pane->txtURL, "https://shop.example");
+        QVERIFY(pane->cmdLaunchBrowser->isHidden());
+    }
+
     // The status count is the list's rows, and both follow edits.
     void listShowsTheChildrenOfTheClickedNodeAndCountsTheirRows() {
         QVERIFY(clickTree(QStringLiteral("Banking")));
