@@ -41,9 +41,9 @@ frmHelp::frmHelp(const QString& folder, QWidget* parent) : QWidget(parent, Qt::W
     m_forward->setEnabled(false);
     connect(m_browser, &QTextBrowser::backwardAvailable, m_back, &QAction::setEnabled);
     connect(m_browser, &QTextBrowser::forwardAvailable, m_forward, &QAction::setEnabled);
-    connect(m_browser, &QTextBrowser::sourceChanged, this, [this] {
-        setWindowTitle(m_browser->documentTitle() + QStringLiteral(" - Keymora Help"));
-    });
+    // The page's own title; the program's name follows it.
+    connect(m_browser, &QTextBrowser::sourceChanged, this,
+            [this] { setWindowTitle(m_browser->documentTitle()); });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -1,4 +1,6 @@
-// Finding the default browser through the desktop's tools, and starting it.
+// Finding the default browser through the desktop's tools, starting it, and
+// the address list of the browser window.
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -6,6 +8,7 @@
 #include <QTest>
 
 #include "ScriptedPrompt.h"
+#include "app/BrowserAddresses.h"
 #include "app/CLaunchBrowser.h"
 #include "app/ModMain.h"
 
@@ -105,6 +108,17 @@ private slots:
                              MsgIcon::None, MsgButtons::Ok);
         QVERIFY(!LoadBrowserIcon(QStringLiteral("/nonexistent/browser")));
         KM_VERIFY_SCRIPT(prompt);
+    }
+
+    void addressListKeepsEachPageOnceOnTop() {
+        QComboBox list;
+        list.setEditable(true);
+        for (const char* url : {"https://a.example/", "https://b.example/", "https://a.example/"})
+            RememberAddress(list, QString::fromLatin1(url));
+        QCOMPARE(list.count(), 2);
+        QCOMPARE(list.itemText(0), QStringLiteral("https://a.example/"));
+        QCOMPARE(list.itemText(1), QStringLiteral("https://b.example/"));
+        QCOMPARE(list.currentText(), QStringLiteral("https://a.example/"));
     }
 };
 
