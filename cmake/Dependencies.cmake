@@ -5,6 +5,7 @@ find_package(CLI11 CONFIG REQUIRED)
 find_package(Threads REQUIRED)
 pkg_check_modules(BOTAN REQUIRED IMPORTED_TARGET botan-2)
 pkg_check_modules(PCRE2 REQUIRED IMPORTED_TARGET libpcre2-8)
+pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
 
 find_path(LIBCSV_INCLUDE_DIR csv.h REQUIRED)
 find_library(LIBCSV_LIBRARY csv REQUIRED)

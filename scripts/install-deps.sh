@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-gtk-platformtheme
-  libpugixml-dev libbotan-2-dev zlib1g-dev libpcre2-dev libcli11-dev libcsv-dev
+  libpugixml-dev libbotan-2-dev zlib1g-dev libdeflate-dev libpcre2-dev libcli11-dev libcsv-dev
   googletest libgtest-dev libgmock-dev
   clang-14 libclang-rt-14-dev
   xvfb xauth adwaita-icon-theme

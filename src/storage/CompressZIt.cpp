@@ -1,10 +1,13 @@
 #include "storage/CompressZIt.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <new>
 
 #include "support/SecureWipe.h"
 
@@ -25,19 +28,54 @@ std::int64_t maxPossibleExpansion(std::size_t inputSize) {
     return static_cast<std::int64_t>(inputSize) * CompressZIt::kMaxExpansionRatio + 1032;
 }
 
-// Runs a one-shot zlib call (`compress` or `uncompress`) from `in` into a fresh
-// buffer of `capacity` zero bytes. On Z_OK `out` takes the result and
-// `resultSize` its length; a failed attempt's buffer is wiped.
-template <typename Buffer, typename ZlibCall>
-int runInto(ZlibCall call, const Buffer& in, std::size_t capacity, Buffer& out,
-            std::int32_t& resultSize) {
+// libdeflate writes standard zlib streams (any `uncompress` reads them) at
+// several times zlib's speed. Level 1 keeps a save of a large document well
+// under a second's fraction; its files are some 10% larger than zlib's default.
+constexpr int kCompressionLevel = 1;
+
+struct Compressor {
+    libdeflate_compressor* p = libdeflate_alloc_compressor(kCompressionLevel);
+    ~Compressor() { libdeflate_free_compressor(p); }
+};
+
+struct Decompressor {
+    libdeflate_decompressor* p = libdeflate_alloc_decompressor();
+    ~Decompressor() { libdeflate_free_decompressor(p); }
+};
+
+// Compresses `in` into a fresh buffer of `capacity` bytes; on Z_OK `out`
+// takes the result. Output that does not fit is Z_BUF_ERROR, as with zlib.
+template <typename Buffer>
+int deflateInto(const Buffer& in, std::size_t capacity, Buffer& out, std::int32_t& resultSize) {
+    Compressor c;
+    if (c.p == nullptr) return Z_MEM_ERROR;
+    // Not zero-filled: of a buffer the size of the text only the compressed
+    // part is ever touched.
+    const std::unique_ptr<std::uint8_t[]> raw(new (std::nothrow) std::uint8_t[capacity]);
+    if (!raw) return Z_MEM_ERROR;
+    const std::size_t size = libdeflate_zlib_compress(c.p, in.data(), in.size(), raw.get(), capacity);
+    if (size == 0) return Z_BUF_ERROR;
+    Buffer buffer(raw.get(), raw.get() + size);
+    secureWipe(raw.get(), size);
+    out.swap(buffer);
+    resultSize = static_cast<std::int32_t>(size);
+    return Z_OK;
+}
+
+// Expands the zlib stream at the start of `in` (what follows it is ignored)
+// into at most `capacity` bytes. A failed attempt's buffer is wiped.
+template <typename Buffer>
+int inflateInto(const Buffer& in, std::size_t capacity, Buffer& out, std::int32_t& resultSize) {
+    Decompressor d;
+    if (d.p == nullptr) return Z_MEM_ERROR;
     Buffer buffer(capacity, 0);
-    uLongf size = static_cast<uLongf>(buffer.size());
-    const int code = call(reinterpret_cast<Bytef*>(buffer.data()), &size,
-                          reinterpret_cast<const Bytef*>(in.data()), static_cast<uLong>(in.size()));
-    if (code != Z_OK) {
+    std::size_t used = 0;
+    std::size_t size = 0;
+    const libdeflate_result result = libdeflate_zlib_decompress_ex(
+        d.p, in.data(), in.size(), buffer.data(), buffer.size(), &used, &size);
+    if (result != LIBDEFLATE_SUCCESS) {
         secureWipe(buffer);
-        return code;
+        return result == LIBDEFLATE_INSUFFICIENT_SPACE ? Z_BUF_ERROR : Z_DATA_ERROR;
     }
     buffer.resize(size);
     out.swap(buffer);
@@ -51,7 +89,7 @@ int compressInto(const Buffer& in, Buffer& out, std::int32_t& compressedSize) {
         static_cast<std::int64_t>(in.size()) > CompressZIt::kMaxExpandedSize) {
         return Z_MEM_ERROR;
     }
-    return runInto(::compress, in, compressBufferSize(in.size()), out, compressedSize);
+    return deflateInto(in, compressBufferSize(in.size()), out, compressedSize);
 }
 
 template <typename Buffer>
@@ -64,7 +102,7 @@ int uncompressInto(const Buffer& in, std::int32_t expectedSize, Buffer& out,
     if (capacity > CompressZIt::kMaxExpandedSize || capacity > maxPossibleExpansion(in.size())) {
         return Z_DATA_ERROR;
     }
-    return runInto(::uncompress, in, static_cast<std::size_t>(capacity), out, originalSize);
+    return inflateInto(in, static_cast<std::size_t>(capacity), out, originalSize);
 }
 
 // The in-place forms shared by the string and byte-array methods: the sizes

@@ -112,12 +112,10 @@ struct WipeOnExit {
 
 }  // namespace
 
-namespace {
-
-// Compresses the text in place and appends the size field.
-void toPayload(std::string& text) {
+void encodePayloadInPlace(std::string& text) {
     const std::size_t n = text.size();
     if (static_cast<std::int64_t>(n) > CompressZIt::kMaxExpandedSize) {
+        secureWipe(text);
         throw KmError(7, "container.encodePayload", "Out of memory");
     }
     CompressZIt zip;
@@ -127,22 +125,25 @@ void toPayload(std::string& text) {
         secureWipe(text);
         throw KmError(7, "CompressZIt.CompressString", "Out of memory");
     }
+    std::string payload;
+    payload.reserve(text.size() + kSizeFieldLength);
+    payload = text;
+    secureWipe(text);
     std::string field = std::to_string(n);
     field.resize(kSizeFieldLength, ' ');
-    text += field;
+    payload += field;
+    text.swap(payload);
 }
-
-}  // namespace
 
 std::string encodePayload(std::string_view xmlBytes) {
     std::string payload(xmlBytes);
-    toPayload(payload);
+    encodePayloadInPlace(payload);
     return payload;
 }
 
 void encodeInPlace(std::string& xmlBytes, std::string_view keyTextUtf8) {
     try {
-        toPayload(xmlBytes);
+        encodePayloadInPlace(xmlBytes);
         modCrypto::ApplyInPlace(xmlBytes, keyTextUtf8);
     } catch (...) {
         secureWipe(xmlBytes);

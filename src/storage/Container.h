@@ -7,8 +7,12 @@
 
 namespace keymora::container {
 
-// Payload from Windows-1252 XML bytes: compressed stream + size field.
+// Payload from Windows-1252 XML bytes: compressed stream + size field. Every
+// container of this program builds its payload here and reads it back with
+// decodePayload.
 std::string encodePayload(std::string_view xmlBytes);
+// Same, replacing the text by its payload (the text is wiped).
+void encodePayloadInPlace(std::string& xmlBytes);
 
 // File bytes from Windows-1252 XML bytes and the key text (UTF-8).
 std::string encode(std::string_view xmlBytes, std::string_view keyTextUtf8);

@@ -1,6 +1,7 @@
 #include "storage/DataFile.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +13,6 @@
 #include "storage/CompressZIt.h"
 #include "storage/Container.h"
 #include "storage/FileErrors.h"
-#include "storage/StreamingEncoder.h"
 #include "support/Cp1252.h"
 #include "support/SecureWipe.h"
 
@@ -176,8 +176,9 @@ std::string ReadFileContents(const std::string& path) {
         throw fileError(err, kReadSource);
     }
 
+    // One byte over the size, so the end of the file is seen without regrowth.
     std::string bytes;
-    bytes.resize(static_cast<std::size_t>(st.st_size));
+    bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
     std::size_t have = 0;
     for (;;) {
         if (have == bytes.size()) {
@@ -216,9 +217,12 @@ std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view
     }
     if (!text) return nullptr;
 
-    std::string utf8 = cp1252::toUtf8(*text);
-    secureWipe(*text);
-    text.reset();  // give the memory back before the parser builds its tree
+    cp1252::toUtf8InPlace(*text);
+    std::string utf8 = std::move(*text);
+    text.reset();
+    // The decrypted payload may have come from the heap, which keeps freed
+    // memory: give it back before the parser needs its own.
+    ::malloc_trim(0);
     auto doc = std::make_unique<XmlDoc>();
     // The document takes over the buffer and wipes it, also on a parse error.
     if (!doc->loadXmlInPlace(std::move(utf8))) return nullptr;
@@ -230,10 +234,16 @@ std::string saveDocument(const XmlDoc& doc, std::string_view userId, std::string
     key.value().reserve(userId.size() + password.size());
     key.value().append(userId).append(password);
 
-    // Serialised, converted and compressed in one pass.
-    StreamingEncoder encoder(doc.loadedSize());
-    doc.save(encoder);
-    return encoder.finish(key.value());
+    // One buffer throughout: serialised, converted, compressed, enciphered.
+    std::string bytes = doc.xml();
+    try {
+        cp1252::fromUtf8XmlTextInPlace(bytes);
+    } catch (...) {
+        secureWipe(bytes);
+        throw;
+    }
+    container::encodeInPlace(bytes, key.value());
+    return bytes;
 }
 
 void writeFileAtomically(const std::string& path, std::string_view bytes,

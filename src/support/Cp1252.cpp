@@ -4,6 +4,8 @@
 #include <cstring>
 #include <optional>
 
+#include "support/SecureWipe.h"
+
 namespace keymora::cp1252 {
 
 namespace {
@@ -117,6 +119,22 @@ std::optional<unsigned char> fromUnicode(char32_t cp) noexcept {
     return std::nullopt;
 }
 
+// "&#N;" for a code point Windows-1252 lacks.
+void appendReference(std::string& out, char32_t cp) {
+    char buf[16];
+    char* end = buf + sizeof buf;
+    char* q = end;
+    *--q = ';';
+    auto v = static_cast<std::uint32_t>(cp);
+    do {
+        *--q = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    *--q = '#';
+    *--q = '&';
+    out.append(q, static_cast<std::size_t>(end - q));
+}
+
 template <typename OnMissing>
 std::string fromUtf8Impl(std::string_view utf8, OnMissing onMissing) {
     std::string out;
@@ -175,25 +193,50 @@ std::string toUtf8(std::string_view bytes) {
     return out;
 }
 
+void toUtf8InPlace(std::string& bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (asciiPrefix(p, bytes.size()) == bytes.size()) return;
+    std::string utf8 = toUtf8(bytes);
+    secureWipe(bytes);
+    bytes.swap(utf8);
+}
+
 std::string fromUtf8(std::string_view utf8) {
     return fromUtf8Impl(utf8, [](std::string& out, char32_t) { out.push_back('?'); });
 }
 
 std::string fromUtf8XmlText(std::string_view utf8) {
-    return fromUtf8Impl(utf8, [](std::string& out, char32_t cp) {
-        char buf[16];
-        char* end = buf + sizeof buf;
-        char* q = end;
-        *--q = ';';
-        auto v = static_cast<std::uint32_t>(cp);
-        do {
-            *--q = static_cast<char>('0' + v % 10);
-            v /= 10;
-        } while (v != 0);
-        *--q = '#';
-        *--q = '&';
-        out.append(q, static_cast<std::size_t>(end - q));
-    });
+    return fromUtf8Impl(utf8, appendReference);
+}
+
+void fromUtf8XmlTextInPlace(std::string& utf8) {
+    auto* p = reinterpret_cast<unsigned char*>(utf8.data());
+    const std::size_t n = utf8.size();
+    std::size_t i = asciiPrefix(p, n);
+    std::size_t w = i;  // never past i: every byte written replaces one or more read
+    while (i < n) {
+        if (const std::size_t run = asciiPrefix(p + i, n - i); run != 0) {
+            std::memmove(p + w, p + i, run);
+            w += run;
+            i += run;
+            continue;
+        }
+        const std::size_t start = i;
+        const char32_t cp = decodeOne(p, n, i);
+        const auto b = cp == kInvalid ? std::optional<unsigned char>('?') : fromUnicode(cp);
+        if (b) {
+            p[w++] = *b;
+            continue;
+        }
+        // A reference can be longer than the sequence it replaces: the rest
+        // is converted beside the buffer.
+        std::string rest = fromUtf8XmlText(std::string_view(utf8).substr(start));
+        utf8.resize(w);
+        utf8 += rest;
+        secureWipe(rest);
+        return;
+    }
+    utf8.resize(w);
 }
 
 bool isValidUtf8(std::string_view text) noexcept {

@@ -10,6 +10,8 @@ namespace keymora::cp1252 {
 // Bytes -> UTF-8. Never fails; 0x81, 0x8D, 0x8F, 0x90 and 0x9D, which the
 // code page leaves unassigned, become U+0081 etc.
 std::string toUtf8(std::string_view bytes);
+// Same, replacing the text; ASCII-only text (the common case) is left as it is.
+void toUtf8InPlace(std::string& bytes);
 
 // UTF-8 -> bytes; characters Windows-1252 lacks (and invalid UTF-8 sequences) become '?'.
 std::string fromUtf8(std::string_view utf8);
@@ -17,6 +19,9 @@ std::string fromUtf8(std::string_view utf8);
 // UTF-8 XML text -> bytes; characters Windows-1252 lacks become numeric character
 // references ("&#20013;") so no text is lost; XML parsers turn them back.
 std::string fromUtf8XmlText(std::string_view utf8);
+// Same, converting within the buffer: no second copy of the text is made
+// unless a character needs a reference longer than its UTF-8 form.
+void fromUtf8XmlTextInPlace(std::string& utf8);
 
 bool isValidUtf8(std::string_view text) noexcept;
 

@@ -83,6 +83,11 @@ TEST(XmlDoc, SerialisesWithOwnDeclarationOnlyAndRoundTrips) {
     XmlDoc bare;
     ASSERT_TRUE(bare.loadXml("<datafile><records/></datafile>"));
     EXPECT_EQ(bare.xml(), "<datafile><records/></datafile>");
+
+    // Text beside elements is not in sound files, but it is kept where it was.
+    XmlDoc mixed;
+    ASSERT_TRUE(mixed.loadXml("<datafile>lead<records/>tail<x> </x></datafile>"));
+    EXPECT_EQ(mixed.xml(), "<datafile>lead<records/>tail<x/></datafile>");
 }
 
 TEST(XmlDoc, NodeByIdFindsFirstInDocumentOrderAndNeverInterpretsTheId) {

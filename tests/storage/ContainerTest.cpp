@@ -1,6 +1,7 @@
 #include "storage/Container.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <random>
 #include <string>
@@ -14,6 +15,7 @@ using container::PayloadKind;
 namespace {
 
 // Windows-1252 bytes: "Café €".
+const std::string kEmpty;
 const std::string kSmallXml =
     "<datafile version=\"1.0\" filetype=\"private\"><records><category type=\"category\" "
     "name=\"Caf\xE9 \x80\"/></records></datafile>";
@@ -48,14 +50,52 @@ std::string compressedStream(const std::string& text) {
 
 // Bytes written by an independent implementation of the container (zlib at
 // the default level, size field, RC4 with the key from "user" + "pass").
-TEST(Container, MatchesAnIndependentWriter) {
+TEST(Container, ReadsAnIndependentWriterAndWritesWhatZlibReads) {
     const std::string file = unhex(
         "2C974B70A20F68B1B369D701D1D446F7A592251698BAAAF92271845F2CAD02F95C9EB508DAD37A9E"
         "4DD3D2920B26A45014450C742A28A07C4826BFB0BC830F69687C396B8286C873C716A7C1963AF7D1"
         "958C5CF565FDCBEFC13EDE4AF3882C9CA0DA33E93ADA7CA7");
     ASSERT_EQ(kSmallXml.size(), 114u);
-    EXPECT_EQ(container::encode(kSmallXml, "userpass"), file);
     EXPECT_EQ(container::decode("x.kmf", file, "userpass"), kSmallXml);
+
+    // What we write: plain zlib `uncompress` expands the stream, and the size
+    // field follows it, digits then blanks.
+    std::string payload = container::encode(kSmallXml, "userpass");
+    modCrypto::ApplyInPlace(payload, "userpass");
+    ASSERT_EQ(payload.substr(payload.size() - 10), "114       ");
+    std::string text(200, '\0');
+    uLongf size = text.size();
+    ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(text.data()), &size,
+                         reinterpret_cast<const Bytef*>(payload.data()), payload.size() - 10),
+              Z_OK);
+    text.resize(size);
+    EXPECT_EQ(text, kSmallXml);
+}
+
+TEST(Container, RoundTripsAndReadsEveryZlibLevel) {
+    std::string bytes;
+    for (int i = 0; i < 256 * 4; ++i) bytes.push_back(static_cast<char>(i & 0xFF));
+    const std::string all256 = bytes;
+    const std::string big = documentOfLength(40u << 20);
+    const std::string medium = big.substr(0, 1 << 20);
+    for (const std::string* text : {&kEmpty, &kSmallXml, &all256, &big}) {
+        const std::string file = container::encode(*text, "userpass");
+        EXPECT_EQ(container::decode("a.kmf", file, "userpass"), *text) << text->size();
+    }
+    // Streams other writers made, at zlib's fastest, default and best levels.
+    for (const int level : {1, 6, 9}) {
+        for (const std::string* text : {&kSmallXml, &all256, &medium}) {
+            std::string stream(compressBound(text->size()), '\0');
+            uLongf size = stream.size();
+            ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(stream.data()), &size,
+                                reinterpret_cast<const Bytef*>(text->data()), text->size(), level),
+                      Z_OK);
+            stream.resize(size);
+            std::string field = std::to_string(text->size());
+            field.resize(10, ' ');
+            EXPECT_EQ(container::decodePayload("a.kmf", stream + field), *text) << level;
+        }
+    }
 }
 
 TEST(Container, SizeFieldForms) {

@@ -78,3 +78,20 @@ TEST(Cp1252, LongMixedTextSurvivesTheAsciiFastPath) {
     EXPECT_EQ(cp1252::fromUtf8(utf8), bytes);
     EXPECT_EQ(cp1252::utf8Length(utf8), bytes.size());
 }
+
+TEST(Cp1252, InPlaceFormsAgreeWithTheCopyingOnes) {
+    const std::string longAscii(100, 'x');
+    for (const std::string& utf8 :
+         {std::string(), longAscii, cp1252::toUtf8(allBytes()), longAscii + "caf\xC3\xA9" + longAscii,
+          "\xE4\xB8\xAD" + longAscii, longAscii + "\xC3\xA9\xF0\x9F\x98\x80 and \xE2\x82\xAC",
+          std::string("\xC3\xA9\xFF\xC3 x\xE2\x82")}) {
+        std::string inPlace = utf8;
+        cp1252::fromUtf8XmlTextInPlace(inPlace);
+        EXPECT_EQ(inPlace, cp1252::fromUtf8XmlText(utf8)) << utf8;
+    }
+    for (const std::string& bytes : {std::string(), longAscii, allBytes(), longAscii + "\xE9"}) {
+        std::string inPlace = bytes;
+        cp1252::toUtf8InPlace(inPlace);
+        EXPECT_EQ(inPlace, cp1252::toUtf8(bytes));
+    }
+}
