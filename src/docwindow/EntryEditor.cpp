@@ -45,9 +45,6 @@ EntryEditor::EntryEditor(DocumentSession& session, EntryPane& pane, DocumentHost
     m_hidePassword->setSingleShot(true);
     connect(m_hidePassword, &QTimer::timeout, this, &EntryEditor::maskPassword);
     connectPane();
-    // The launch button wears the default browser's own icon.
-    if (m_host != nullptr && !m_host->browserIcon().isNull())
-        m_pane.cmdLaunchBrowser->setIcon(m_host->browserIcon());
     m_session.addListener(this);
     setReadOnly(m_session.readOnly());
 }
@@ -76,6 +73,10 @@ void EntryEditor::DisplayEntry(pugi::xml_node entry) {
     fillCaptions();
     fillFields();
     m_pane.cmdCopyPassword->setVisible(!blank(m_pane.txtPassword->text()));
+    // The launch button wears the default browser's own icon, which start-up
+    // may find only after the first file opened.
+    if (launchAvailable() && !m_host->browserIcon().isNull())
+        m_pane.cmdLaunchBrowser->setIcon(m_host->browserIcon());
     m_pane.cmdLaunchBrowser->setVisible(launchAvailable() && !blank(m_pane.txtURL->text()));
 }
 

@@ -48,6 +48,7 @@ public:
     void documentOpened(frmKMF&) override { ++openCount; }
     void documentClosed(frmKMF&) override { --openCount; }
     bool browserAvailable() const override { return browser; }
+    QIcon browserIcon() const override { return icon; }
 
     // Open windows (closed ones are hidden until deleted).
     QList<frmKMF*> windows() {
@@ -62,6 +63,7 @@ public:
     bool shutDown = true;
     int openCount = 0;
     bool browser = true;
+    QIcon icon;
 
 private:
     QMdiArea m_area;
