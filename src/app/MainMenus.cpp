@@ -31,16 +31,14 @@ namespace mainwindow {
 
 const QStringList& unavailableItems() {
     static const QStringList names = {
-        QStringLiteral("mnuFileImport"),      QStringLiteral("mnuFileMarkShared"),
-        QStringLiteral("mnuFileMergeDocument"), QStringLiteral("mnuFileRefresh"),
+        QStringLiteral("mnuFileMarkShared"), QStringLiteral("mnuFileRefresh"),
         QStringLiteral("mnuAddItem"),         QStringLiteral("mnuEditAddItemAbove"),
         QStringLiteral("mnuEditAddItemBelow"), QStringLiteral("mnuEditEditLabels")};
     return names;
 }
 
 const QStringList& unavailableButtons() {
-    static const QStringList keys = {QStringLiteral("Refresh"),  QStringLiteral("Find"),
-                                     QStringLiteral("Find Close")};
+    static const QStringList keys = {QStringLiteral("Refresh")};
     return keys;
 }
 
@@ -357,6 +355,8 @@ void frmMain::connectCommands() {
     onKey(QStringLiteral("View List"), [this] { setListView(2); });
     onKey(QStringLiteral("View Details"), [this] { setListView(3); });
     connectHelpCommands();
+
+    connectDataCommands();
 
     const QString notYet = LoadResString(1054);
     for (const QString& name : mainwindow::unavailableItems()) {

@@ -82,6 +82,13 @@ void frmMain::connectDocument(frmKMF* doc) {
             [this](bool on) { setButtonEnabled(QStringLiteral("UpLevel"), on); });
     connect(doc, &frmKMF::deleteEnabled, this,
             [this](bool on) { setButtonEnabled(QStringLiteral("Delete"), on); });
+    connect(doc, &frmKMF::searchResultsShown, this, [this, doc] {
+        if (doc == activeDocument()) showSearchState(doc);
+    });
+    connect(doc, &frmKMF::searchHitShown, this, [this](const QString& id, int position) {
+        setStatusPanel(1, id);
+        setStatusPanel(2, QString::number(position));
+    });
     connect(doc, &frmKMF::listToolbarButtonsShown, this, [this, doc](bool shown) {
         showListMode(doc);
         if (shown)
@@ -304,6 +311,7 @@ void frmMain::onSubWindowActivated(QMdiSubWindow* window) {
     frmKMF* doc = window ? qobject_cast<frmKMF*>(window->widget()) : nullptr;
     showListMode(doc);
     showEditMenuOf(doc);
+    showSearchState(doc);
     emit activeDocumentChanged(doc);
 }
 

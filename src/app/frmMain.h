@@ -20,6 +20,7 @@
 
 class QAction;
 class QComboBox;
+class QMimeData;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -31,6 +32,9 @@ class QWidget;
 namespace keymora {
 
 class frmKMF;
+
+// The data files (".kmf", any case) among dropped files, in the order given.
+QStringList DroppedDataFiles(const QMimeData& data);
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -116,6 +120,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // The Edit menu for the active document's selected node; hidden without one.
@@ -144,6 +151,10 @@ private:
     void connectCommands();
     // View > Web Browser and the Help menu (HelpCommands.cpp).
     void connectHelpCommands();
+    // Find, Find Close, Import, Merge and the drop of data files.
+    void connectDataCommands();
+    // "Find Close" shows while the document shows search hits.
+    void showSearchState(frmKMF* doc);
     QAction* addMenuItem(QMenu* menu, const QString& name, int captionId,
                          const QKeySequence& shortcut = {});
     QAction* addSeparator(QMenu* menu, const QString& name);

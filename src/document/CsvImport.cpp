@@ -172,6 +172,13 @@ std::optional<CsvTable> LoadCsvFile(const std::string& path, std::string* errorT
     WipedString bytes{std::string(static_cast<std::size_t>(size), '\0')};
     if (!in.read(bytes.value().data(), static_cast<std::streamsize>(size)))
         return fail("The file could not be read");
+    // Text files hold no control characters but line breaks, tabs and page
+    // breaks; a data file or a picture would otherwise import as rows of noise.
+    for (const char c : bytes.value()) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f' && u != '\v')
+            return fail("The file is not a text file");
+    }
     try {
         WipedString text(DecodeText(bytes.value()));
         return ParseCsv(text.value());

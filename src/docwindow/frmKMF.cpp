@@ -16,6 +16,7 @@
 #include "docwindow/ListPane.h"
 #include "docwindow/LockCover.h"
 #include "docwindow/NodeSelection.h"
+#include "docwindow/SearchResults.h"
 #include "docwindow/TitleStrip.h"
 #include "docwindow/TreePane.h"
 #include "docwindow/cClipBoard.h"
@@ -107,7 +108,8 @@ frmKMF::~frmKMF() {
     m_session->removeListener(m_notices.get());
     // The panes hear the session, so they go before it does.
     for (QObject* sender : {static_cast<QObject*>(m_tree), static_cast<QObject*>(m_list),
-                            static_cast<QObject*>(m_selection), static_cast<QObject*>(m_cover)})
+                            static_cast<QObject*>(m_selection), static_cast<QObject*>(m_cover),
+                            static_cast<QObject*>(m_results)})
         QObject::disconnect(sender, nullptr, this, nullptr);
     delete m_entry;
     delete m_content;
@@ -148,8 +150,12 @@ QWidget* frmKMF::buildLeft() {
     m_titleLabels[0] = new QLabel(left);
     m_titleLabels[0]->setObjectName(QStringLiteral("lblTitle0"));
     m_tree = new TreePane(*m_session, left);
+    // While it shows hits the results panel takes the lower half.
+    m_results = new SearchResultsPanel(left);
+    m_results->hide();
     layout->addWidget(m_titleLabels[0]);
     layout->addWidget(m_tree, 1);
+    layout->addWidget(m_results, 1);
     left->setMinimumWidth(kMinTreeTwips / kTwipsPerPixel);
     return left;
 }
@@ -187,6 +193,7 @@ void frmKMF::connectPanes() {
                                    ? QString::number(m_list->rowCount()) + QStringLiteral(" Entries")
                                    : QString());
     });
+    connect(m_results, &SearchResultsPanel::hitClicked, this, &frmKMF::showSearchHit);
     connect(m_splitter, &QSplitter::splitterMoved, this, &frmKMF::onSplitterMoved);
     connect(m_cover, &LockCover::unlockRequested, this, [this] { UnlockFileDisplay(); });
     connect(m_cover, &LockCover::lockedNow, this, &frmKMF::onLocked);
@@ -420,6 +427,7 @@ void frmKMF::releaseEverything() {
     m_closingDone = true;
     m_cover->disarm();
     m_entry->clear();
+    m_results->model()->clear();
     m_session->close();
 }
 

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -35,6 +36,7 @@ class EntryPane;
 class ListPane;
 class LockCover;
 class NodeSelection;
+class SearchResultsPanel;
 class TitleStrip;
 class TreePane;
 class frmKMF;
@@ -84,6 +86,16 @@ public:
     void upLevel();
     void setListViewOfSelection(int mode);  // stores `listview` on the listed node (not dirty)
 
+    // --- Find -------------------------------------------------------------------
+    // Asks what to look for; the hits fill the results panel under the tree.
+    void SearchDocument();
+    // Searches the document and shows the hits; no hit: a message, and the
+    // panel stays as it was.
+    void searchFor(const QString& text, const std::vector<std::string>& fieldKeys);
+    void HideSearchResults();
+    bool searchResultsVisible() const;
+    SearchResultsPanel* searchResults() const { return m_results; }
+
     // --- password reveal and the inactivity lock ------------------------------
     void revealPassword(int ms);
     void SetTimeToLockTimer();
@@ -119,6 +131,9 @@ signals:
     void listToolbarButtonsShown(bool shown);
     void dirtyChanged(bool dirty);
     void captionChanged(const QString& caption);
+    void searchResultsShown(bool shown);  // the "Find Close" button follows it
+    // A search hit was clicked: panels 1 and 2 of the main status bar show them.
+    void searchHitShown(const QString& id, int position);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -150,6 +165,7 @@ private:
     void fitStatusPanel(int treeWidth);
     void onLocked();
     bool editsAllowed() const;
+    void showSearchHit(const std::string& id, int position);
     pugi::xml_node listedContainerOfSelection() const;
 
     DocumentHost* m_host = nullptr;
@@ -168,6 +184,7 @@ private:
     QLabel* m_titleLabels[2] = {nullptr, nullptr};
     TitleStrip* m_titles = nullptr;
     TreePane* m_tree = nullptr;
+    SearchResultsPanel* m_results = nullptr;
     QStackedWidget* m_right = nullptr;
     ListPane* m_list = nullptr;
     EntryPane* m_entryPane = nullptr;

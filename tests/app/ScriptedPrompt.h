@@ -52,6 +52,12 @@ public:
     // An empty name answers as the user cancelling.
     ScriptedPrompt& expectOpenFile(const QString& answer) { return add({Kind::OpenFile, {}, false, {}, answer, {}}); }
     ScriptedPrompt& expectSaveFile(const QString& answer) { return add({Kind::SaveFile, {}, false, {}, answer, {}}); }
+    // An empty list answers as the user cancelling.
+    ScriptedPrompt& expectOpenFiles(const QStringList& answer) {
+        Step step{Kind::OpenFiles, {}, false, {}, {}, {}};
+        step.files = answer;
+        return add(std::move(step));
+    }
     ScriptedPrompt& expectCredentials(std::optional<Credentials> answer) {
         return add({Kind::Credentials, {}, false, {}, {}, std::move(answer)});
     }
@@ -71,8 +77,10 @@ public:
     QString openFileName(const FileDialogRequest& request) override { return file(Kind::OpenFile, request); }
     QString saveFileName(const FileDialogRequest& request) override { return file(Kind::SaveFile, request); }
     QStringList openFileNames(const FileDialogRequest& request) override {
-        m_failures << QStringLiteral("unexpected open-files dialog \"%1\"").arg(request.title);
-        return {};
+        m_files << request;
+        const std::optional<Step> step =
+            take(Kind::OpenFiles, QStringLiteral("open-files dialog \"%1\"").arg(request.title));
+        return step ? step->files : QStringList();
     }
     std::optional<Credentials> credentials(const LoginRequest& request) override {
         m_logins << request;
@@ -96,7 +104,7 @@ public:
     const QList<FileDialogRequest>& fileDialogs() const { return m_files; }
 
 private:
-    enum class Kind { Message, OpenFile, SaveFile, Credentials };
+    enum class Kind { Message, OpenFile, SaveFile, OpenFiles, Credentials };
     struct Step {
         Kind kind;
         Message message;
@@ -104,6 +112,7 @@ private:
         MsgAnswer answer;
         QString file;
         std::optional<Credentials> credentials;
+        QStringList files = {};
     };
 
     ScriptedPrompt& add(Step step) {
@@ -122,6 +131,7 @@ private:
             return s.partOnly ? QStringLiteral("message containing \"%1\"").arg(s.message.text) : describe(s.message);
         case Kind::OpenFile: return QStringLiteral("open dialog");
         case Kind::SaveFile: return QStringLiteral("save dialog");
+        case Kind::OpenFiles: return QStringLiteral("open-files dialog");
         case Kind::Credentials: return QStringLiteral("credentials");
         }
         return {};

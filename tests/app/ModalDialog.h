@@ -1,0 +1,33 @@
+#pragma once
+// Acting on a modal dialog the code under test opens: the action runs once
+// the dialog of that type is shown, and must close it.
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace keymora::test {
+
+// Set by the returned flag once the action ran.
+template <typename Dialog>
+std::shared_ptr<bool> whenShown(std::function<void(Dialog&)> act) {
+    auto ran = std::make_shared<bool>(false);
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(5);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, act, ran, tries] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr && ++*tries < 400) return;
+        timer->stop();
+        timer->deleteLater();
+        if (dialog == nullptr) return;
+        *ran = true;
+        act(*dialog);
+    });
+    timer->start();
+    return ran;
+}
+
+}  // namespace keymora::test
