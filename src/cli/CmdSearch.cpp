@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/DataFileAccess.h"
-#include "document/IdIndex.h"
 #include "document/NodeKind.h"
 #include "document/Search.h"
 #include "support/SecureWipe.h"
@@ -43,29 +44,42 @@ std::string canonicalKey(std::string_view typed) {
 
 // Text on one line: control characters become blanks.
 void appendOneLine(std::string& out, std::string_view text) {
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        out += (u < 0x20 || u == 0x7F) ? ' ' : c;
+    const std::size_t start = out.size();
+    out.append(text);
+    for (std::size_t i = start; i < out.size(); ++i) {
+        const auto u = static_cast<unsigned char>(out[i]);
+        if (u < 0x20 || u == 0x7F) out[i] = ' ';
     }
 }
 
-// Appends, growing the buffer by hand so no copy of the text is left behind
-// in memory given back (matched text may be a password).
-void appendWiped(std::string& out, std::string_view text) {
-    if (out.size() + text.size() > out.capacity()) {
-        std::string bigger;
-        bigger.reserve(std::max(out.capacity() * 2, out.size() + text.size() + 4096));
-        bigger.assign(out);
-        secureWipe(out);
-        out.swap(bigger);
-    }
-    out.append(text);
+// Makes room for `more` bytes, growing by hand so no copy of the text is
+// left behind in memory given back.
+void reserveWiped(std::string& out, std::size_t more) {
+    if (out.size() + more <= out.capacity()) return;
+    std::string bigger;
+    bigger.reserve(std::max(out.capacity() * 2, out.size() + more + 4096));
+    bigger.assign(out);
+    secureWipe(out);
+    out.swap(bigger);
+}
+
+// The tree nodes from the records down to node, in `chain`.
+void pathOf(pugi::xml_node node, std::vector<pugi::xml_node>& chain) {
+    chain.clear();
+    for (pugi::xml_node n = node; n && IsTreeNode(n); n = n.parent()) chain.push_back(n);
+}
+
+// At least the length of the line printed for the match.
+std::size_t lineSizeBound(const search::FieldMatch& match, std::vector<pugi::xml_node>& chain) {
+    pathOf(match.node, chain);
+    std::size_t size = std::strlen(match.text) + std::strlen(kMasked) + 32;
+    for (const pugi::xml_node n : chain) size += std::strlen(NodeName(n)) + 1;
+    return size;
 }
 
 // "Category/Sub-category/Entry name", from the records down to the node.
-void appendPath(std::string& out, pugi::xml_node node) {
-    std::vector<pugi::xml_node> chain;
-    for (pugi::xml_node n = node; n && IsTreeNode(n); n = n.parent()) chain.push_back(n);
+void appendPath(std::string& out, pugi::xml_node node, std::vector<pugi::xml_node>& chain) {
+    pathOf(node, chain);
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         if (it != chain.rbegin()) out += '/';
         appendOneLine(out, NodeName(*it));
@@ -115,43 +129,35 @@ public:
         const auto session = openSession(ctx, m_file, m_user, LockPolicy::None);
         XmlDoc& doc = session->doc();
 
-        pugi::xml_node results = doc.scratch().append_child("results");
-        const search::SearchOutcome outcome = search::SearchNodes(doc, m_text, keys, results);
+        const search::SearchOutcome outcome = search::FindMatches(doc, m_text, keys);
         if (!outcome.ok) {
             std::string text = outcome.errorDialogText();
             std::string::size_type pos = 0;
             while ((pos = text.find("\r\n", pos)) != std::string::npos) text.erase(pos, 1);
             throw CliError(text);
         }
-        if (!results.first_child()) {
+        if (outcome.matches.empty()) {
             ctx.err << kNoResults << '\n';
             return kExitFailure;
         }
 
-        const IdIndex index(doc);
         WipedString listing;
-        WipedString line;
-        for (pugi::xml_node hit = results.first_child(); hit; hit = hit.next_sibling()) {
-            const std::string_view value = hit.attribute("value").value();
-            // The line held the previous match: wipe it before any reallocation.
-            secureWipe(line.value());
-            line.value().reserve(value.size() + 1024);
-            const pugi::xml_node node = index.find(hit.attribute("id").value());
-            if (node) {
-                appendPath(line.value(), node);
+        std::vector<pugi::xml_node> chain;
+        for (const search::FieldMatch& match : outcome.matches) {
+            // Room for the line before it is written: growing the listing
+            // wipes the buffer it leaves (a matched text may be a password).
+            reserveWiped(listing.value(), lineSizeBound(match, chain));
+            std::string& out = listing.value();
+            appendPath(out, match.node, chain);
+            out += '\t';
+            out += match.key;
+            out += '\t';
+            if (std::string_view(match.key) == "password" && !m_showPasswords) {
+                out += kMasked;
             } else {
-                line.value() += hit.attribute("id").value();
+                appendOneLine(out, match.text);
             }
-            line.value() += '\t';
-            line.value() += hit.name();
-            line.value() += '\t';
-            if (std::string_view(hit.name()) == "password" && !m_showPasswords) {
-                line.value() += kMasked;
-            } else {
-                appendOneLine(line.value(), value);
-            }
-            line.value() += '\n';
-            appendWiped(listing.value(), line.value());
+            out += '\n';
         }
         ctx.out.swap(listing.value());
         return kExitOk;

@@ -81,6 +81,17 @@ struct Walker {
 
 }  // namespace
 
+namespace {
+
+// Position of a known key in kFieldKeys.
+std::size_t keyIndex(std::string_view key) {
+    std::size_t i = 0;
+    while (i + 1 < kFieldKeys.size() && key != kFieldKeys[i]) ++i;
+    return i;
+}
+
+}  // namespace
+
 bool IsFieldKey(std::string_view key) noexcept {
     for (const char* k : kFieldKeys)
         if (key == k) return true;
@@ -123,8 +134,8 @@ SearchOutcome SearchNodes(const XmlDoc& doc, std::string_view searchText,
     return SearchNodes(doc, searchText, SearchFields(searchnode), results);
 }
 
-SearchOutcome SearchNodes(const XmlDoc& doc, std::string_view searchText,
-                          const std::vector<std::string>& fieldKeys, pugi::xml_node results) {
+SearchOutcome FindMatches(const XmlDoc& doc, std::string_view searchText,
+                          const std::vector<std::string>& fieldKeys) {
     SearchOutcome outcome;
 
     std::vector<std::string> keys;
@@ -152,32 +163,44 @@ SearchOutcome SearchNodes(const XmlDoc& doc, std::string_view searchText,
 
     Walker walker(keys, matcher);
     walker.run(doc.dom());
-
-    // Identifiers already listed; views into the document, which does not
-    // change while the search runs.
-    std::unordered_set<std::string_view> listed;
+    std::size_t total = 0;
+    for (const auto& list : walker.matches) total += list.size();
+    outcome.matches.reserve(total);
     for (std::size_t k = 0; k < keys.size(); ++k) {
-        const std::string& key = keys[k];
-        const bool nodeKey = isNodeKey(key);
-        for (const Match& match : walker.matches[k]) {
-            const char* id = match.node.attribute("id").value();
-            ++outcome.matchCount;
-            if (results) {
-                pugi::xml_node hit = results.append_child(key.c_str());
-                hit.append_attribute("type").set_value(match.node.attribute("type").value());
-                hit.append_attribute("id").set_value(id);
-                hit.append_attribute("value").set_value(match.text);
-            }
-            if (listed.insert(std::string_view(id)).second)
-                outcome.rows.push_back({id, nodeKey ? key : std::string("entry"), match.text, key});
-        }
+        const char* key = kFieldKeys[keyIndex(keys[k])];
+        for (const Match& match : walker.matches[k]) outcome.matches.push_back({match.node, key, match.text});
     }
+    outcome.matchCount = total;
     if (walker.failed) {
         outcome.ok = false;
         outcome.errorNumber = kPatternErrorNumber;
         outcome.errorDescription = "Regular expression failed: " + matcher.lastErrorText();
         outcome.errorStep = kStepMatch;
     }
+    return outcome;
+}
+
+SearchOutcome SearchNodes(const XmlDoc& doc, std::string_view searchText,
+                          const std::vector<std::string>& fieldKeys, pugi::xml_node results) {
+    SearchOutcome outcome = FindMatches(doc, searchText, fieldKeys);
+    // Identifiers already listed; views into the document, which does not
+    // change while the search runs.
+    std::unordered_set<std::string_view> listed;
+    for (const FieldMatch& match : outcome.matches) {
+        const std::string_view key = match.key;
+        const char* id = match.node.attribute("id").value();
+        if (results) {
+            pugi::xml_node hit = results.append_child(match.key);
+            hit.append_attribute("type").set_value(match.node.attribute("type").value());
+            hit.append_attribute("id").set_value(id);
+            hit.append_attribute("value").set_value(match.text);
+        }
+        if (listed.insert(std::string_view(id)).second) {
+            outcome.rows.push_back(
+                {id, isNodeKey(key) ? std::string(key) : std::string("entry"), match.text, std::string(key)});
+        }
+    }
+    outcome.matches.clear();
     return outcome;
 }
 

@@ -43,8 +43,17 @@ inline constexpr const char* kProcedureName = "modXML.SearchNodes";
 // The number under which a pattern that does not compile is reported.
 inline constexpr std::int32_t kPatternErrorNumber = 5017;
 
+// One match: the category, sub-category or entry, the key it matched under
+// and the matched text (views into the document).
+struct FieldMatch {
+    pugi::xml_node node;
+    const char* key;
+    const char* text;
+};
+
 struct SearchOutcome {
     std::vector<SearchRow> rows;
+    std::vector<FieldMatch> matches;  // FindMatches only
     std::size_t matchCount = 0;  // result elements, one per match
     bool ok = true;
     std::int32_t errorNumber = 0;
@@ -64,6 +73,10 @@ struct SearchOutcome {
 SearchOutcome SearchNodes(const XmlDoc& doc, std::string_view searchText,
                           const std::vector<std::string>& fieldKeys,
                           pugi::xml_node results = {});
+// The same search, giving every match in `matches` (per key, each in document
+// order) and nothing else: no result elements, no rows.
+SearchOutcome FindMatches(const XmlDoc& doc, std::string_view searchText,
+                          const std::vector<std::string>& fieldKeys);
 SearchOutcome SearchNodes(const XmlDoc& doc, std::string_view searchText,
                           pugi::xml_node searchnode, pugi::xml_node results = {});
 
