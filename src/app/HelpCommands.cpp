@@ -2,14 +2,17 @@
 #include <QAction>
 
 #include "app/HelpTopics.h"
+#include "app/WebBrowserHook.h"
 #include "app/frmAbout.h"
 #include "app/frmHelp.h"
 #include "app/frmMain.h"
-#ifdef KEYMORA_WEBENGINE
-#include "app/frmBrowser.h"
-#endif
 
 namespace keymora {
+
+WebBrowserOpener& webBrowserOpener() {
+    static WebBrowserOpener opener = nullptr;
+    return opener;
+}
 
 void frmMain::connectHelpCommands() {
     connect(menuItem(QStringLiteral("mnuHelpContents")), &QAction::triggered, this,
@@ -18,14 +21,14 @@ void frmMain::connectHelpCommands() {
         frmAbout about(this);
         about.exec();
     });
-#ifdef KEYMORA_WEBENGINE
-    connect(menuItem(QStringLiteral("mnuViewWebBrowser")), &QAction::triggered, this,
-            [this] { OpenWebBrowser(this); });
-#else
-    // Built without a web engine: the command is not there at all.
-    menuItem(QStringLiteral("mnuViewWebBrowser"))->setVisible(false);
-    menuItem(QStringLiteral("mnuViewBar0"))->setVisible(false);
-#endif
+    if (WebBrowserOpener open = webBrowserOpener()) {
+        connect(menuItem(QStringLiteral("mnuViewWebBrowser")), &QAction::triggered, this,
+                [this, open] { open(this); });
+    } else {
+        // Built without a web engine: the command is not there at all.
+        menuItem(QStringLiteral("mnuViewWebBrowser"))->setVisible(false);
+        menuItem(QStringLiteral("mnuViewBar0"))->setVisible(false);
+    }
 }
 
 }  // namespace keymora

@@ -13,10 +13,6 @@
 #include <pugixml.hpp>
 #include <zlib.h>
 
-#ifdef KEYMORA_WEBENGINE
-#include <QtWebEngineCore/qtwebenginecoreglobal.h>
-#endif
-
 #include "app/DocumentLifecycle.h"
 #include "app/HelpTopics.h"
 #include "keymora/Version.h"
@@ -54,7 +50,16 @@ QString pugixmlVersion() {
     return QStringLiteral("%1.%2 (built with)").arg(major).arg(minor);
 }
 
+QList<SystemDetail>& addedDetails() {
+    static QList<SystemDetail> added;
+    return added;
+}
+
 }  // namespace
+
+void AddSystemDetail(const QString& name, const QString& value) {
+    addedDetails() << SystemDetail{name, value};
+}
 
 QList<SystemDetail> SystemDetails() {
     QList<SystemDetail> details;
@@ -68,11 +73,7 @@ QList<SystemDetail> SystemDetails() {
     details << SystemDetail{QStringLiteral("Desktop"),
                             desktop + QStringLiteral(", Qt platform ") + QGuiApplication::platformName()};
     details << SystemDetail{QStringLiteral("Qt"), QString::fromLatin1(qVersion())};
-#ifdef KEYMORA_WEBENGINE
-    details << SystemDetail{QStringLiteral("Qt WebEngine"),
-                            QString::fromLatin1(qWebEngineVersion()) + QStringLiteral(" (Chromium ") +
-                                QString::fromLatin1(qWebEngineChromiumVersion()) + QLatin1Char(')')};
-#endif
+    details << addedDetails();
     details << SystemDetail{QStringLiteral("Botan"), QString::fromStdString(Botan::short_version_string())};
     details << SystemDetail{QStringLiteral("zlib"), QString::fromLatin1(zlibVersion())};
     details << SystemDetail{QStringLiteral("pugixml"), pugixmlVersion()};

@@ -11,6 +11,9 @@ namespace keymora {
 using SystemDetail = QPair<QString, QString>;  // name, value
 
 QList<SystemDetail> SystemDetails();
+// A library the program links besides the usual ones reports itself here
+// (shown after Qt).
+void AddSystemDetail(const QString& name, const QString& value);
 // One "name: value" line per detail, for the clipboard.
 QString SystemDetailsText();
 

@@ -11,8 +11,11 @@
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineView>
+#include <QtWebEngineCore/qtwebenginecoreglobal.h>
 
 #include "app/BrowserAddresses.h"
+#include "app/SystemInfo.h"
+#include "app/WebBrowserHook.h"
 #include "keymora/Version.h"
 #include "ui/Icons.h"
 #include "ui/StringTable.h"
@@ -157,6 +160,14 @@ frmBrowser* OpenWebBrowser(QWidget* parent) {
     window->StartingAddress = QString::fromLatin1(kHomePage);
     window->show();
     return window;
+}
+
+void EnableWebBrowser() {
+    webBrowserOpener() = [](QWidget* parent) { OpenWebBrowser(parent); };
+    AddSystemDetail(QStringLiteral("Qt WebEngine"), QString::fromLatin1(qWebEngineVersion()) +
+                                                        QStringLiteral(" (Chromium ") +
+                                                        QString::fromLatin1(qWebEngineChromiumVersion()) +
+                                                        QLatin1Char(')'));
 }
 
 }  // namespace keymora

@@ -44,4 +44,8 @@ private:
 // Opens another browser window on the project's home page.
 frmBrowser* OpenWebBrowser(QWidget* parent);
 
+// Offers the window in View > Web Browser and names Qt WebEngine among the
+// system details. Called by the program before start-up.
+void EnableWebBrowser();
+
 }  // namespace keymora
