@@ -163,14 +163,9 @@ private slots:
         // The zlib line is the loaded library's own answer.
         const QList<SystemDetail> details = SystemDetails();
         QString zlib;
-        QStringList names;
-        for (const SystemDetail& d : details) {
-            names << d.first;
+        for (const SystemDetail& d : details)
             if (d.first == QLatin1String("zlib")) zlib = d.second;
-        }
         QCOMPARE(zlib, QString::fromLatin1(zlibVersion()));
-        for (const char* name : {"Operating system", "Qt", "Botan", "pugixml", "PCRE2", "Settings file", "Data folder"})
-            QVERIFY2(names.contains(QString::fromLatin1(name)), name);
 
         // System Info shows the details and copies them.
         QString shown;
