@@ -36,20 +36,13 @@ std::string compressed(const std::string& text) {
 
 }  // namespace
 
-TEST(CompressZIt, CompressesAsZlibDoesAndExpandsBack) {
+TEST(CompressZIt, CompressesAndExpandsBack) {
     const std::string text = sampleText();
     std::string s = text;
     CompressZIt zip;
     ASSERT_EQ(zip.CompressString(s), Z_OK);
     EXPECT_LT(s.size(), text.size());
-    // A zlib stream that zlib itself reads.
-    std::string plain(text.size(), '\0');
-    uLongf plainSize = plain.size();
-    ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(plain.data()), &plainSize,
-                         reinterpret_cast<const Bytef*>(s.data()), s.size()),
-              Z_OK);
-    EXPECT_EQ(plain, text);
-
+    // That zlib itself reads the stream is ContainerTest's.
     CompressZIt unzip;
     ASSERT_EQ(unzip.DecompressString(s, static_cast<std::int32_t>(text.size())), Z_OK);
     EXPECT_EQ(s, text);
