@@ -117,6 +117,11 @@ void showOpenFailure(const OpenOutcome& outcome) {
                                       QString::fromLatin1(datafile::kDecryptFailedTitle),
                                       MsgIcon::Critical, MsgButtons::Ok);
             return;
+        case OpenStatus::NeedsNewerProgram:
+            Prompt::current().message(QString::fromLatin1(modern::kNeedsNewerProgramText),
+                                      QString::fromLatin1(modern::kNeedsNewerProgramTitle),
+                                      MsgIcon::Critical, MsgButtons::Ok);
+            return;
         case OpenStatus::Opened:
         case OpenStatus::Empty:
         case OpenStatus::Cancelled:

@@ -3,7 +3,6 @@
 #include "cli/Credentials.h"
 #include "cli/DataFileAccess.h"
 #include "document/XmlDoc.h"
-#include "storage/Container.h"
 #include "storage/DataFile.h"
 #include "support/Cp1252.h"
 #include "support/SecureWipe.h"
@@ -24,14 +23,14 @@ public:
 
     int run(Context& ctx) override {
         const std::string bytes = readDataFile(m_file);
+        refuseUnsupported(bytes);
         Credentials credentials;
         askLogin(ctx, m_user, fileTitleOf(m_file), credentials);
-        WipedString key;
-        keyText(credentials, key.value());
 
         std::optional<std::string> text;
         try {
-            text = container::decode(m_file, bytes, key.value());
+            text = datafile::decodeText(m_file, bytes, credentials.userId.value(),
+                                        credentials.password.value());
         } catch (const KmError&) {
             text.reset();
         }

@@ -12,7 +12,6 @@
 #include "document/XmlDoc.h"
 #include "storage/Container.h"
 #include "storage/DataFile.h"
-#include "storage/ModCrypto.h"
 #include "support/Cp1252.h"
 #include "support/SecureWipe.h"
 
@@ -83,6 +82,7 @@ public:
             "Write a data file from UTF-8 XML text (root <datafile>); asks the new password twice");
         sub->add_option("-u,--user", m_user, "User name to lock the file with")->required();
         sub->add_flag("-f,--force", m_force, "Replace FILE when it exists");
+        sub->add_flag("--modern", m_modern, kModernFlagHelp);
         sub->add_option("XMLFILE", m_xmlFile, "XML text to store")->required();
         sub->add_option("FILE", m_file, "Data file to write")->required();
         return sub;
@@ -126,19 +126,16 @@ public:
 
         Credentials credentials;
         askNewCredentials(ctx, m_user, fileTitleOf(m_file), credentials);
-        WipedString key;
-        keyText(credentials, key.value());
-
         std::string bytes;
         try {
-            if (endsWithIgnoringCase(m_file, ".kmfoldfile")) {
-                // Files of this name are read back as bare text, never expanded.
-                modCrypto::Encrypt(windows1252.value(), key.value(), bytes);
-            } else {
-                bytes = container::encode(windows1252.value(), key.value());
-            }
+            // Files of this name are read back as bare text, never expanded.
+            std::string payload = endsWithIgnoringCase(m_file, ".kmfoldfile")
+                                      ? windows1252.value()
+                                      : container::encodePayload(windows1252.value());
+            bytes = encipherPayload(std::move(payload), credentials, m_modern);
             // Read it back before anything is replaced on disk.
-            auto decoded = container::decode(m_file, bytes, key.value());
+            auto decoded = datafile::decodeText(m_file, bytes, credentials.userId.value(),
+                                                credentials.password.value());
             const bool same = decoded && *decoded == windows1252.value();
             if (decoded) secureWipe(*decoded);
             if (!same) throw CliError(m_file + ": the encoded file did not read back; nothing written.");
@@ -154,6 +151,7 @@ private:
     std::string m_xmlFile;
     std::string m_file;
     bool m_force = false;
+    bool m_modern = false;
 };
 
 }  // namespace

@@ -19,6 +19,7 @@ public:
             "new", "Write a new data file with the starting categories; asks the new password twice");
         sub->add_option("-u,--user", m_user, "User name to lock the file with")->required();
         sub->add_flag("-f,--force", m_force, "Replace FILE when it exists");
+        sub->add_flag("--modern", m_modern, kModernFlagHelp);
         sub->add_option("FILE", m_file, "Data file to write")->required();
         return sub;
     }
@@ -30,8 +31,8 @@ public:
         // The template carries its own creation date: nothing is stamped here.
         try {
             const std::unique_ptr<XmlDoc> doc = BuildNewDocument();
-            const std::string bytes = datafile::saveDocument(*doc, credentials.userId.value(),
-                                                             credentials.password.value());
+            const std::string bytes =
+                encipherPayload(datafile::documentPayload(*doc), credentials, m_modern);
             datafile::writeFileAtomically(m_file, bytes);
         } catch (const KmError& e) {
             throw CliError(messageFor(e));
@@ -43,6 +44,7 @@ private:
     std::string m_user;
     std::string m_file;
     bool m_force = false;
+    bool m_modern = false;
 };
 
 }  // namespace

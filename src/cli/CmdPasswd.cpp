@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/Credentials.h"
 #include "cli/DataFileAccess.h"
+#include "session/DocumentSession.h"
 
 namespace keymora::cli {
 
@@ -17,6 +18,10 @@ public:
         sub->add_option("-u,--user", m_user, "Current user name of the file")->required();
         m_newUserOption = sub->add_option("--new-user", m_newUser,
                                           "New user name (default: the current one)");
+        auto* modernFlag = sub->add_flag("--modern", m_modern, kModernFlagHelp);
+        sub->add_flag("--legacy", m_legacy,
+                      "Use the legacy protection, which the earlier Windows version reads")
+            ->excludes(modernFlag);
         sub->add_option("FILE", m_file, "Data file")->required();
         return sub;
     }
@@ -26,8 +31,14 @@ public:
         const std::string& newUser = m_newUserOption->count() > 0 ? m_newUser : m_user;
         Credentials fresh;
         askNewCredentials(ctx, newUser, fileTitleOf(m_file), fresh);
-        // The document is encrypted again with the new key when it is saved.
-        session->setCredentials(std::move(fresh));
+        // The document is encrypted again with the new key when it is saved;
+        // without either flag it keeps the protection it has.
+        if (m_modern || m_legacy) {
+            session->setCredentials(std::move(fresh),
+                                    m_modern ? Protection::Modern : Protection::Legacy);
+        } else {
+            session->setCredentials(std::move(fresh));
+        }
         saveSession(*session);
         return kExitOk;
     }
@@ -37,6 +48,8 @@ private:
     std::string m_newUser;
     CLI::Option* m_newUserOption = nullptr;
     std::string m_file;
+    bool m_modern = false;
+    bool m_legacy = false;
 };
 
 }  // namespace

@@ -14,6 +14,7 @@ std::vector<std::unique_ptr<Command>> makeCommands() {
     commands.push_back(makeMergeCommand());
     commands.push_back(makeGenerateCommand());
     commands.push_back(makePasswdCommand());
+    commands.push_back(makeInfoCommand());
     return commands;
 }
 

@@ -18,6 +18,7 @@ std::unique_ptr<Command> makeExportCommand();
 std::unique_ptr<Command> makeMergeCommand();
 std::unique_ptr<Command> makeGenerateCommand();
 std::unique_ptr<Command> makePasswdCommand();
+std::unique_ptr<Command> makeInfoCommand();
 
 // Every command, in the order `--help` lists them.
 std::vector<std::unique_ptr<Command>> makeCommands();

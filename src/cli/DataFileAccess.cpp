@@ -1,6 +1,7 @@
 #include "cli/DataFileAccess.h"
 
 #include "storage/DataFile.h"
+#include "storage/ModCrypto.h"
 #include "support/SecureWipe.h"
 
 namespace keymora::cli {
@@ -27,6 +28,8 @@ std::string openFailureText(const OpenOutcome& outcome, const std::string& path)
         return datafile::kDecryptFailedText;
     case OpenStatus::Cancelled:
         return "No password was given.";
+    case OpenStatus::NeedsNewerProgram:
+        return modern::kNeedsNewerProgramText;
     case OpenStatus::ReadFailed:
     case OpenStatus::Opened:
         break;
@@ -50,6 +53,13 @@ std::string readDataFile(const std::string& path) {
     }
     if (bytes.empty()) throw CliError(emptyFileText(path));
     return bytes;
+}
+
+void refuseUnsupported(std::string_view fileBytes) {
+    modern::Header header;
+    if (modern::hasMagic(fileBytes) &&
+        modern::readHeader(fileBytes, header) == modern::HeaderCheck::Unsupported)
+        throw CliError(modern::kNeedsNewerProgramText);
 }
 
 std::unique_ptr<DocumentSession> openSession(Context& ctx, const std::string& path,
@@ -79,6 +89,20 @@ void saveSession(DocumentSession& session) {
     }
     throw CliError(outcome.error ? messageFor(*outcome.error)
                                  : session.path() + ": the file was not saved.");
+}
+
+std::string encipherPayload(std::string&& payload, const Credentials& credentials, bool modern) {
+    if (modern) {
+        const auto key = modern::FileKey::create(credentials.userId.value(),
+                                                 credentials.password.value(),
+                                                 modern::kDefaultParams);
+        return modern::seal(std::move(payload), key);
+    }
+    WipedString key;
+    keyText(credentials, key.value());
+    std::string bytes = std::move(payload);
+    modCrypto::ApplyInPlace(bytes, key.value());
+    return bytes;
 }
 
 void keyText(const Credentials& credentials, std::string& key) {

@@ -32,18 +32,40 @@ void trimInPlace(WipedString& text) {
     std::swap(text.value(), trimmed.value());
 }
 
-// Decrypts and parses; nothing for wrong credentials or a damaged file.
+// Decrypts and parses; nothing for wrong credentials or a damaged file. A
+// modern file is opened with `key` when it was written with that key's salt
+// and parameters, else a key is derived from the header into `key`; a legacy
+// file leaves `key` empty.
 std::unique_ptr<XmlDoc> decode(const std::string& path, const std::string& bytes,
-                               const FileCredentials& credentials) {
+                               const FileCredentials& credentials,
+                               std::optional<modern::FileKey>& key) {
     std::unique_ptr<XmlDoc> doc;
     try {
-        doc = datafile::openDocument(path, bytes, credentials.userId.value(),
-                                     credentials.password.value());
+        if (!modern::hasMagic(bytes)) {
+            key.reset();
+            doc = datafile::openDocument(path, bytes, credentials.userId.value(),
+                                         credentials.password.value());
+        } else {
+            modern::Header header;
+            if (modern::readHeader(bytes, header) != modern::HeaderCheck::Valid) return nullptr;
+            if (!key || !key->fits(header)) {
+                key = modern::FileKey::derive(credentials.userId.value(),
+                                              credentials.password.value(), header.kdf, header.salt);
+            }
+            doc = datafile::openDocument(path, bytes, *key);
+        }
     } catch (const std::exception&) {
         return nullptr;
     }
     if (!doc || !doc->datafile()) return nullptr;
     return doc;
+}
+
+// A modern file this program cannot read is refused before anything is asked.
+bool needsNewerProgram(std::string_view bytes) {
+    modern::Header header;
+    return modern::hasMagic(bytes) &&
+           modern::readHeader(bytes, header) == modern::HeaderCheck::Unsupported;
 }
 
 }  // namespace
@@ -65,17 +87,20 @@ OpenOutcome DocumentSession::open(const std::string& path, LockPolicy policy,
         return readFailure(e);
     }
     if (bytes.value().empty()) return failed(OpenStatus::Empty);
+    if (needsNewerProgram(bytes.value())) return failed(OpenStatus::NeedsNewerProgram);
 
     FileCredentials credentials;
     if (!ask(credentials)) return failed(OpenStatus::Cancelled);
     trimInPlace(credentials.userId);
     trimInPlace(credentials.password);
 
-    std::unique_ptr<XmlDoc> doc = decode(path, bytes.value(), credentials);
+    std::optional<modern::FileKey> key;
+    std::unique_ptr<XmlDoc> doc = decode(path, bytes.value(), credentials, key);
     if (!doc) return failed(OpenStatus::DecryptFailed);
 
     std::unique_ptr<DocumentSession> session(new DocumentSession);
     session->m_doc = std::move(doc);
+    session->m_key = std::move(key);
     session->m_path = path;
     session->m_credentials = std::move(credentials);
     OpenOutcome out;
@@ -98,13 +123,12 @@ OpenOutcome DocumentSession::open(const std::string& path, LockPolicy policy,
 
 std::unique_ptr<DocumentSession> DocumentSession::create(std::unique_ptr<XmlDoc> doc,
                                                          FileCredentials credentials,
-                                                         bool saveRequired) {
+                                                         bool saveRequired, Protection protection,
+                                                         const modern::Argon2Params& params) {
     std::unique_ptr<DocumentSession> session(new DocumentSession);
     session->m_doc = doc ? std::move(doc) : std::make_unique<XmlDoc>();
-    session->m_credentials = std::move(credentials);
-    trimInPlace(session->m_credentials.userId);
-    trimInPlace(session->m_credentials.password);
     session->m_saveRequired = saveRequired;
+    session->takeCredentials(std::move(credentials), protection, params);
     return session;
 }
 
@@ -143,6 +167,11 @@ bool DocumentSession::sharedFile() const {
     return m_doc && std::strcmp(m_doc->datafile().attribute("filetype").value(), "private") != 0;
 }
 
+std::optional<modern::Argon2Params> DocumentSession::modernParams() const {
+    if (!m_key) return std::nullopt;
+    return m_key->params();
+}
+
 bool DocumentSession::credentialsMatch(std::string_view userId, std::string_view password) const {
     return !m_closed && credentials::TrimBlanks(userId) == m_credentials.userId.value() &&
            credentials::TrimBlanks(password) == m_credentials.password.value();
@@ -167,8 +196,9 @@ SaveOutcome DocumentSession::writeTo(const std::string& path) {
     }
     modXml::SetNodeAttribute(root, "DateModified", datetext::now());
     try {
-        WipedString bytes(datafile::saveDocument(*m_doc, m_credentials.userId.value(),
-                                                 m_credentials.password.value()));
+        WipedString bytes(m_key ? datafile::saveDocument(*m_doc, *m_key)
+                                : datafile::saveDocument(*m_doc, m_credentials.userId.value(),
+                                                         m_credentials.password.value()));
         if (m_lock.held()) {
             // The new file appears already locked, in the mode held before, so
             // a private file stays unreadable to others across the save.
@@ -207,8 +237,10 @@ OpenOutcome DocumentSession::reload() {
         lockByFileType();
         return readFailure(e);
     }
+    // The file may have been written by another program meanwhile, in either kind.
+    std::optional<modern::FileKey> key = m_key;
     std::unique_ptr<XmlDoc> doc =
-        bytes.value().empty() ? nullptr : decode(m_path, bytes.value(), m_credentials);
+        bytes.value().empty() ? nullptr : decode(m_path, bytes.value(), m_credentials, key);
     if (!doc) {
         lockByFileType();
         return failed(bytes.value().empty() ? OpenStatus::Empty : OpenStatus::DecryptFailed);
@@ -223,6 +255,7 @@ OpenOutcome DocumentSession::reload() {
     notify([](DocumentListener& l) { l.documentAboutToBeReset(); });
     std::swap(m_doc, doc);
     doc->clear();
+    m_key = std::move(key);
     const OpenStatus locked = lockByFileType();
     notify([](DocumentListener& l) { l.documentReset(); });
     setDirty(false);
@@ -241,18 +274,38 @@ void DocumentSession::close() {
     m_access = AccessMode::Unlocked;
     secureWipe(m_credentials.userId.value());
     secureWipe(m_credentials.password.value());
+    m_key.reset();
     if (m_doc) m_doc->clear();
     notify([](DocumentListener& l) { l.documentReset(); });
     setDirty(false);
 }
 
 void DocumentSession::setCredentials(FileCredentials credentials) {
+    const std::optional<modern::Argon2Params> params = modernParams();
+    setCredentials(std::move(credentials), params ? Protection::Modern : Protection::Legacy,
+                   params.value_or(modern::kDefaultParams));
+}
+
+void DocumentSession::setCredentials(FileCredentials credentials, Protection protection,
+                                     const modern::Argon2Params& params) {
     if (refuseEdit()) return;
+    takeCredentials(std::move(credentials), protection, params);
+    edited();
+}
+
+// A modern key always gets a new salt here, so no two credentials share one.
+void DocumentSession::takeCredentials(FileCredentials credentials, Protection protection,
+                                      const modern::Argon2Params& params) {
     trimInPlace(credentials.userId);
     trimInPlace(credentials.password);
+    if (protection == Protection::Modern) {
+        m_key = modern::FileKey::create(credentials.userId.value(), credentials.password.value(),
+                                        params);
+    } else {
+        m_key.reset();
+    }
     std::swap(m_credentials.userId.value(), credentials.userId.value());
     std::swap(m_credentials.password.value(), credentials.password.value());
-    edited();
 }
 
 // --- notices --------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include "document/XmlDoc.h"
 #include "storage/FileLock.h"
 #include "storage/MergeFile.h"
+#include "storage/ModernContainer.h"
 #include "support/KmError.h"
 #include "support/SecureWipe.h"
 
@@ -44,7 +45,11 @@ enum class LockPolicy {
                  // shared ones as writer, or as reader while another writes
 };
 
-enum class OpenStatus { Opened, Cancelled, Empty, ReadFailed, InUse, DecryptFailed };
+enum class OpenStatus { Opened, Cancelled, Empty, ReadFailed, InUse, DecryptFailed, NeedsNewerProgram };
+
+// How the file is enciphered: the legacy cipher, which the earlier Windows
+// version also reads, or the modern container (Argon2id, ChaCha20-Poly1305).
+enum class Protection { Legacy, Modern };
 
 class DocumentSession;
 
@@ -75,8 +80,10 @@ public:
     static OpenOutcome open(const std::string& path, LockPolicy policy, const AskCredentials& ask);
     // A document that is not on disk yet; saveRequired marks a new file that
     // must be saved before it is used.
-    static std::unique_ptr<DocumentSession> create(std::unique_ptr<XmlDoc> doc,
-                                                   FileCredentials credentials, bool saveRequired);
+    static std::unique_ptr<DocumentSession> create(
+        std::unique_ptr<XmlDoc> doc, FileCredentials credentials, bool saveRequired,
+        Protection protection = Protection::Legacy,
+        const modern::Argon2Params& params = modern::kDefaultParams);
 
     DocumentSession(const DocumentSession&) = delete;
     DocumentSession& operator=(const DocumentSession&) = delete;
@@ -97,6 +104,11 @@ public:
     bool closed() const noexcept { return m_closed; }
     const std::string& userId() const noexcept { return m_credentials.userId.value(); }
     bool credentialsMatch(std::string_view userId, std::string_view password) const;
+    Protection protection() const noexcept {
+        return m_key ? Protection::Modern : Protection::Legacy;
+    }
+    // The key derivation of a modern file; nothing for a legacy one.
+    std::optional<modern::Argon2Params> modernParams() const;
 
     // --- the file -------------------------------------------------------------
     // Stamps the root's DateModified and writes the file through a temporary
@@ -112,8 +124,12 @@ public:
     void discardChanges();
     // Releases the lock, wipes the credentials and drops the document.
     void close();
-    // New credentials; the file is written with them at the next save.
+    // New credentials; the file is written with them at the next save. A
+    // modern file gets a new salt and its key is derived here, once.
     void setCredentials(FileCredentials credentials);
+    // The same, and the protection the file is written with from now on.
+    void setCredentials(FileCredentials credentials, Protection protection,
+                        const modern::Argon2Params& params = modern::kDefaultParams);
     // An edit made before any listener could hear it (the format step at open).
     void markEdited();
 
@@ -148,6 +164,8 @@ public:
 private:
     DocumentSession() = default;
     OpenStatus lockByFileType();
+    void takeCredentials(FileCredentials credentials, Protection protection,
+                         const modern::Argon2Params& params);
     SaveOutcome writeTo(const std::string& path);
     // Announces the node a successful add put in place.
     EditResult inserted(EditResult result);
@@ -160,6 +178,8 @@ private:
     std::unique_ptr<XmlDoc> m_doc;
     std::string m_path;
     FileCredentials m_credentials;
+    // The derived key of a modern file, kept so that a save derives nothing.
+    std::optional<modern::FileKey> m_key;
     FileLock m_lock;
     AccessMode m_access = AccessMode::Unlocked;
     bool m_saveRequired = false;

@@ -13,6 +13,7 @@
 #include "storage/CompressZIt.h"
 #include "storage/Container.h"
 #include "storage/FileErrors.h"
+#include "storage/ModCrypto.h"
 #include "support/Cp1252.h"
 #include "support/SecureWipe.h"
 
@@ -203,20 +204,18 @@ std::string ReadFileContents(const std::string& path) {
     return bytes;
 }
 
-std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view fileBytes,
-                                     std::string_view userId, std::string_view password) {
-    WipedString key;
-    key.value().reserve(userId.size() + password.size());
-    key.value().append(userId).append(password);
+namespace {
 
-    std::optional<std::string> text;
-    try {
-        text = container::decode(fileName, fileBytes, key.value());
-    } catch (const KmError&) {
-        return nullptr;
-    }
+std::string legacyKeyText(std::string_view userId, std::string_view password) {
+    std::string key;
+    key.reserve(userId.size() + password.size());
+    key.append(userId).append(password);
+    return key;
+}
+
+// Parses Windows-1252 text, which is wiped.
+std::unique_ptr<XmlDoc> parseText(std::optional<std::string> text) {
     if (!text) return nullptr;
-
     cp1252::toUtf8InPlace(*text);
     std::string utf8 = std::move(*text);
     text.reset();
@@ -229,21 +228,78 @@ std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view
     return doc;
 }
 
-std::string saveDocument(const XmlDoc& doc, std::string_view userId, std::string_view password) {
-    WipedString key;
-    key.value().reserve(userId.size() + password.size());
-    key.value().append(userId).append(password);
+std::optional<std::string> decodePayloadOf(std::string_view fileName, std::optional<std::string> payload) {
+    if (!payload) return std::nullopt;
+    return container::decodePayload(fileName, std::move(*payload));
+}
 
-    // One buffer throughout: serialised, converted, compressed, enciphered.
+}  // namespace
+
+std::optional<std::string> decodeText(std::string_view fileName, std::string_view fileBytes,
+                                      const modern::FileKey& key) {
+    return decodePayloadOf(fileName, modern::open(fileBytes, key));
+}
+
+std::optional<std::string> decodeText(std::string_view fileName, std::string_view fileBytes,
+                                      std::string_view userId, std::string_view password) {
+    if (!modern::hasMagic(fileBytes)) {
+        WipedString key(legacyKeyText(userId, password));
+        try {
+            return container::decode(fileName, fileBytes, key.value());
+        } catch (const KmError&) {
+            return std::nullopt;
+        }
+    }
+    modern::Header header;
+    switch (modern::readHeader(fileBytes, header)) {
+    case modern::HeaderCheck::Unsupported:
+        throw KmError(kUnsupportedFileError, "modern.readHeader", modern::kNeedsNewerProgramText);
+    case modern::HeaderCheck::Truncated:
+        return std::nullopt;
+    case modern::HeaderCheck::Valid:
+        break;
+    }
+    const modern::FileKey key = modern::FileKey::derive(userId, password, header.kdf, header.salt);
+    return decodeText(fileName, fileBytes, key);
+}
+
+std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view fileBytes,
+                                     std::string_view userId, std::string_view password) {
+    return parseText(decodeText(fileName, fileBytes, userId, password));
+}
+
+std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view fileBytes,
+                                     const modern::FileKey& key) {
+    return parseText(decodeText(fileName, fileBytes, key));
+}
+
+std::string documentPayload(const XmlDoc& doc) {
+    // One buffer throughout: serialised, converted, compressed.
     std::string bytes = doc.xml();
     try {
         cp1252::fromUtf8XmlTextInPlace(bytes);
+        container::encodePayloadInPlace(bytes);
     } catch (...) {
         secureWipe(bytes);
         throw;
     }
-    container::encodeInPlace(bytes, key.value());
     return bytes;
+}
+
+std::string saveDocument(const XmlDoc& doc, std::string_view userId, std::string_view password) {
+    WipedString key(legacyKeyText(userId, password));
+    std::string bytes = documentPayload(doc);
+    try {
+        modCrypto::ApplyInPlace(bytes, key.value());
+    } catch (...) {
+        secureWipe(bytes);
+        throw;
+    }
+    return bytes;
+}
+
+std::string saveDocument(const XmlDoc& doc, const modern::FileKey& key) {
+    return modern::seal(documentPayload(doc), key);
 }
 
 void writeFileAtomically(const std::string& path, std::string_view bytes,

@@ -1,11 +1,13 @@
 #pragma once
 // Reading and writing whole data files: bytes on disk <-> a parsed document.
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "document/XmlDoc.h"
 #include "storage/FileLock.h"
+#include "storage/ModernContainer.h"
 #include "support/KmError.h"
 
 namespace keymora::datafile {
@@ -15,6 +17,8 @@ inline constexpr const char* kDecryptFailedText =
     "File Failed to decrypt.  Invalid User Name/Password combination.";
 inline constexpr const char* kDecryptFailedTitle = "Decryption Failure";
 inline constexpr const char* kFileInUseText = "File in use";
+// A modern file whose header this program does not know (the text says so).
+inline constexpr std::int32_t kUnsupportedFileError = static_cast<std::int32_t>(0x80040450U);
 
 // "Error: 53\r\nDescription: File Not Found" and the like.
 std::string errorMessage(const KmError& error);
@@ -24,13 +28,30 @@ std::string errorMessage(const KmError& error);
 // caller shows "File in use"), other numbers for other failures.
 std::string ReadFileContents(const std::string& path);
 
+// The Windows-1252 document text of a data file of either kind (the modern
+// one by its magic); nothing for wrong credentials or a damaged file. Throws
+// KmError kUnsupportedFileError for a modern file this program cannot read.
+std::optional<std::string> decodeText(std::string_view fileName, std::string_view fileBytes,
+                                      std::string_view userId, std::string_view password);
+// A modern file with its key already derived.
+std::optional<std::string> decodeText(std::string_view fileName, std::string_view fileBytes,
+                                      const modern::FileKey& key);
+
 // Decrypts, expands and parses. Returns nullptr when the credentials are
-// wrong or the file is damaged (the decryption-failure case).
+// wrong or the file is damaged (the decryption-failure case); throws as
+// decodeText for an unsupported modern file.
 std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view fileBytes,
                                      std::string_view userId, std::string_view password);
+std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view fileBytes,
+                                     const modern::FileKey& key);
 
-// Serialises (UTF-8 -> Windows-1252), compresses and encrypts.
+// Serialises (UTF-8 -> Windows-1252) and compresses: the payload of either kind.
+std::string documentPayload(const XmlDoc& doc);
+
+// The payload enciphered the legacy way.
 std::string saveDocument(const XmlDoc& doc, std::string_view userId, std::string_view password);
+// The payload in the modern container, with a new nonce.
+std::string saveDocument(const XmlDoc& doc, const modern::FileKey& key);
 
 // Writes bytes to path through a temporary file in the same folder, fsync and
 // rename; new files are readable by their owner only, an existing file keeps

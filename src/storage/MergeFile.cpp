@@ -71,6 +71,11 @@ Result MergeFile(XmlDoc& destination, const std::string& path, const Credentials
     std::unique_ptr<XmlDoc> source;
     try {
         source = datafile::openDocument(path, bytes, userId.value(), password.value());
+    } catch (const KmError& e) {
+        if (e.number() == datafile::kUnsupportedFileError)
+            return failure(Status::DecryptFailed, e.description(), modern::kNeedsNewerProgramTitle,
+                           Icon::Critical);
+        source.reset();
     } catch (const std::exception&) {
         source.reset();
     }

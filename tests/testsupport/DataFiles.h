@@ -25,6 +25,16 @@ inline void writeDataFile(const std::string& path, const std::string& xml,
     datafile::writeFileAtomically(path, datafile::saveDocument(*parsedOrThrow(xml), user, password));
 }
 
+// The smallest key derivation a modern file may ask for: quick in tests.
+inline constexpr modern::Argon2Params kQuickArgon2{8192, 1, 1};
+
+// The same in the modern container, with the quick key derivation.
+inline void writeModernDataFile(const std::string& path, const std::string& xml,
+                                const std::string& user = "me", const std::string& password = "pw") {
+    const auto key = modern::FileKey::create(user, password, kQuickArgon2);
+    datafile::writeFileAtomically(path, datafile::saveDocument(*parsedOrThrow(xml), key));
+}
+
 // The document of a data file, or nullptr when it does not open with these credentials.
 inline std::unique_ptr<XmlDoc> readDataFile(const std::string& path, const std::string& user,
                                             const std::string& password) {
