@@ -42,11 +42,13 @@ QMdiSubWindow* subWindowOf(frmKMF& window) {
 }
 
 // Fills the session's credentials from the login dialog; false when cancelled.
-bool takeCredentials(const LoginRequest& request, FileCredentials& credentials) {
+bool takeCredentials(const LoginRequest& request, FileCredentials& credentials,
+                     bool* modern = nullptr) {
     std::optional<Credentials> given = Prompt::current().credentials(request);
     if (!given) return false;
     credentials.userId.value() = given->userId.toStdString();
     credentials.password.value() = given->password.toStdString();
+    if (modern != nullptr) *modern = given->modern;
     return true;
 }
 
@@ -201,8 +203,11 @@ frmKMF* NewDocumentCommand(DocumentHost& host) {
     LoginRequest request;
     request.instructions = QStringLiteral("Enter a User Name and\r\nPassword to Lock this file");
     request.confirm = true;
+    // Legacy unless chosen, so that new files stay exchangeable.
+    request.offerModern = true;
     FileCredentials credentials;
-    if (!takeCredentials(request, credentials)) return nullptr;
+    bool modern = false;
+    if (!takeCredentials(request, credentials, &modern)) return nullptr;
     std::unique_ptr<XmlDoc> doc;
     try {
         doc = BuildNewDocument();
@@ -212,7 +217,8 @@ frmKMF* NewDocumentCommand(DocumentHost& host) {
         return nullptr;
     }
     // A new file must be saved before it is used.
-    auto session = DocumentSession::create(std::move(doc), std::move(credentials), true);
+    auto session = DocumentSession::create(std::move(doc), std::move(credentials), true,
+                                           modern ? Protection::Modern : Protection::Legacy);
     const QString untitled = QStringLiteral("Document ") + QString::number(host.nextDocumentNumber());
     frmKMF* window = createWindow(host, std::move(session), untitled);
     showWindow(host, *window);

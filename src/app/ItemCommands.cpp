@@ -29,13 +29,17 @@ void frmMain::changePassword() {
     request.confirm = true;
     request.userLabel = LoadResString(1219);
     request.passwordLabel = LoadResString(1220);
+    request.offerModern = true;
+    request.modern = doc->session().protection() == Protection::Modern;
     std::optional<Credentials> answer = Prompt::current().credentials(request);
     if (!answer) return;
     FileCredentials credentials;
     credentials.userId.value() = answer->userId.toStdString();
     credentials.password.value() = answer->password.toStdString();
-    // The session marks the file edited; the next save writes it with them.
-    doc->session().setCredentials(std::move(credentials));
+    // The session marks the file edited; the next save writes it with them,
+    // in the protection chosen.
+    doc->session().setCredentials(std::move(credentials),
+                                  answer->modern ? Protection::Modern : Protection::Legacy);
 }
 
 void frmMain::unlockPassword() {

@@ -137,6 +137,9 @@ void frmKMF::buildUi() {
     m_statusPanel = new QLabel(status);
     m_statusPanel->setObjectName(QStringLiteral("sbFormStatusPanel1"));
     status->addWidget(m_statusPanel);
+    m_protectionPanel = new QLabel(status);
+    m_protectionPanel->setObjectName(QStringLiteral("sbFormProtection"));
+    status->addPermanentWidget(m_protectionPanel);
     content->addWidget(status);
     tightColumn(this)->addWidget(m_content);
 
@@ -263,6 +266,8 @@ QTreeView* frmKMF::listView() const { return m_list->detailsView(); }
 
 QString frmKMF::statusText() const { return m_statusPanel->text(); }
 
+QString frmKMF::protectionText() const { return m_protectionPanel->text(); }
+
 bool frmKMF::entryPaneVisible() const { return m_right->currentWidget() == m_entryPane; }
 
 // --- what the session says --------------------------------------------------------
@@ -316,6 +321,10 @@ void frmKMF::showDirty(bool dirty) {
 
 void frmKMF::showFileState() {
     m_titles->showAccess(m_session->access());
+    const bool modern = m_session->protection() == Protection::Modern;
+    m_protectionPanel->setText(modern ? tr("Modern protection") : tr("Legacy protection"));
+    m_protectionPanel->setToolTip(modern ? tr("Argon2id and ChaCha20-Poly1305; the earlier Windows version cannot open this file")
+                                         : tr("RC4 as the earlier Windows version writes it; weak against a stolen copy"));
     m_entry->setReadOnly(m_session->readOnly());
     refreshCaption();
 }

@@ -118,6 +118,7 @@ public:
     QTreeView* listView() const;
     EntryPane* entryPane() const { return m_entryPane; }
     QString statusText() const;  // "<n> Entries": the rows of the list
+    QString protectionText() const;  // "Modern protection" or "Legacy protection"
     bool entryPaneVisible() const;
     DocumentHost* host() const { return m_host; }
 
@@ -190,6 +191,7 @@ private:
     EntryPane* m_entryPane = nullptr;
     EntryEditor* m_entry = nullptr;
     QLabel* m_statusPanel = nullptr;
+    QLabel* m_protectionPanel = nullptr;
     LockCover* m_cover = nullptr;
 };
 

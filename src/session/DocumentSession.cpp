@@ -289,8 +289,10 @@ void DocumentSession::setCredentials(FileCredentials credentials) {
 void DocumentSession::setCredentials(FileCredentials credentials, Protection protection,
                                      const modern::Argon2Params& params) {
     if (refuseEdit()) return;
+    const Protection before = this->protection();
     takeCredentials(std::move(credentials), protection, params);
     edited();
+    if (before != protection) notify([](DocumentListener& l) { l.fileStateChanged(); });
 }
 
 // A modern key always gets a new salt here, so no two credentials share one.

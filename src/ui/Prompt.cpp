@@ -104,10 +104,15 @@ public:
 
     std::optional<Credentials> credentials(const LoginRequest& request) override {
         std::unique_ptr<frmLogin> dialog;
-        if (request.confirm)
-            dialog = std::make_unique<frmLoginWithConfirm>(parent());
-        else
+        frmLoginWithConfirm* confirm = nullptr;
+        if (request.confirm) {
+            auto withConfirm = std::make_unique<frmLoginWithConfirm>(parent());
+            confirm = withConfirm.get();
+            if (request.offerModern) confirm->offerModern(request.modern);
+            dialog = std::move(withConfirm);
+        } else {
             dialog = std::make_unique<frmLogin>(parent());
+        }
         if (!request.instructions.isEmpty())
             dialog->lblLoginInstructions->setText(forDisplay(request.instructions));
         if (!request.userLabel.isEmpty()) dialog->lblLabels[0]->setText(request.userLabel);
@@ -116,6 +121,7 @@ public:
         dialog->exec();
         if (!dialog->accepted()) return std::nullopt;
         Credentials result{dialog->txtUserName->text(), dialog->txtPassword->text()};
+        result.modern = confirm != nullptr && confirm->modernChosen();
         dialog->txtPassword->clear();
         return result;
     }

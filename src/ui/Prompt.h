@@ -31,6 +31,7 @@ struct FileDialogRequest {
 struct Credentials {
     QString userId;
     QString password;
+    bool modern = false;  // modern protection chosen (when it was offered)
     Credentials() = default;
     Credentials(QString user, QString pass) : userId(std::move(user)), password(std::move(pass)) {}
     Credentials(const Credentials&) = default;
@@ -48,6 +49,8 @@ struct LoginRequest {
     QString userId;         // preset user name
     QString userLabel;      // caption of the user-name box ("User Name" when empty)
     QString passwordLabel;  // caption of the password box ("Password" when empty)
+    bool offerModern = false;  // with confirm: the modern-protection check box
+    bool modern = false;       // its state when shown
 };
 
 class Prompt {

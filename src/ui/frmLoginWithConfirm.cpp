@@ -1,11 +1,13 @@
 #include "ui/frmLoginWithConfirm.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "storage/CredentialRules.h"
+#include "ui/Prompt.h"
 #include "ui/StringTable.h"
 
 namespace keymora {
@@ -19,8 +21,32 @@ frmLoginWithConfirm::frmLoginWithConfirm(QWidget* parent) : frmLogin(parent, 120
     lblConfirm->setBuddy(txtConfirmPassword);
     m_grid->addWidget(lblConfirm, 2, 0);
     m_grid->addWidget(txtConfirmPassword, 2, 1);
+    chkModernProtection = new QCheckBox(QString::fromLatin1(kModernProtectionCaption), this);
+    chkModernProtection->setObjectName(QStringLiteral("chkModernProtection"));
+    chkModernProtection->hide();
+    m_grid->addWidget(chkModernProtection, 3, 0, 1, 2);
+    connect(chkModernProtection, &QCheckBox::clicked, this,
+            &frmLoginWithConfirm::chkModernProtection_Click);
     setTabOrder(txtPassword, txtConfirmPassword);
-    setTabOrder(txtConfirmPassword, cmdOK);
+    setTabOrder(txtConfirmPassword, chkModernProtection);
+    setTabOrder(chkModernProtection, cmdOK);
+}
+
+void frmLoginWithConfirm::offerModern(bool modern) {
+    chkModernProtection->setChecked(modern);
+    chkModernProtection->show();
+    m_modernOffered = true;
+}
+
+bool frmLoginWithConfirm::modernChosen() const {
+    return m_modernOffered && chkModernProtection->isChecked();
+}
+
+void frmLoginWithConfirm::chkModernProtection_Click(bool checked) {
+    const MsgAnswer answer = Prompt::current().message(
+        QString::fromLatin1(checked ? kModernOnText : kModernOffText),
+        QString::fromLatin1(kModernProtectionTitle), MsgIcon::Question, MsgButtons::YesNo);
+    if (answer != MsgAnswer::Yes) chkModernProtection->setChecked(!checked);
 }
 
 credentials::Verdict frmLoginWithConfirm::check() const {

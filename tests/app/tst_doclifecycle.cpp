@@ -249,6 +249,16 @@ private slots:
         QVERIFY(third != nullptr);
         QCOMPARE(third->caption(), QStringLiteral("Document 3"));
         QVERIFY(third->session().saveRequired());  // what that means is OpenSaveTest's
+        // Legacy protection is offered, unticked; a ticked box makes a modern file.
+        QVERIFY(prompt.logins().last().offerModern && !prompt.logins().last().modern);
+        QCOMPARE(third->session().protection(), Protection::Legacy);
+        Credentials modern{QStringLiteral("u"), QStringLiteral("p")};
+        modern.modern = true;
+        prompt.expectCredentials(modern);
+        frmKMF* fourth = NewDocumentCommand(host);
+        QVERIFY(fourth != nullptr);
+        QCOMPARE(fourth->session().protection(), Protection::Modern);
+        QCOMPARE(fourth->protectionText(), QStringLiteral("Modern protection"));
         KM_VERIFY_SCRIPT(prompt);
     }
 

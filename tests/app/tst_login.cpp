@@ -1,5 +1,6 @@
 // The login dialogs: each refusal with its text and title, what is emptied,
 // where the focus goes, and the Change Password command.
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -175,6 +176,37 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
     }
 
+    // The protection box appears only where offered, and each turn of it is
+    // confirmed first: No leaves it as it was.
+    void modernProtectionBoxAsksBeforeEachTurn() {
+        ScriptedPrompt prompt;
+        const QString title = QString::fromLatin1(kModernProtectionTitle);
+        frmLoginWithConfirm plain;
+        plain.show();
+        QVERIFY(!plain.chkModernProtection->isVisible());
+        QVERIFY(!plain.modernChosen());
+
+        frmLoginWithConfirm d;
+        d.offerModern(false);
+        d.show();
+        QVERIFY(d.chkModernProtection->isVisible());
+        QCOMPARE(d.chkModernProtection->text(), QString::fromLatin1(kModernProtectionCaption));
+        const QPoint box = QPoint(8, d.chkModernProtection->height() / 2);
+        prompt.expectMessage(QString::fromLatin1(kModernOnText), title, MsgIcon::Question, MsgButtons::YesNo,
+                             MsgAnswer::No);
+        QTest::mouseClick(d.chkModernProtection, Qt::LeftButton, {}, box);
+        QVERIFY(!d.chkModernProtection->isChecked());
+        prompt.expectMessage(QString::fromLatin1(kModernOnText), title, MsgIcon::Question, MsgButtons::YesNo,
+                             MsgAnswer::Yes);
+        QTest::mouseClick(d.chkModernProtection, Qt::LeftButton, {}, box);
+        QVERIFY(d.modernChosen());
+        prompt.expectMessage(QString::fromLatin1(kModernOffText), title, MsgIcon::Question, MsgButtons::YesNo,
+                             MsgAnswer::No);
+        QTest::mouseClick(d.chkModernProtection, Qt::LeftButton, {}, box);
+        QVERIFY(d.modernChosen());
+        KM_VERIFY_SCRIPT(prompt);
+    }
+
     // Change Password sets the new credentials (trimmed) and marks the
     // document dirty; cancelling changes nothing.
     void changePassword() {
@@ -202,6 +234,21 @@ private slots:
         QVERIFY(asked.confirm);
         QCOMPARE(asked.userLabel, QStringLiteral("New User Name"));
         QCOMPARE(asked.passwordLabel, QStringLiteral("New Password"));
+        QVERIFY(asked.offerModern && !asked.modern);
+        QCOMPARE(doc->protectionText(), QStringLiteral("Legacy protection"));
+
+        // The choice of protection comes with the credentials, and shows.
+        Credentials modern{QStringLiteral("new"), QStringLiteral("newpw")};
+        modern.modern = true;
+        prompt.expectCredentials(modern);
+        main.menuItem(QStringLiteral("mnuFileChangePassword"))->trigger();
+        QCOMPARE(session.protection(), Protection::Modern);
+        QVERIFY(prompt.logins().last().offerModern && !prompt.logins().last().modern);
+        QCOMPARE(doc->protectionText(), QStringLiteral("Modern protection"));
+        prompt.expectCredentials(Credentials{QStringLiteral("new"), QStringLiteral("newpw")});
+        main.menuItem(QStringLiteral("mnuFileChangePassword"))->trigger();
+        QVERIFY(prompt.logins().last().modern);  // offered as the file has it
+        QCOMPARE(session.protection(), Protection::Legacy);
         KM_VERIFY_SCRIPT(prompt);
         session.discardChanges();
     }
