@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -85,6 +86,12 @@ void derivations() {
     }
 }
 
+void mustSave(const SaveOutcome& outcome) {
+    if (outcome.saved()) return;
+    std::fprintf(stderr, "save failed\n");
+    std::exit(1);
+}
+
 std::unique_ptr<DocumentSession> sessionOf(const std::string& xml, Protection protection) {
     auto doc = std::make_unique<XmlDoc>();
     doc->loadXml(xml);
@@ -105,8 +112,8 @@ void openAndSave(const std::string& folder) {
     // Interleaved, so that a busy moment of the machine hits both alike.
     Timing legacySave, modernSave;
     for (int round = 0; round < 5; ++round) {
-        const Timing l = best(1, [&] { (void)legacy->saveAs(legacyPath); });
-        const Timing m = best(1, [&] { (void)modern->saveAs(modernPath); });
+        const Timing l = best(1, [&] { mustSave(legacy->saveAs(legacyPath)); });
+        const Timing m = best(1, [&] { mustSave(modern->saveAs(modernPath)); });
         legacySave.wall = std::min(legacySave.wall, l.wall);
         legacySave.cpu = std::min(legacySave.cpu, l.cpu);
         modernSave.wall = std::min(modernSave.wall, m.wall);
@@ -119,8 +126,14 @@ void openAndSave(const std::string& folder) {
     };
     legacy.reset();
     modern.reset();
-    const Timing legacyOpen = best(3, [&] { (void)DocumentSession::open(legacyPath, LockPolicy::None, ask); });
-    const Timing modernOpen = best(3, [&] { (void)DocumentSession::open(modernPath, LockPolicy::None, ask); });
+    const auto open = [&](const std::string& path) {
+        if (!DocumentSession::open(path, LockPolicy::None, ask).opened()) {
+            std::fprintf(stderr, "%s did not open\n", path.c_str());
+            std::exit(1);
+        }
+    };
+    const Timing legacyOpen = best(3, [&] { open(legacyPath); });
+    const Timing modernOpen = best(3, [&] { open(modernPath); });
     std::printf("  open legacy  %6.3f s wall %6.3f s cpu\n", legacyOpen.wall, legacyOpen.cpu);
     std::printf("  open modern  %6.3f s wall %6.3f s cpu (one key derivation included)\n",
                 modernOpen.wall, modernOpen.cpu);
