@@ -3,6 +3,8 @@
 #include "app/frmMain.h"
 
 #include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 
 #include "docwindow/NodeSelection.h"
@@ -64,6 +66,21 @@ void frmMain::showEditMenuOf(frmKMF* doc) {
         return;
     }
     showEditMenuFor(doc->selection().currentKind(), doc->selection().currentName());
+}
+
+void frmMain::popupEditMenu(frmKMF& doc, const QPoint& globalPos) {
+    if (doc.displayLocked()) return;
+    // The commands act on the active document: the one the menu is for.
+    for (QMdiSubWindow* sub : m_mdi->subWindowList())
+        if (sub->widget() == &doc && sub != m_mdi->activeSubWindow()) m_mdi->setActiveSubWindow(sub);
+    if (doc.selection().currentKind() == NodeKind::None) {
+        // Nothing selected: a file without categories can still get one.
+        for (QAction* a : m_mnuEdit->actions()) a->setVisible(false);
+        menuItem(QStringLiteral("mnuAddCategory"))->setVisible(true);
+    } else {
+        showEditMenuOf(&doc);
+    }
+    m_mnuEdit->popup(globalPos);
 }
 
 void frmMain::showCommonEditItems(const QString& quotedName) {

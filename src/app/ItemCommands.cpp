@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "app/frmGeneratePassword.h"
+#include "ui/frmGeneratePassword.h"
 #include "docwindow/cClipBoard.h"
 #include "docwindow/frmKMF.h"
 #include "document/TreeEditing.h"
@@ -22,8 +22,8 @@ namespace keymora {
 // --- passwords ------------------------------------------------------------------
 
 void frmMain::changePassword() {
-    frmKMF* doc = activeDocument();
-    if (!doc || doc->displayLocked()) return;
+    frmKMF* doc = commandTarget();
+    if (!doc) return;
     LoginRequest request;
     request.instructions = LoadResString(1218);
     request.confirm = true;
@@ -43,7 +43,7 @@ void frmMain::changePassword() {
 }
 
 void frmMain::unlockPassword() {
-    frmKMF* doc = activeDocument();
+    frmKMF* doc = commandTarget();
     if (!doc) return;
     const int timeout = options::FormDisplayTimeout(clsReg());
     // A timeout under a second would give a negative interval; hide at once then.
@@ -66,12 +66,17 @@ void frmMain::createPassword() {
 // --- tree and list: the active document acts on its selected node and does
 // nothing while it is locked.
 
+frmKMF* frmMain::commandTarget() const {
+    frmKMF* doc = activeDocument();
+    return doc && !doc->displayLocked() ? doc : nullptr;
+}
+
 void frmMain::upLevel() {
-    if (frmKMF* doc = activeDocument()) doc->upLevel();
+    if (frmKMF* doc = commandTarget()) doc->upLevel();
 }
 
 void frmMain::setListView(int mode) {
-    frmKMF* doc = activeDocument();
+    frmKMF* doc = commandTarget();
     if (!doc) return;
     doc->setListViewOfSelection(mode);
     showListMode(doc);
@@ -85,20 +90,28 @@ void frmMain::showListMode(frmKMF* doc) {
 }
 
 void frmMain::sortLevel(bool ascending) {
-    if (frmKMF* doc = activeDocument())
+    if (frmKMF* doc = commandTarget())
         doc->sortSelectedLevel(ascending ? SortDirection::Ascending : SortDirection::Descending);
 }
 
 void frmMain::deleteItem() {
-    if (frmKMF* doc = activeDocument()) doc->deleteSelected();
+    if (frmKMF* doc = commandTarget()) doc->deleteSelected();
 }
 
 void frmMain::addCategory() {
-    if (frmKMF* doc = activeDocument()) doc->addCategory();
+    if (frmKMF* doc = commandTarget()) doc->addCategory();
 }
 
 void frmMain::addSubCategory() {
-    if (frmKMF* doc = activeDocument()) doc->addSubCategory();
+    if (frmKMF* doc = commandTarget()) doc->addSubCategory();
+}
+
+void frmMain::addEntry(EntryPosition position) {
+    if (frmKMF* doc = commandTarget()) doc->addEntry(position);
+}
+
+void frmMain::editLabels() {
+    if (frmKMF* doc = commandTarget()) doc->editLabels();
 }
 
 }  // namespace keymora

@@ -17,7 +17,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include <initializer_list>
 #include <utility>
 
 #include "app/DocumentLifecycle.h"
@@ -31,9 +30,7 @@ namespace mainwindow {
 
 const QStringList& unavailableItems() {
     static const QStringList names = {
-        QStringLiteral("mnuFileMarkShared"), QStringLiteral("mnuFileRefresh"),
-        QStringLiteral("mnuAddItem"),         QStringLiteral("mnuEditAddItemAbove"),
-        QStringLiteral("mnuEditAddItemBelow"), QStringLiteral("mnuEditEditLabels")};
+        QStringLiteral("mnuFileMarkShared"), QStringLiteral("mnuFileRefresh")};
     return names;
 }
 
@@ -70,7 +67,6 @@ void frmMain::buildMenus() {
     buildViewAndToolsMenus();
     buildWindowMenu();
     buildHelpMenu();
-    buildDragDropPopups();
 }
 
 QMenu* frmMain::addTopMenu(const QString& name, int captionId) {
@@ -161,22 +157,6 @@ void frmMain::buildHelpMenu() {
     menuBar()->addMenu(m_mnuHelp);
 }
 
-void frmMain::buildDragDropPopups() {
-    auto popup = [&](const QString& name, int id, std::initializer_list<std::pair<const char*, int>> items) {
-        auto* menu = new QMenu(LoadResString(id), this);
-        menu->setObjectName(name);
-        menu->menuAction()->setObjectName(name);
-        m_menuItems.insert(name, menu->menuAction());
-        for (const auto& [itemName, itemId] : items)
-            addMenuItem(menu, QString::fromLatin1(itemName), itemId);
-    };
-    popup(QStringLiteral("mnuCopyHolder"), 1138,
-          {{"mnuCopyBefore", 1139}, {"mnuCopyAfter", 1140}, {"mnuCopyUnder", 1141},
-           {"mnuCopyCancel", 1142}});
-    popup(QStringLiteral("mnuMoveNodeHolder"), 1143,
-          {{"mnuMoveBefore", 1144}, {"mnuMoveAfter", 1145}, {"mnuMoveUnder", 1146},
-           {"mnuMoveCancel", 1147}});
-}
 
 // --- toolbar, recent-files bar, status bar ------------------------------------
 
@@ -349,6 +329,10 @@ void frmMain::connectCommands() {
     onKey(QStringLiteral("Delete"), [this] { deleteItem(); });
     on(QStringLiteral("mnuAddCategory"), [this] { addCategory(); });
     on(QStringLiteral("mnuAddSubCategory"), [this] { addSubCategory(); });
+    on(QStringLiteral("mnuAddItem"), [this] { addEntry(EntryPosition::Root); });
+    on(QStringLiteral("mnuEditAddItemAbove"), [this] { addEntry(EntryPosition::Before); });
+    on(QStringLiteral("mnuEditAddItemBelow"), [this] { addEntry(EntryPosition::After); });
+    on(QStringLiteral("mnuEditEditLabels"), [this] { editLabels(); });
     onKey(QStringLiteral("UpLevel"), [this] { upLevel(); });
     onKey(QStringLiteral("View Large Icons"), [this] { setListView(0); });
     onKey(QStringLiteral("View Small Icons"), [this] { setListView(1); });

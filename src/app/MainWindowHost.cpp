@@ -41,6 +41,10 @@ void MainWindowHost::documentClosed(frmKMF&) {
     m_main.documentUnloaded();
 }
 
+void MainWindowHost::popupEditMenu(frmKMF& window, const QPoint& globalPos) {
+    m_main.popupEditMenu(window, globalPos);
+}
+
 bool MainWindowHost::browserAvailable() const { return BrowserIconLoaded(); }
 
 QIcon MainWindowHost::browserIcon() const { return BrowserIcon(); }

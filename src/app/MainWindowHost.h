@@ -25,6 +25,7 @@ public:
     bool queryCloseDocument(frmKMF& window) override;
     void documentOpened(frmKMF& window) override;
     void documentClosed(frmKMF& window) override;
+    void popupEditMenu(frmKMF& window, const QPoint& globalPos) override;
     bool browserAvailable() const override;
     QIcon browserIcon() const override;
     void launchUrl(const QString& url) override;

@@ -15,8 +15,10 @@
 #include "app/DocumentLifecycle.h"
 #include "app/MainWindowCommands.h"
 #include "app/ModMain.h"
+#include "docwindow/NodeSelection.h"
 #include "docwindow/frmKMF.h"
 #include "document/NodeKind.h"
+#include "session/DocumentSession.h"
 #include "support/ClsReg.h"
 #include "support/Options.h"
 #include "ui/Icons.h"
@@ -76,12 +78,15 @@ void frmMain::connectDocument(frmKMF* doc) {
     });
     connect(doc, &frmKMF::mainStatusText, this,
             [this](const QString& text) { setStatusPanel(1, text); });
-    connect(doc, &frmKMF::unlockPasswordEnabled, this,
-            [this](bool on) { setButtonEnabled(QStringLiteral("Unlock Password"), on); });
-    connect(doc, &frmKMF::upLevelEnabled, this,
-            [this](bool on) { setButtonEnabled(QStringLiteral("UpLevel"), on); });
-    connect(doc, &frmKMF::deleteEnabled, this,
-            [this](bool on) { setButtonEnabled(QStringLiteral("Delete"), on); });
+    // A window behind the active one does not set the buttons.
+    auto button = [this, doc](const char* key) {
+        return [this, doc, key](bool on) {
+            if (doc == activeDocument()) setButtonEnabled(QString::fromLatin1(key), on);
+        };
+    };
+    connect(doc, &frmKMF::unlockPasswordEnabled, this, button("Unlock Password"));
+    connect(doc, &frmKMF::upLevelEnabled, this, button("UpLevel"));
+    connect(doc, &frmKMF::deleteEnabled, this, button("Delete"));
     connect(doc, &frmKMF::searchResultsShown, this, [this, doc] {
         if (doc == activeDocument()) showSearchState(doc);
     });
@@ -90,6 +95,7 @@ void frmMain::connectDocument(frmKMF* doc) {
         setStatusPanel(2, QString::number(position));
     });
     connect(doc, &frmKMF::listToolbarButtonsShown, this, [this, doc](bool shown) {
+        if (doc != activeDocument()) return;
         showListMode(doc);
         if (shown)
             ShowListToolBarButtons();
@@ -136,6 +142,8 @@ QList<frmKMF*> frmMain::documents() const {
 void frmMain::documentLoaded() {
     ++keymora::OpenDocumentCount();
     ShowDocumentCommands();
+    // The document-open state enables Delete; the active window's own state decides.
+    applyActivationRules(activeDocument());
 }
 
 void frmMain::documentUnloaded() {
@@ -296,6 +304,27 @@ void frmMain::resizeEvent(QResizeEvent* event) {
     if (!(windowState() & Qt::WindowMinimized)) notifyLockTimers();
 }
 
+// The buttons that follow the active document: Refresh for a file open read
+// only (Save then does nothing), Delete while it has a selected node.
+void frmMain::applyActivationRules(frmKMF* doc) {
+    if (!doc || doc->session().closed()) {
+        toolbarButton(QStringLiteral("Refresh"))->setVisible(false);
+        return;
+    }
+    const bool readOnly = doc->session().readOnly();
+    toolbarButton(QStringLiteral("Refresh"))->setVisible(readOnly);
+    setButtonEnabled(QStringLiteral("Save"), !readOnly);
+    const bool selected = static_cast<bool>(doc->selection().current());
+    setButtonEnabled(QStringLiteral("Delete"), selected);
+    toolbarButton(QStringLiteral("delete sort asc separator"))->setEnabled(selected);
+    setButtonEnabled(QStringLiteral("UpLevel"), selected && IsTreeNode(doc->selection().current().parent()));
+    setButtonEnabled(QStringLiteral("Unlock Password"), doc->entryPaneVisible());
+    if (selected && !doc->entryPaneVisible())
+        ShowListToolBarButtons();
+    else
+        HideListToolBarButtons();
+}
+
 void frmMain::closeEvent(QCloseEvent* event) {
     m_canShutDown = true;
     const bool allClosed = CloseAllForExit(*this);
@@ -309,6 +338,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 
 void frmMain::onSubWindowActivated(QMdiSubWindow* window) {
     frmKMF* doc = window ? qobject_cast<frmKMF*>(window->widget()) : nullptr;
+    applyActivationRules(doc);
     showListMode(doc);
     showEditMenuOf(doc);
     showSearchState(doc);

@@ -17,6 +17,7 @@
 #include <QString>
 
 #include "document/NodeKind.h"
+#include "document/TreeEditing.h"
 
 class QAction;
 class QComboBox;
@@ -25,6 +26,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPoint;
 class QToolBar;
 class QToolButton;
 class QWidget;
@@ -73,6 +75,9 @@ public:
     void SetSubCategoryEditMenu(const QString& name);
     void SetEntryEditMenu(const QString& name);
     QMenu* editMenu() const { return m_mnuEdit; }
+    // The Edit menu for the document's selected node (only Add Category
+    // without one), popped up at globalPos.
+    void popupEditMenu(frmKMF& doc, const QPoint& globalPos);
 
     // Menu items by design name ("mnuFileSave", "mnuEditSortAsc", ...) and
     // toolbar buttons by key ("Save", "UpLevel", "find cut separator", ...).
@@ -140,8 +145,6 @@ private:
     void buildViewAndToolsMenus();
     void buildWindowMenu();
     void buildHelpMenu();
-    // Drag-and-drop popups; shown by the document windows, never in the bar.
-    void buildDragDropPopups();
     // The Window menu's list of open documents, after the arrange items.
     void rebuildWindowList();
     void buildToolBar();
@@ -161,6 +164,7 @@ private:
     QAction* addToolButton(const QString& key, const QString& iconName, int tipId);
     void addToolSeparator(const QString& key);
     void onSubWindowActivated(QMdiSubWindow* window);
+    void applyActivationRules(frmKMF* doc);
     void notifyLockTimers();
 
     // Commands.
@@ -179,6 +183,11 @@ private:
     void deleteItem();
     void addCategory();
     void addSubCategory();
+    void addEntry(EntryPosition position);
+    void editLabels();
+    // The active document, unless it is locked: a covered window takes no
+    // command from menus, toolbar or shortcuts.
+    frmKMF* commandTarget() const;
     // Enables a toolbar button unless its command is not offered yet.
     void setButtonEnabled(const QString& key, bool enabled);
 

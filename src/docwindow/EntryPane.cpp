@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QProxyStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -16,24 +15,6 @@
 #include "ui/Prompt.h"
 
 namespace keymora {
-
-namespace {
-
-// Draws hidden password characters with the program's mask character.
-class MaskStyle : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override {
-        if (hint == SH_LineEdit_PasswordCharacter) {
-            const QString mask = PasswordMask();
-            if (!mask.isEmpty()) return mask.at(0).unicode();
-        }
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
-}  // namespace
 
 bool NotesEdit::dropData(const QMimeData* mime) {
     // Only real text counts: a list of dropped files is refused.
@@ -103,10 +84,7 @@ void EntryPane::buildFieldRows(QGridLayout* grid) {
     txtUserName = makeEdit("txtUserName");
     txtPassword = makeEdit("txtPassword");
     txtURL = makeEdit("txtURL");
-    auto* maskStyle = new MaskStyle();
-    maskStyle->setParent(txtPassword);
-    txtPassword->setStyle(maskStyle);
-    txtPassword->setEchoMode(QLineEdit::Password);
+    UsePasswordMask(txtPassword);
     cmdCopyPassword = toolButton(this, "cmdCopyPassword", icons::copy(), "Copy Password to Clipboard");
     cmdLaunchBrowser = toolButton(this, "cmdLaunchBrowser", icons::launch(), "Launch this site");
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "docwindow/DocListModel.h"
+#include "docwindow/ItemViewInput.h"
 #include "document/ModXml.h"
 #include "document/NodeKind.h"
 #include "session/DocumentSession.h"
@@ -41,8 +42,26 @@ ListPane::ListPane(DocumentSession& session, QWidget* parent) : QWidget(parent),
         connect(view, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) { onItem(i, false); });
         connect(view, &QAbstractItemView::doubleClicked, this,
                 [this](const QModelIndex& i) { onItem(i, true); });
+        watchInput(view);
     }
     showViews();
+}
+
+void ListPane::watchInput(QAbstractItemView* view) {
+    auto* input = new ItemViewInput(view);
+    connect(input, &ItemViewInput::popupRequested, this, [this](const QModelIndex& i, const QPoint& at) {
+        emit popupRequested(i.isValid() ? m_model->nodeAt(i.row()) : pugi::xml_node(), at);
+    });
+    connect(input, &ItemViewInput::deletePressed, this, [this, view] {
+        // Only an item the user can see selected is deleted.
+        const QModelIndex current = view->currentIndex();
+        if (current.isValid() && view->selectionModel()->isSelected(current))
+            emit deleteRequested(m_model->nodeAt(current.row()));
+    });
+    connect(input, &ItemViewInput::openPressed, this, [this](const QModelIndex& i) {
+        if (i.isValid()) onItem(i, true);
+    });
+    connect(input, &ItemViewInput::emptySpaceDoubleClicked, this, &ListPane::emptySpaceDoubleClicked);
 }
 
 void ListPane::buildViews() {
@@ -89,6 +108,11 @@ void ListPane::buildViews() {
     layout->addStretch(0);
 }
 
+QAbstractItemView* ListPane::shownView() const {
+    if (m_mode == kDetailsMode) return m_details;
+    return m_icons;
+}
+
 pugi::xml_node ListPane::listedNode() const { return m_model->listedNode(); }
 
 int ListPane::rowCount() const { return m_model->rowCount(); }
@@ -124,16 +148,22 @@ void ListPane::setListViewMode(int mode) {
 }
 
 void ListPane::applyListSettings(pugi::xml_node node) {
-    // The stored view mode; without one the list keeps the details view.
+    // The stored view mode; large icons without one.
     const std::string mode = modXml::GetNodeAttribute(node, "listview");
-    setListViewMode(mode.empty() ? kDetailsMode : std::atoi(mode.c_str()));
+    setListViewMode(mode.empty() ? 0 : std::atoi(mode.c_str()));
 
-    const std::string field = modXml::GetNodeAttribute(node, "sortfield");
     m_sortDescending = false;
-    if (field.empty()) {
+    if (!node) {
         m_details->header()->setSortIndicatorShown(false);
         return;
     }
+    // A node listed for the first time is given the name sort, stored as a
+    // view setting (not an edit).
+    if (modXml::GetNodeAttribute(node, "sortfield").empty()) {
+        m_session.setViewAttribute(node, "sortfield", "0");
+        m_session.setViewAttribute(node, "sortdirection", "0");
+    }
+    const std::string field = modXml::GetNodeAttribute(node, "sortfield");
     const int column = std::atoi(field.c_str());
     if (column < 0 || column >= DocListModel::ColumnCount) return;
     const Qt::SortOrder order = modXml::GetNodeAttribute(node, "sortdirection") == "1"

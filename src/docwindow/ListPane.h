@@ -7,6 +7,7 @@
 
 #include <pugixml.hpp>
 
+class QAbstractItemView;
 class QListView;
 class QModelIndex;
 class QPlainTextEdit;
@@ -23,6 +24,7 @@ public:
     ListPane(DocumentSession& session, QWidget* parent);
 
     QTreeView* detailsView() const { return m_details; }
+    QAbstractItemView* shownView() const;
     DocListModel* listModel() const { return m_model; }
 
     // Lists the container's children with its stored view mode and sort; an
@@ -39,6 +41,11 @@ signals:
     void itemClicked(pugi::xml_node node);
     void itemDoubleClicked(pugi::xml_node node);
     void rowCountChanged();
+    // Right-click or the menu key; node is empty on empty space.
+    void popupRequested(pugi::xml_node node, const QPoint& globalPos);
+    // The Delete key on a selected item.
+    void deleteRequested(pugi::xml_node node);
+    void emptySpaceDoubleClicked();
 
 private:
     void buildViews();
@@ -48,13 +55,14 @@ private:
     void onHeaderClicked(int section);
     void onItem(const QModelIndex& index, bool doubleClick);
     void showViews();
+    void watchInput(QAbstractItemView* view);
 
     DocumentSession& m_session;
     DocListModel* m_model = nullptr;
     QPlainTextEdit* m_instructions = nullptr;
     QTreeView* m_details = nullptr;
     QListView* m_icons = nullptr;
-    int m_mode = 3;
+    int m_mode = 0;
     bool m_sortDescending = false;
 };
 

@@ -3,17 +3,21 @@
 // and nothing that edits happens while the file is read only.
 #include <QPointer>
 
+#include <optional>
 #include <string>
 
 #include "docwindow/ListPane.h"
 #include "docwindow/LockCover.h"
 #include "docwindow/NodeSelection.h"
+#include "docwindow/TreePane.h"
 #include "docwindow/frmKMF.h"
 #include "session/DocumentSession.h"
 #include "support/ClsReg.h"
 #include "support/Options.h"
 #include "ui/Prompt.h"
 #include "ui/StringTable.h"
+#include "ui/frmEditLabels.h"
+#include "ui/frmNewItem.h"
 
 namespace keymora {
 
@@ -55,14 +59,48 @@ void frmKMF::deleteSelected() {
 void frmKMF::addCategory() {
     if (!editsAllowed()) return;
     const EditResult result = m_session->addCategory();
-    if (result.ok()) NodeClick(result.id);
+    if (!result.ok()) return;
+    NodeClick(result.id);
+    m_tree->startRename(result.node);
 }
 
 void frmKMF::addSubCategory() {
     const pugi::xml_node node = m_selection->current();
     if (!IsContainer(node) || !editsAllowed()) return;
     const EditResult result = m_session->addSubCategory(node.attribute("id").value());
+    if (!result.ok()) return;
+    NodeClick(result.id);
+    m_tree->startRename(result.node);
+}
+
+void frmKMF::addEntry(EntryPosition position) { addEntryAt(m_selection->current(), position); }
+
+// Root goes under a category or sub-category, Before and After next to an entry.
+void frmKMF::addEntryAt(pugi::xml_node at, EntryPosition position) {
+    if (!at || !editsAllowed()) return;
+    if (IsContainer(at) != (position == EntryPosition::Root)) return;
+    const std::string id = at.attribute("id").value();
+    const std::optional<labels::Captions> captions = AddEntryCaptions(m_session->doc(), id);
+    if (!captions) return;
+    QPointer<frmKMF> self(this);
+    frmNewItem dialog(*captions, this);
+    const int answer = dialog.exec();
+    // The file may have been reloaded or locked while the dialog was open.
+    if (answer != QDialog::Accepted || !self || !editsAllowed()) return;
+    const EditResult result = m_session->addEntry(id, position, dialog.fields());
     if (result.ok()) NodeClick(result.id);
+}
+
+void frmKMF::editLabels() {
+    const pugi::xml_node node = m_selection->current();
+    if (!node || !editsAllowed()) return;
+    const std::string id = node.attribute("id").value();
+    const std::optional<labels::EditLabelsForm> form = labels::PrepareEditLabels(m_session->doc(), id);
+    if (!form) return;
+    QPointer<frmKMF> self(this);
+    frmEditLabels dialog(*form, this);
+    if (dialog.exec() != QDialog::Accepted || !self || !editsAllowed()) return;
+    m_session->editLabels(id, dialog.captions());
 }
 
 void frmKMF::sortSelectedLevel(SortDirection direction) {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProgressDialog>
@@ -106,6 +107,17 @@ void TreePane::showCurrent(pugi::xml_node node) {
         selectionModel()->clearSelection();
     }
     m_showing = false;
+}
+
+void TreePane::startRename(pugi::xml_node node) {
+    if (!IsContainer(node)) return;
+    showCurrent(node);
+    const QModelIndex index = m_model->indexOf(node);
+    if (!index.isValid()) return;
+    setFocus(Qt::OtherFocusReason);
+    edit(index);
+    // Typing replaces the whole name.
+    if (auto* editor = qobject_cast<QLineEdit*>(indexWidget(index))) editor->selectAll();
 }
 
 pugi::xml_node TreePane::selectedNode() const {

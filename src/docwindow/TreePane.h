@@ -28,6 +28,9 @@ public:
     // again; an empty node leaves nothing selected.
     void showCurrent(pugi::xml_node node);
     pugi::xml_node selectedNode() const;
+    // Selects the category or sub-category and edits its name in place:
+    // typing replaces the name, Escape keeps it.
+    void startRename(pugi::xml_node node);
 
 signals:
     // The user selected a node, or clicked the selected node again.

@@ -95,6 +95,7 @@ frmKMF::frmKMF(DocumentHost* host, std::unique_ptr<DocumentSession> session,
     m_selection = new NodeSelection(this);
     buildUi();
     connectPanes();
+    connectViewInput();
     showFileState();
     showDirty(m_session->dirty());
     setMinimumWidth(kMinWindowTwips / kTwipsPerPixel);
@@ -262,7 +263,9 @@ int frmKMF::listViewMode() const { return m_list->listViewMode(); }
 
 QTreeView* frmKMF::treeView() const { return m_tree; }
 
-QTreeView* frmKMF::listView() const { return m_list->detailsView(); }
+QAbstractItemView* frmKMF::listView() const { return m_list->shownView(); }
+
+QTreeView* frmKMF::listDetailsView() const { return m_list->detailsView(); }
 
 QString frmKMF::statusText() const { return m_statusPanel->text(); }
 

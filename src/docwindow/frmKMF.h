@@ -22,7 +22,10 @@
 #include "document/TreeEditing.h"
 #include "session/DocumentListener.h"
 
+class QAbstractItemView;
 class QLabel;
+class QModelIndex;
+class QPoint;
 class QSplitter;
 class QStackedWidget;
 class QTreeView;
@@ -80,8 +83,14 @@ public:
     // --- item commands: act on selection().current(); nothing happens without
     // one, while the window is locked, or (edits) while the file is read only.
     void deleteSelected();  // asks first when "Confirm Entry Deletes" is on
-    void addCategory();
+    void addCategory();     // the new node is put into rename mode at once
     void addSubCategory();
+    // "Add Item" at the selection: Root under a category or sub-category,
+    // Before / After next to an entry. The new entry becomes the selection.
+    void addEntry(EntryPosition position);
+    void editLabels();      // the labels of the selected node and, for a
+                            // category or sub-category, of the entries in it
+    void renameSelected();  // in place in the tree; an entry's name field
     void sortSelectedLevel(SortDirection direction);
     void upLevel();
     void setListViewOfSelection(int mode);  // stores `listview` on the listed node (not dirty)
@@ -115,7 +124,8 @@ public:
 
     // --- widgets for tests and the frame -----------------------------------------
     QTreeView* treeView() const;
-    QTreeView* listView() const;
+    QAbstractItemView* listView() const;  // the list as it is shown (icons or details)
+    QTreeView* listDetailsView() const;
     EntryPane* entryPane() const { return m_entryPane; }
     QString statusText() const;  // "<n> Entries": the rows of the list
     QString protectionText() const;  // "Modern protection" or "Legacy protection"
@@ -167,6 +177,13 @@ private:
     void onLocked();
     bool editsAllowed() const;
     void showSearchHit(const std::string& id, int position);
+    void addEntryAt(pugi::xml_node at, EntryPosition position);
+    // Pop-up menus and keys of the tree and the list.
+    void connectViewInput();
+    void popupFromTree(const QModelIndex& index, const QPoint& globalPos);
+    void popupFromList(pugi::xml_node node, const QPoint& globalPos);
+    void deleteFromTree();
+    void deleteFromList(pugi::xml_node node);
     pugi::xml_node listedContainerOfSelection() const;
 
     DocumentHost* m_host = nullptr;

@@ -7,6 +7,7 @@
 
 class QMdiArea;
 class QMdiSubWindow;
+class QPoint;
 class QWidget;
 
 namespace keymora {
@@ -42,6 +43,13 @@ public:
     // Count of open document windows and the document-command state.
     virtual void documentOpened(frmKMF& window) = 0;
     virtual void documentClosed(frmKMF& window) = 0;
+
+    // The Edit menu set up for the window's selected node (only Add Category
+    // without one), popped up at globalPos.
+    virtual void popupEditMenu(frmKMF& window, const QPoint& globalPos) {
+        (void)window;
+        (void)globalPos;
+    }
 
     // Whether a default web browser was found at start-up, and its icon for
     // the launch buttons.

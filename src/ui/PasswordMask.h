@@ -3,9 +3,14 @@
 // it from the options; the document windows draw with it.
 #include <QString>
 
+class QLineEdit;
+
 namespace keymora {
 
 // Never empty.
 QString& PasswordMask();
+
+// Hides the box's text behind the mask character.
+void UsePasswordMask(QLineEdit* box);
 
 }  // namespace keymora

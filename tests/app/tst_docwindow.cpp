@@ -89,10 +89,10 @@ private slots:
         QVERIFY(!m_w->entryPaneVisible());
         QVERIFY(m_w->listView()->isVisible());
         auto* list = m_w->listView()->model();
-        QCOMPARE(rowTexts(m_w->listView()), (QStringList{"Cards", "Loans", "Mail", "Bank", "Shop"}));
+        QCOMPARE(rowTexts(m_w->listView()), (QStringList{"Bank", "Cards", "Loans", "Mail", "Shop"}));
         QCOMPARE(m_w->statusText(), QStringLiteral("5 Entries"));
-        QCOMPARE(list->index(2, 1).data().toString(), QStringLiteral("alice"));
-        QCOMPARE(list->index(2, 3).data().toString(), QStringLiteral("03/05/2021 01:02:03 PM"));
+        QCOMPARE(list->index(3, 1).data().toString(), QStringLiteral("alice"));
+        QCOMPARE(list->index(3, 3).data().toString(), QStringLiteral("03/05/2021 01:02:03 PM"));
 
         QVERIFY(session().addEntry(kBanking, EntryPosition::Root, entryNamed("Zoo")).ok());
         QCOMPARE(m_w->statusText(), QStringLiteral("6 Entries"));
@@ -219,7 +219,8 @@ private slots:
 
     void columnClickTogglesAndStoresTheSort() {
         QVERIFY(clickTree(QStringLiteral("Banking")));
-        QHeaderView* header = m_w->listView()->header();
+        m_w->setListViewOfSelection(3);
+        QHeaderView* header = m_w->listDetailsView()->header();
         const QPoint created(header->sectionViewportPosition(2) + header->sectionSize(2) / 2, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, created);
         QCOMPARE(std::string(node(kBanking).attribute("sortfield").value()), std::string("2"));
@@ -239,14 +240,24 @@ private slots:
         QVERIFY(!session().dirty());
     }
 
-    void storedListModeIsApplied() {
-        node(kBanking).append_attribute("listview") = "0";
+    // Each level opens in its own stored mode, large icons when it has none;
+    // a first visit stores the name sort without making the file dirty.
+    void storedListModeIsAppliedPerLevel() {
+        node(kBanking).append_attribute("listview") = "3";
         QVERIFY(clickTree(QStringLiteral("Banking")));
-        QCOMPARE(m_w->listViewMode(), 0);
-        QVERIFY(!m_w->listView()->isVisible());
-        QVERIFY(clickTree(QStringLiteral("Loans")));
         QCOMPARE(m_w->listViewMode(), 3);
+        QVERIFY(m_w->listDetailsView()->isVisible());
+        QVERIFY(clickTree(QStringLiteral("Loans")));
+        QCOMPARE(m_w->listViewMode(), 0);
+        QVERIFY(!m_w->listDetailsView()->isVisible());
         QVERIFY(m_w->listView()->isVisible());
+        QCOMPARE(std::string(node(kLoans).attribute("sortfield").value()), std::string("0"));
+        m_w->setListViewOfSelection(1);
+        QVERIFY(clickTree(QStringLiteral("Banking")));
+        QCOMPARE(m_w->listViewMode(), 3);
+        QVERIFY(clickTree(QStringLiteral("Loans")));
+        QCOMPARE(m_w->listViewMode(), 1);
+        QVERIFY(!session().dirty());
     }
 
     void reloadShowsTheSameNodeAgain() {

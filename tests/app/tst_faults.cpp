@@ -197,7 +197,7 @@ private slots:
         frmKMF* other = openIn(main, writeSample(QStringLiteral("views2.kmf")), prompt);
         QVERIFY(other && other != doc);
         QVERIFY(!doc->entryPaneVisible());
-        QCOMPARE(rowTexts(doc->listView()), (QStringList{"Cards", "Loans", "Mail", "Bank", "Shop"}));
+        QCOMPARE(rowTexts(doc->listView()), (QStringList{"Bank", "Cards", "Loans", "Mail", "Shop"}));
         QCOMPARE(doc->statusText(), QStringLiteral("5 Entries"));
         doc->session().discardChanges();
         KM_VERIFY_SCRIPT(prompt);

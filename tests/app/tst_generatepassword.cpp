@@ -11,7 +11,7 @@
 #include "OptionStore.h"
 #include "ScriptedPrompt.h"
 #include "app/ModMain.h"
-#include "app/frmGeneratePassword.h"
+#include "ui/frmGeneratePassword.h"
 #include "app/frmMain.h"
 
 using namespace keymora;

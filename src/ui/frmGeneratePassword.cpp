@@ -1,4 +1,4 @@
-#include "app/frmGeneratePassword.h"
+#include "ui/frmGeneratePassword.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
