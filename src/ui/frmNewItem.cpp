@@ -52,8 +52,8 @@ frmNewItem::frmNewItem(const labels::Captions& captions, QWidget* parent) : QDia
     setModal(true);
     setMinimumWidth(460);
 
-    // Alt+O and Alt+C belong to the buttons.
-    QString used = QStringLiteral("oc");
+    // Alt+O, Alt+C and Alt+P belong to the buttons.
+    QString used = QStringLiteral("ocp");
     txtResourceName = lineEdit(this, "txtResourceName");
     txtUserName = lineEdit(this, "txtUserName");
     txtPassword = lineEdit(this, "txtPassword");
@@ -67,7 +67,6 @@ frmNewItem::frmNewItem(const labels::Captions& captions, QWidget* parent) : QDia
     cmdGeneratePassword = new QPushButton(QStringLiteral("Create &Password..."), this);
     cmdGeneratePassword->setObjectName(QStringLiteral("cmdGeneratePassword"));
     cmdGeneratePassword->setAutoDefault(false);
-    used.append(QLatin1Char('p'));
     connect(cmdGeneratePassword, &QPushButton::clicked, this, &frmNewItem::cmdGeneratePassword_Click);
     auto* passwordRow = new QHBoxLayout;
     passwordRow->addWidget(txtPassword, 1);
