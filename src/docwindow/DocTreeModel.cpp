@@ -1,5 +1,7 @@
 #include "docwindow/DocTreeModel.h"
 
+#include "docwindow/NodeDrag.h"
+
 #include "document/NodeKind.h"
 #include "session/DocumentSession.h"
 #include "ui/Icons.h"
@@ -241,6 +243,8 @@ QVariant DocTreeModel::data(const QModelIndex& index, int role) const {
             return {};
     }
 }
+
+QStringList DocTreeModel::mimeTypes() const { return {QString::fromLatin1(nodedrag::kMimeType)}; }
 
 Qt::ItemFlags DocTreeModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::ItemIsDropEnabled;

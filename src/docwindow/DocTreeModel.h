@@ -38,6 +38,10 @@ public:
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Nodes are dragged by their identifier; the window decides what a drop does.
+    QStringList mimeTypes() const override;
+    Qt::DropActions supportedDropActions() const override { return Qt::CopyAction | Qt::MoveAction; }
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction | Qt::MoveAction; }
     // Renames a category or sub-category through the session.
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 

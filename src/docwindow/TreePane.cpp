@@ -1,6 +1,11 @@
 #include "docwindow/TreePane.h"
 
 #include <QCoreApplication>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -42,6 +47,14 @@ TreePane::TreePane(DocumentSession& session, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setExpandsOnDoubleClick(true);
+    // Dragging: a collapsed node opens after a second's hover; near an edge
+    // the tree scrolls (the zone is set once rows exist, see loadTree).
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(true);
+    setAutoExpandDelay(1000);
+    setAutoScroll(true);
     m_model = new DocTreeModel(session, this);
     setModel(m_model);
 
@@ -85,6 +98,9 @@ void TreePane::loadTree() {
     }
     progress.close();
     m_loading = false;
+    // The auto-scroll zone is two rows high.
+    const int row = m_model->rowCount() > 0 ? sizeHintForRow(0) : 0;
+    setAutoScrollMargin(row > 0 ? 2 * row : 32);
 }
 
 void TreePane::restoreExpanded(pugi::xml_node node) {
@@ -118,6 +134,11 @@ void TreePane::startRename(pugi::xml_node node) {
     edit(index);
     // Typing replaces the whole name.
     if (auto* editor = qobject_cast<QLineEdit*>(indexWidget(index))) editor->selectAll();
+}
+
+pugi::xml_node TreePane::nodeAt(const QPoint& viewportPos) const {
+    const QModelIndex index = indexAt(viewportPos);
+    return index.isValid() ? m_model->nodeOf(index) : pugi::xml_node();
 }
 
 pugi::xml_node TreePane::selectedNode() const {
@@ -164,6 +185,72 @@ void TreePane::mousePressEvent(QMouseEvent* event) {
 void TreePane::mouseReleaseEvent(QMouseEvent* event) {
     QTreeView::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton) emit clickedInTree();
+}
+
+}  // namespace keymora
+
+namespace keymora {
+
+// --- dragging -------------------------------------------------------------------
+
+std::unique_ptr<QMimeData> TreePane::dragData() const {
+    const pugi::xml_node node = selectedNode();
+    if (!node || !m_drag.dragData) return nullptr;
+    return m_drag.dragData(node);
+}
+
+void TreePane::startDrag(Qt::DropActions) {
+    std::unique_ptr<QMimeData> nodeData = dragData();
+    if (!nodeData) return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(nodeData.release());
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+}
+
+void TreePane::dragEnterEvent(QDragEnterEvent* event) {
+    QTreeView::dragEnterEvent(event);
+    if (m_drag.dropAction && event->mimeData()->hasText()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+void TreePane::dragMoveEvent(QDragMoveEvent* event) {
+    // The base view scrolls near the edges, opens hovered nodes and draws the highlight.
+    QTreeView::dragMoveEvent(event);
+    const Qt::DropAction action =
+        m_drag.dropAction ? m_drag.dropAction(nodeAt(event->position().toPoint()), event->modifiers())
+                          : Qt::IgnoreAction;
+    if (action == Qt::IgnoreAction) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(action);
+    event->accept();
+}
+
+void TreePane::dropEvent(QDropEvent* event) {
+    endDragLook();
+    if (!m_drag.drop || !event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    const Qt::KeyboardModifiers keys = event->modifiers();
+    const Qt::DropAction action = m_drag.drop(nodeAt(at), keys, viewport()->mapToGlobal(at));
+    // The drop itself put the node in place; the dragging tree removes nothing.
+    if (action == Qt::IgnoreAction) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(action);
+    event->accept();
+}
+
+void TreePane::endDragLook() {
+    QDragLeaveEvent leave;
+    QTreeView::dragLeaveEvent(&leave);
 }
 
 }  // namespace keymora

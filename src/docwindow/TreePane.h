@@ -6,12 +6,25 @@
 #include <QElapsedTimer>
 #include <QTreeView>
 
+#include <functional>
+#include <memory>
+
 #include <pugixml.hpp>
 
 namespace keymora {
 
 class DocTreeModel;
 class DocumentSession;
+
+// What a drag in the tree asks its window: whether a node may be dragged
+// (and its drag data), what a drop on a node (or on empty space) would do,
+// and the drop itself.
+struct TreeDragHooks {
+    std::function<std::unique_ptr<QMimeData>(pugi::xml_node node)> dragData;
+    std::function<Qt::DropAction(pugi::xml_node target, Qt::KeyboardModifiers keys)> dropAction;
+    // The drop itself; what was done (IgnoreAction: nothing).
+    std::function<Qt::DropAction(pugi::xml_node target, Qt::KeyboardModifiers keys, const QPoint& globalPos)> drop;
+};
 
 class TreePane : public QTreeView {
     Q_OBJECT
@@ -31,6 +44,12 @@ public:
     // Selects the category or sub-category and edits its name in place:
     // typing replaces the name, Escape keeps it.
     void startRename(pugi::xml_node node);
+    // The node under a point of the viewport; empty over blank space.
+    pugi::xml_node nodeAt(const QPoint& viewportPos) const;
+
+    void setDragHooks(TreeDragHooks hooks) { m_drag = std::move(hooks); }
+    // The drag data for the selected node; nothing when it may not be dragged.
+    std::unique_ptr<QMimeData> dragData() const;
 
 signals:
     // The user selected a node, or clicked the selected node again.
@@ -43,6 +62,10 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void onSelectionChanged();
@@ -51,6 +74,10 @@ private:
     bool secondClickOn(pugi::xml_node node);
     void restoreExpanded(pugi::xml_node node);
 
+    // Ends the drag look: auto-scroll, drop highlight.
+    void endDragLook();
+
+    TreeDragHooks m_drag;
     DocumentSession& m_session;
     DocTreeModel* m_model = nullptr;
     bool m_loading = false;

@@ -202,6 +202,7 @@ void frmKMF::connectPanes() {
     connect(m_cover, &LockCover::unlockRequested, this, [this] { UnlockFileDisplay(); });
     connect(m_cover, &LockCover::lockedNow, this, &frmKMF::onLocked);
     m_tree->installEventFilter(this);
+    connectTreeDrag();
 }
 
 // --- showing nodes ---------------------------------------------------------------

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,11 @@ private:
     void popupFromList(pugi::xml_node node, const QPoint& globalPos);
     void deleteFromTree();
     void deleteFromList(pugi::xml_node node);
+    // Dragging nodes within the tree and between windows.
+    struct DropPlan;
+    void connectTreeDrag();
+    std::optional<DropPlan> planDrop(pugi::xml_node target, Qt::KeyboardModifiers keys);
+    Qt::DropAction dropNode(pugi::xml_node target, Qt::KeyboardModifiers keys, const QPoint& globalPos);
     pugi::xml_node listedContainerOfSelection() const;
 
     DocumentHost* m_host = nullptr;
