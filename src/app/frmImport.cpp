@@ -10,6 +10,7 @@
 
 #include <array>
 
+#include "app/DocumentLifecycle.h"
 #include "docwindow/frmKMF.h"
 #include "session/DocumentSession.h"
 #include "ui/Prompt.h"
@@ -136,6 +137,7 @@ void importFailed(const QString& path) {
 void ImportCommand(frmKMF& window) {
     FileDialogRequest request;
     request.title = LoadResString(1152);
+    request.folder = defaultDataFolder();
     request.filter = QStringLiteral("Comma Separated Value (*.csv);;All Files (*)");
     request.defaultSuffix = QStringLiteral("csv");
     const QString path = Prompt::current().openFileName(request);
