@@ -16,50 +16,11 @@
 #include "document/XmlDoc.h"
 #include "session/DocumentSession.h"
 #include "storage/DataFile.h"
-#include "ui/DocumentHost.h"
-#include "ui/Prompt.h"
+#include "BenchHost.h"
 
 using namespace keymora;
 
 namespace {
-
-class FixedPrompt : public Prompt {
-public:
-    MsgAnswer message(const QString& text, const QString&, MsgIcon, MsgButtons) override {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
-        return MsgAnswer::Cancel;
-    }
-    QString openFileName(const FileDialogRequest&) override { return {}; }
-    QString saveFileName(const FileDialogRequest&) override { return {}; }
-    QStringList openFileNames(const FileDialogRequest&) override { return {}; }
-    std::optional<Credentials> credentials(const LoginRequest&) override {
-        return Credentials{QStringLiteral("bench"), QStringLiteral("bench-password")};
-    }
-};
-
-class BenchHost : public DocumentHost {
-public:
-    BenchHost() {
-        m_area.resize(1200, 800);
-        m_area.show();
-    }
-    QMdiArea* mdiArea() override { return &m_area; }
-    QMdiSubWindow* addWindow(QWidget* w) override { return m_area.addSubWindow(w); }
-    QWidget* dialogParent() override { return &m_area; }
-    int nextDocumentNumber() override { return ++m_n; }
-    bool canShutDown() const override { return true; }
-    void setCanShutDown(bool) override {}
-    void addToMru(const QString&) override {}
-    void refreshMruList() override {}
-    bool saveDocument(frmKMF& w) override { return SaveCommand(*this, w); }
-    bool queryCloseDocument(frmKMF& w) override { return QueryCloseDocument(*this, w); }
-    void documentOpened(frmKMF&) override {}
-    void documentClosed(frmKMF&) override {}
-
-private:
-    QMdiArea m_area;
-    int m_n = 0;
-};
 
 // 20 categories of 5 sub-categories; the entries spread over the
 // sub-categories, except that the first category holds a tenth directly.

@@ -7,9 +7,9 @@
 
 #include "app/DocumentLifecycle.h"
 #include "app/frmMain.h"
+#include "docwindow/SaveMessages.h"
 #include "docwindow/frmKMF.h"
 #include "session/DocumentSession.h"
-#include "storage/DataFile.h"
 #include "support/RecentFiles.h"
 #include "ui/DocumentHost.h"
 #include "ui/Prompt.h"
@@ -27,19 +27,6 @@ FileDialogRequest saveRequest(const QString& title) {
     r.defaultSuffix = QStringLiteral("kmf");
     r.save = true;
     return r;
-}
-
-void showSaveFailure(const SaveOutcome& outcome) {
-    if (outcome.status == SaveStatus::NoRoot) {
-        Prompt::current().message(
-            QStringLiteral("Datafile is corrupted.  Close WITHOUT SAVING to attempt to recover it."),
-            QStringLiteral("Corrupted Data File"), MsgIcon::Critical, MsgButtons::Ok);
-        return;
-    }
-    const KmError error = outcome.error.value_or(KmError(5, "Save File", "The file could not be written"));
-    Prompt::current().message(QString::fromStdString(datafile::errorMessage(error)) +
-                                  QStringLiteral("\r\n\r\nThe file was not saved."),
-                              QStringLiteral("Save"), MsgIcon::Critical, MsgButtons::Ok);
 }
 
 // The name a never-saved window is first saved under. Empty when there is

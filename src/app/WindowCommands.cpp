@@ -10,6 +10,7 @@
 #include <QToolBar>
 
 #include "app/frmOptions.h"
+#include "docwindow/frmKMF.h"
 
 namespace keymora {
 
@@ -20,6 +21,8 @@ void frmMain::viewStatusBarToggled(bool checked) { statusBar()->setVisible(check
 void frmMain::toolsOptions() {
     frmOptions dialog(this);
     dialog.exec();
+    for (QMdiSubWindow* sub : m_mdi->subWindowList())
+        if (auto* window = qobject_cast<frmKMF*>(sub->widget())) window->readOptions();
 }
 
 void frmMain::tileWindows(Qt::Orientation orientation) {

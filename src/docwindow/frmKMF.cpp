@@ -16,6 +16,7 @@
 #include "docwindow/ListPane.h"
 #include "docwindow/LockCover.h"
 #include "docwindow/NodeSelection.h"
+#include "docwindow/SaveMessages.h"
 #include "docwindow/SearchResults.h"
 #include "docwindow/TitleStrip.h"
 #include "docwindow/TreePane.h"
@@ -24,6 +25,7 @@
 #include "support/ClsReg.h"
 #include "support/KmError.h"
 #include "support/Options.h"
+#include "support/RecentFiles.h"
 #include "ui/DocumentHost.h"
 #include "ui/Icons.h"
 #include "ui/Prompt.h"
@@ -74,6 +76,7 @@ public:
     void documentEdited() override { m_window.MarkDocumentDirty(); }
     void dirtyChanged(bool dirty) override { m_window.showDirty(dirty); }
     void fileStateChanged() override { m_window.showFileState(); }
+    void backgroundSaveFinished(const SaveOutcome& outcome) override { m_window.autoSaveEnded(outcome); }
 
 private:
     frmKMF& m_window;
@@ -92,6 +95,11 @@ frmKMF::frmKMF(DocumentHost* host, std::unique_ptr<DocumentSession> session,
     clearClipboardAtExit();
     m_notices = std::make_unique<Notices>(*this);
     m_session->addListener(m_notices.get());
+    // Called from the save's thread; Qt drops the call if the window is gone.
+    m_session->setPoster([this](std::function<void()> fn) {
+        QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+    });
+    readOptions();
     m_selection = new NodeSelection(this);
     buildUi();
     connectPanes();
@@ -318,9 +326,23 @@ void frmKMF::documentReplaced() {
 }
 
 void frmKMF::showDirty(bool dirty) {
-    setWindowIcon(dirty ? icons::needSave() : icons::cleanForm());
+    setWindowIcon(looksDirty() ? icons::needSave() : icons::cleanForm());
     refreshCaption();
     emit dirtyChanged(dirty);
+}
+
+// While Auto Save is writing the changes the window keeps its clean look, as
+// a save at once would leave it; a failed save brings the dirty look back.
+bool frmKMF::looksDirty() const { return m_session->dirty() && !m_session->savePending(); }
+
+void frmKMF::autoSaveEnded(const SaveOutcome& outcome) {
+    if (outcome.saved()) {
+        recentfiles::RememberSaved(m_session->path());
+        if (m_host != nullptr) m_host->refreshMruList();
+    } else {
+        showSaveFailure(outcome);
+    }
+    showDirty(m_session->dirty());
 }
 
 void frmKMF::showFileState() {
@@ -340,7 +362,7 @@ QString frmKMF::fileName() const {
 }
 
 QString frmKMF::caption() const {
-    return m_session->dirty() ? fileName() + QLatin1String(kDirtyMarker) : fileName();
+    return looksDirty() ? fileName() + QLatin1String(kDirtyMarker) : fileName();
 }
 
 QString frmKMF::titleLabel(int index) const { return m_titles->text(index); }
@@ -355,10 +377,18 @@ void frmKMF::refreshCaption() {
 
 void frmKMF::MarkDocumentDirty() {
     emit mainStatusText(titleLabel(1).toLower());
-    if (m_session->readOnly() || m_session->saveRequired() || m_host == nullptr) return;
-    // When the save fails (its message was shown) the change stays marked.
-    if (options::AutoSaveChanges(clsReg())) m_host->saveDocument(*this);
+    if (m_session->readOnly() || m_session->saveRequired() || m_host == nullptr || !m_autoSave) return;
+    // A file without a name asks for one, as File Save does.
+    if (m_session->neverSaved()) {
+        m_host->saveDocument(*this);
+        return;
+    }
+    // When the save fails (its message is shown) the change stays marked.
+    m_session->saveInBackground();
+    showDirty(m_session->dirty());
 }
+
+void frmKMF::readOptions() { m_autoSave = options::AutoSaveChanges(clsReg()); }
 
 // --- layout ------------------------------------------------------------------------
 
@@ -426,6 +456,8 @@ void frmKMF::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    // The last save ends first: a failed one says so and leaves the window dirty.
+    m_session->waitForSaves();
     if (m_tree->loading() || (m_host != nullptr && !m_host->queryCloseDocument(*this))) {
         event->ignore();
         return;

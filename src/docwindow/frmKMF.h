@@ -79,7 +79,11 @@ public:
     void SizeControls(int splitterTwips);
     static int storedSplitterTwips();
     // Runs on every edit of the document: Auto Save, else the dirty look stays.
+    // Auto Save writes on a worker; the window's thread only takes a snapshot.
     void MarkDocumentDirty();
+    // Reads the options the window keeps (Auto Save); again after the
+    // Options dialog changed them.
+    void readOptions();
 
     // --- item commands: act on selection().current(); nothing happens without
     // one, while the window is locked, or (edits) while the file is read only.
@@ -162,6 +166,9 @@ private:
     void documentReplaced();
     void showDirty(bool dirty);
     void showFileState();
+    void autoSaveEnded(const SaveOutcome& outcome);
+    // Unsaved changes that no save is on its way to write.
+    bool looksDirty() const;
 
     void buildUi();
     QWidget* buildLeft();
@@ -197,6 +204,7 @@ private:
     std::unique_ptr<Notices> m_notices;
     QString m_untitledName;
     bool m_closingDone = false;
+    bool m_autoSave = false;
     bool m_removing = false;           // rows are going: the tree's moves are not choices
     pugi::xml_node m_reselectAfter;    // the parent to show once a selected node is gone
     std::string m_idBeforeReset;

@@ -6,6 +6,8 @@
 
 namespace keymora {
 
+struct SaveOutcome;
+
 class DocumentListener {
 public:
     virtual ~DocumentListener() = default;
@@ -33,6 +35,8 @@ public:
     virtual void dirtyChanged(bool dirty) { (void)dirty; }
     // Path, never-saved state, access mode or read-only state changed.
     virtual void fileStateChanged() {}
+    // A save started by saveInBackground ended, written or not.
+    virtual void backgroundSaveFinished(const SaveOutcome& outcome) { (void)outcome; }
 };
 
 }  // namespace keymora

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "document/DateText.h"
 #include "document/ModXml.h"
@@ -183,7 +184,65 @@ SaveOutcome DocumentSession::save() { return writeTo(m_path); }
 
 SaveOutcome DocumentSession::saveAs(const std::string& path) { return writeTo(path); }
 
+void DocumentSession::saveInBackground() {
+    if (m_closed || readOnly() || neverSaved()) return;
+    if (m_saver.running()) {
+        m_saveAgain = true;
+        return;
+    }
+    startBackgroundSave();
+}
+
+void DocumentSession::startBackgroundSave() {
+    pugi::xml_node root = m_doc->datafile();
+    if (!root) {
+        SaveOutcome out;
+        out.status = SaveStatus::NoRoot;
+        notify([&out](DocumentListener& l) { l.backgroundSaveFinished(out); });
+        return;
+    }
+    modXml::SetNodeAttribute(root, "DateModified", datetext::now());
+    // The snapshot: later edits change the document, not what is written.
+    SaveJob job;
+    job.text.value() = m_doc->xml();
+    if (m_key) {
+        job.modernKey = m_key;
+    } else {
+        job.keyText.value().append(m_credentials.userId.value()).append(m_credentials.password.value());
+    }
+    job.path = m_path;
+    if (m_lock.held()) {
+        job.lockMode = m_lock.mode();
+        if (m_path == m_lock.path()) job.ownLock = &m_lock;
+    }
+    m_saver.start(std::move(job), m_post, [this](SaveJobResult r) { backgroundSaveEnded(std::move(r)); });
+}
+
+void DocumentSession::backgroundSaveEnded(SaveJobResult result) {
+    SaveOutcome out;
+    if (result.error) {
+        out.error = std::move(result.error);
+    } else {
+        out.status = SaveStatus::Saved;
+        if (result.lock.held()) m_lock = std::move(result.lock);
+    }
+    // The next save is under way before anyone hears of this one, so that
+    // listeners see it pending.
+    const bool again = std::exchange(m_saveAgain, false);
+    if (again && !m_closed) {
+        startBackgroundSave();
+    } else if (out.saved()) {
+        setDirty(false);
+    }
+    notify([&out](DocumentListener& l) { l.backgroundSaveFinished(out); });
+}
+
+void DocumentSession::waitForSaves() {
+    while (m_saver.running()) m_saver.wait();
+}
+
 SaveOutcome DocumentSession::writeTo(const std::string& path) {
+    waitForSaves();
     SaveOutcome out;
     if (m_closed || readOnly()) {
         out.status = SaveStatus::ReadOnly;
@@ -227,6 +286,7 @@ SaveOutcome DocumentSession::writeTo(const std::string& path) {
 // --- reload and close -------------------------------------------------------------
 
 OpenOutcome DocumentSession::reload() {
+    waitForSaves();
     if (m_closed || neverSaved()) return failed(OpenStatus::ReadFailed);
     // The lock goes first: a reader may now get the writer's place.
     m_lock.release();
@@ -268,6 +328,7 @@ void DocumentSession::discardChanges() { setDirty(false); }
 
 void DocumentSession::close() {
     if (m_closed) return;
+    waitForSaves();
     notify([](DocumentListener& l) { l.documentAboutToBeReset(); });
     m_closed = true;
     m_lock.release();

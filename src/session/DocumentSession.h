@@ -14,6 +14,7 @@
 #include "document/Labels.h"
 #include "document/TreeEditing.h"
 #include "document/XmlDoc.h"
+#include "session/SaveWorker.h"
 #include "storage/FileLock.h"
 #include "storage/MergeFile.h"
 #include "storage/ModernContainer.h"
@@ -116,6 +117,20 @@ public:
     // the same mode. A read-only file is never written.
     SaveOutcome save();
     SaveOutcome saveAs(const std::string& path);
+    // Auto Save: the document is serialised here, the rest of the save runs
+    // on a worker and its end comes back through the poster (listeners hear
+    // backgroundSaveFinished). At most one runs; edits made meanwhile lead to
+    // exactly one more. A failed save leaves the session dirty. Nothing
+    // happens for a read-only or never-saved file.
+    void saveInBackground();
+    // A background save runs, or is due after the one running.
+    bool savePending() const noexcept { return m_saver.running(); }
+    // Waits until no background save is left, applying each outcome here.
+    // Everything that touches the file or the lock (save, reload, close) does
+    // this first.
+    void waitForSaves();
+    // How the end of a background save reaches the owner's thread.
+    void setPoster(PostToOwner post) { m_post = std::move(post); }
     // Reads the file again with the stored credentials. On success the
     // document is replaced and re-locked by its kind; on failure nothing
     // changes (the caller decides whether the window stays).
@@ -167,6 +182,8 @@ private:
     void takeCredentials(FileCredentials credentials, Protection protection,
                          const modern::Argon2Params& params);
     SaveOutcome writeTo(const std::string& path);
+    void startBackgroundSave();
+    void backgroundSaveEnded(SaveJobResult result);
     // Announces the node a successful add put in place.
     EditResult inserted(EditResult result);
     bool refuseEdit() const noexcept { return m_closed || readOnly(); }
@@ -186,6 +203,10 @@ private:
     bool m_dirty = false;
     bool m_closed = false;
     std::vector<DocumentListener*> m_listeners;
+    PostToOwner m_post;
+    bool m_saveAgain = false;  // edits came in while a background save ran
+    // Last member: it is destroyed (and joins its thread) before the rest.
+    SaveWorker m_saver;
 };
 
 // Field position inside an entry element (1 name ... 7 URL).

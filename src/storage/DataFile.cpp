@@ -276,14 +276,18 @@ std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view
 std::string documentPayload(const XmlDoc& doc) {
     // One buffer throughout: serialised, converted, compressed.
     std::string bytes = doc.xml();
+    payloadFromXml(bytes);
+    return bytes;
+}
+
+void payloadFromXml(std::string& utf8) {
     try {
-        cp1252::fromUtf8XmlTextInPlace(bytes);
-        container::encodePayloadInPlace(bytes);
+        cp1252::fromUtf8XmlTextInPlace(utf8);
+        container::encodePayloadInPlace(utf8);
     } catch (...) {
-        secureWipe(bytes);
+        secureWipe(utf8);
         throw;
     }
-    return bytes;
 }
 
 std::string saveDocument(const XmlDoc& doc, std::string_view userId, std::string_view password) {

@@ -47,6 +47,9 @@ std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view
 
 // Serialises (UTF-8 -> Windows-1252) and compresses: the payload of either kind.
 std::string documentPayload(const XmlDoc& doc);
+// The same from a serialised document: the UTF-8 text becomes the payload in
+// place (wiped on failure).
+void payloadFromXml(std::string& utf8);
 
 // The payload enciphered the legacy way.
 std::string saveDocument(const XmlDoc& doc, std::string_view userId, std::string_view password);

@@ -8,6 +8,8 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include <filesystem>
+
 #include "ScriptedPrompt.h"
 #include "TestDocumentHost.h"
 #include "storage/FileLock.h"
@@ -134,11 +136,27 @@ private slots:
 
     void autoSaveSavesAtOnceButNotANewDocument() {
         putOption("Auto Save Changes", "1");
+        m_w->readOptions();
         const std::string before = readFile(m_path.toStdString());
         QVERIFY(clickTree(QStringLiteral("Mail")));
-        QTest::keyClicks(m_w->entryPane()->txtUserName, QStringLiteral("z"));
+        QTest::keyClicks(m_w->entryPane()->txtUserName, QStringLiteral("zz"));
+        QCOMPARE(m_w->caption(), m_path);  // no marker while the save is on its way
+        QTRY_VERIFY(!session().savePending());
         QVERIFY(!session().dirty());
-        QVERIFY(readFile(m_path.toStdString()) != before);
+        QCOMPARE(m_w->caption(), m_path);
+        auto saved = readDataFile(m_path.toStdString(), "user", "Secret");
+        QVERIFY(saved);
+        QCOMPARE(std::string(saved->nodeById(kMail).child("userid").child_value()), std::string("alicezz"));
+
+        {  // A write that fails says so and leaves the change marked.
+            std::filesystem::remove_all(m_dir->path());
+            ScriptedPrompt prompt;
+            prompt.expectMessageContaining(QStringLiteral("The file was not saved."));
+            QTest::keyClicks(m_w->entryPane()->txtUserName, QStringLiteral("y"));
+            QTRY_VERIFY(!session().savePending());
+            QVERIFY(session().dirty());
+            QCOMPARE(m_w->caption(), m_path + QStringLiteral(" - *"));
+        }
 
         frmKMF* fresh = showWindow(*m_host, sessionFromXml(sampleXml(), true), QStringLiteral("Document 1"));
         fresh->NodeClick(kMail);
