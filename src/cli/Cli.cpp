@@ -21,7 +21,7 @@ constexpr const char* kDescription =
     "without echo, or read one per line from standard input when it is not a terminal.";
 
 int runParsed(Command& command, CliIo& io) {
-    Context ctx{io.in, io.err, io.interactive, {}};
+    Context ctx{io.in, io.err, io.interactive, {}, io.out};
     struct OutputWiper {
         std::string& out;
         ~OutputWiper() { secureWipe(out); }

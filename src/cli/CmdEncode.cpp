@@ -2,6 +2,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -9,6 +10,7 @@
 #include "cli/Commands.h"
 #include "cli/Credentials.h"
 #include "cli/DataFileAccess.h"
+#include "document/XmlChars.h"
 #include "document/XmlDoc.h"
 #include "storage/Container.h"
 #include "storage/DataFile.h"
@@ -42,6 +44,12 @@ void checkXml(const std::string& xmlPath, std::string_view text, pugi::xml_docum
     if (!cp1252::isValidUtf8(text)) throw CliError(xmlPath + ": the text is not valid UTF-8.");
     if (text.find('\0') != std::string_view::npos) {
         throw CliError(xmlPath + ": the text holds a NUL character; it is not XML.");
+    }
+    if (const auto bad = xmlchars::firstForbidden(text)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(bad->character));
+        throw CliError(xmlPath + ": the text holds a character XML does not allow (" + code +
+                       " at byte " + std::to_string(bad->offset) + ").");
     }
     const pugi::xml_parse_result result =
         parsed.load_buffer(text.data(), text.size(), kCheckParseOptions, pugi::encoding_utf8);

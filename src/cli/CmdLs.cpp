@@ -5,12 +5,15 @@
 #include "cli/Commands.h"
 #include "cli/DataFileAccess.h"
 #include "document/NodeKind.h"
+#include "support/SecureWipe.h"
 
 namespace keymora::cli {
 
 namespace {
 
 constexpr const char* kNoName = "(no name)";
+constexpr std::size_t kFlushSize = 64 * 1024;
+constexpr std::size_t kMaxLineGuess = 4096;
 
 // Names are shown on one line: line breaks, tabs and other control
 // characters become blanks.
@@ -47,7 +50,14 @@ public:
 
     int run(Context& ctx) override {
         const auto session = openSession(ctx, m_file, m_user, LockPolicy::None);
-        std::string listing;
+        // Printed a piece at a time: the listing of a large file is larger still.
+        WipedString listing;
+        const auto flush = [&] {
+            ctx.stream.write(listing.value().data(), static_cast<std::streamsize>(listing.value().size()));
+            secureWipe(listing.value());
+            listing.value().clear();
+        };
+        listing.value().reserve(kFlushSize + kMaxLineGuess);
         // Walked with an explicit stack: sub-categories nest to any depth.
         struct Level {
             pugi::xml_node node;
@@ -62,18 +72,20 @@ public:
             const Level level = stack.back();
             stack.pop_back();
             const bool folder = IsContainer(level.node);
-            listing.append(level.depth * 2, ' ');
+            std::string& out = listing.value();
+            out.append(level.depth * 2, ' ');
             if (folder) {
-                appendOneLine(listing, level.node.attribute("value").value());
-                listing += '/';
+                appendOneLine(out, level.node.attribute("value").value());
+                out += '/';
             } else {
-                appendOneLine(listing, entryName(level.node));
+                appendOneLine(out, entryName(level.node));
             }
             if (m_ids) {
-                listing += "  ";
-                listing += level.node.attribute("id").value();
+                out += "  ";
+                out += level.node.attribute("id").value();
             }
-            listing += '\n';
+            out += '\n';
+            if (out.size() >= kFlushSize) flush();
             if (folder) {
                 for (pugi::xml_node child = level.node.last_child(); child;
                      child = child.previous_sibling()) {
@@ -81,7 +93,7 @@ public:
                 }
             }
         }
-        ctx.out.swap(listing);
+        flush();
         return kExitOk;
     }
 

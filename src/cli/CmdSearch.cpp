@@ -19,6 +19,7 @@ namespace {
 
 constexpr const char* kNoResults = "Search query returned no results.";
 constexpr const char* kMasked = "********";
+constexpr std::size_t kFlushSize = 64 * 1024;
 constexpr std::size_t kMinSearchChars = 2;
 
 std::size_t utf8Length(std::string_view text) {
@@ -141,7 +142,14 @@ public:
             return kExitFailure;
         }
 
+        // Printed in pieces as it is made: the listing of a large file never
+        // has to fit in memory whole.
         WipedString listing;
+        const auto flush = [&] {
+            ctx.stream.write(listing.value().data(), static_cast<std::streamsize>(listing.value().size()));
+            secureWipe(listing.value());
+            listing.value().clear();
+        };
         std::vector<pugi::xml_node> chain;
         for (const search::FieldMatch& match : outcome.matches) {
             // Room for the line before it is written: growing the listing
@@ -158,8 +166,9 @@ public:
                 appendOneLine(out, match.text);
             }
             out += '\n';
+            if (out.size() >= kFlushSize) flush();
         }
-        ctx.out.swap(listing.value());
+        flush();
         return kExitOk;
     }
 

@@ -16,11 +16,14 @@ namespace keymora::cli {
 // What a running command may use. Text for standard output is collected in
 // `out` and printed only when the command succeeds, so a failure never leaves
 // half an answer behind; the buffer is wiped afterwards (it may hold secrets).
+// A listing that cannot fail once it starts is written to `stream` as it is
+// made instead, so its size never has to fit in memory.
 struct Context {
     std::istream& in;
     std::ostream& err;
     bool interactive = false;
     std::string out;
+    std::ostream& stream;
 };
 
 // A failure with the text to show on standard error.

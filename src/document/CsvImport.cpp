@@ -21,15 +21,25 @@ namespace keymora::csvimport {
 namespace {
 
 constexpr std::size_t kFieldCount = 5;
+// Read whole into memory: this bounds what an import may take.
 constexpr std::uintmax_t kMaxFileSize = std::uintmax_t{1} << 30;
+// The header is kept for its names; a line of countless commas is not.
+constexpr std::size_t kMaxHeaderFields = 64;
+// libcsv's state while inside a field (its FIELD_BEGUN).
+constexpr int kFieldBegun = 2;
+// U+FFFD: stands in for a control character XML cannot hold.
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 // The parser's buffers hold passwords on their way through: wipe them before
-// they go back to the allocator.
+// they go back to the allocator. The parser asks for a little more at a
+// time; growing geometrically keeps a long field linear.
 void* wipingRealloc(void* old, std::size_t size) {
-    void* fresh = std::malloc(size);
+    const std::size_t oldSize = old != nullptr ? malloc_usable_size(old) : 0;
+    if (old != nullptr && oldSize >= size) return old;
+    void* fresh = std::malloc(std::max(size, oldSize * 2));
+    if (fresh == nullptr) fresh = std::malloc(size);
     if (fresh == nullptr) return nullptr;
     if (old != nullptr) {
-        const std::size_t oldSize = malloc_usable_size(old);
         std::memcpy(fresh, old, std::min(oldSize, size));
         secureWipe(old, oldSize);
         std::free(old);
@@ -52,17 +62,31 @@ struct ParseState {
     std::vector<std::string> row;
 };
 
+// XML 1.0 cannot hold C0 controls other than tab, CR and LF (NUL never gets
+// here): each becomes U+FFFD, so the saved file stays well-formed and the
+// place of the character is still visible.
+std::string fieldText(const char* data, std::size_t length) {
+    const auto isControl = [](unsigned char c) { return c < 0x20 && c != '\t' && c != '\r' && c != '\n'; };
+    std::size_t controls = 0;
+    for (std::size_t i = 0; i < length; ++i) controls += isControl(static_cast<unsigned char>(data[i])) ? 1 : 0;
+    std::string field;
+    field.reserve(length + controls * (kReplacement.size() - 1));  // no copies left behind
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if (isControl(c)) {
+            field += kReplacement;
+        } else {
+            field += static_cast<char>(c);
+        }
+    }
+    return field;
+}
+
 void onField(void* data, std::size_t length, void* user) {
     auto* state = static_cast<ParseState*>(user);
-    // Only the header is kept whole; a record needs its first five fields.
-    if (state->headerDone && state->row.size() >= kFieldCount) {
-        state->row.emplace_back();
-        return;
-    }
-    std::string field(static_cast<const char*>(data), data == nullptr ? 0 : length);
-    // XML text cannot hold NUL characters.
-    field.erase(std::remove(field.begin(), field.end(), '\0'), field.end());
-    state->row.push_back(std::move(field));
+    // A record needs its first five fields, the header its names.
+    if (state->row.size() >= (state->headerDone ? kFieldCount : kMaxHeaderFields)) return;
+    state->row.push_back(fieldText(static_cast<const char*>(data), data == nullptr ? 0 : length));
 }
 
 void onRow(int, void* user) {
@@ -83,7 +107,7 @@ void onRow(int, void* user) {
 class Parser {
 public:
     Parser() {
-        if (csv_init(&m_parser, 0) != 0) throw std::bad_alloc();
+        if (csv_init(&m_parser, CSV_STRICT_FINI) != 0) throw std::bad_alloc();
         csv_set_space_func(&m_parser, noSpace);
         csv_set_realloc_func(&m_parser, wipingRealloc);
         csv_set_free_func(&m_parser, wipingFree);
@@ -98,6 +122,51 @@ private:
 };
 
 std::string timeText(std::chrono::system_clock::time_point when) { return datetext::format(when); }
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Text after a UTF-16 byte-order mark; broken text is refused, not guessed at.
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    const auto unit = [&](std::size_t i) -> char32_t {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? (a << 8U) | b : (b << 8U) | a;
+    };
+    const auto broken = [] { return std::runtime_error("The file is not valid UTF-16 text"); };
+    if (bytes.size() % 2 != 0) throw broken();
+    std::string out;
+    // Never reallocated (it holds passwords): two bytes give at most three.
+    out.reserve(bytes.size() / 2 * 3);
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        char32_t cp = unit(i);
+        if (cp >= 0xDC00 && cp <= 0xDFFF) throw broken();
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+            if (i + 3 >= bytes.size()) throw broken();
+            const char32_t low = unit(i + 2);
+            if (low < 0xDC00 || low > 0xDFFF) throw broken();
+            cp = 0x10000 + ((cp - 0xD800) << 10U) + (low - 0xDC00);
+            i += 2;
+        }
+        appendUtf8(out, cp);
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -135,6 +204,11 @@ std::string ImportCompleteText(std::size_t count, std::string_view categoryName)
 
 std::string DecodeText(std::string_view bytes) {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (bytes.starts_with(std::string_view("\xFF\xFE\0\0", 4)) ||
+        bytes.starts_with(std::string_view("\0\0\xFE\xFF", 4)))
+        throw std::runtime_error("The file is in UTF-32; save it as UTF-8 and import it again");
+    if (bytes.starts_with("\xFF\xFE")) return utf16ToUtf8(bytes.substr(2), false);
+    if (bytes.starts_with("\xFE\xFF")) return utf16ToUtf8(bytes.substr(2), true);
     if (bytes.substr(0, kBom.size()) == kBom && cp1252::isValidUtf8(bytes.substr(kBom.size())))
         return std::string(bytes.substr(kBom.size()));
     if (cp1252::isValidUtf8(bytes)) return std::string(bytes);
@@ -142,16 +216,36 @@ std::string DecodeText(std::string_view bytes) {
 }
 
 CsvTable ParseCsv(std::string_view utf8Text) {
+    if (utf8Text.find('\0') != std::string_view::npos)
+        throw std::runtime_error("The file holds NUL bytes: it is not a text file");
     CsvTable table;
     ParseState state;
     state.table = &table;
     Parser parser;
-    const std::size_t used = csv_parse(parser.get(), utf8Text.data(), utf8Text.size(), onField, onRow, &state);
-    if (used != utf8Text.size() || csv_fini(parser.get(), onField, onRow, &state) != 0) {
-        const int code = csv_error(parser.get());
+    csv_parser* p = parser.get();
+    const auto fail = [&state](const std::string& why) {
         for (std::string& f : state.row) secureWipe(f);
-        throw std::runtime_error(csv_strerror(code));
+        throw std::runtime_error(why);
+    };
+    // Fed a line at a time to know where a quoted field that never ends began.
+    std::size_t line = 0;
+    std::size_t quoteOpenedOn = 0;
+    for (std::size_t pos = 0; pos < utf8Text.size();) {
+        const std::size_t nl = utf8Text.find('\n', pos);
+        const std::size_t end = nl == std::string_view::npos ? utf8Text.size() : nl + 1;
+        ++line;
+        const bool wasInQuote = quoteOpenedOn != 0;
+        if (csv_parse(p, utf8Text.data() + pos, end - pos, onField, onRow, &state) != end - pos)
+            fail(csv_strerror(csv_error(p)));
+        const bool inQuote = p->quoted != 0 && p->pstate == kFieldBegun;
+        if (!inQuote) quoteOpenedOn = 0;
+        else if (!wasInQuote) quoteOpenedOn = line;
+        pos = end;
     }
+    if (quoteOpenedOn != 0)
+        fail("The quoted field that starts on line " + std::to_string(quoteOpenedOn) + " is never closed");
+    if (csv_fini(p, onField, onRow, &state) != 0) fail(csv_strerror(csv_error(p)));
+    if (!state.headerDone) throw std::runtime_error("The file is empty");
     return table;
 }
 
@@ -163,7 +257,9 @@ std::optional<CsvTable> LoadCsvFile(const std::string& path, std::string* errorT
     // Only plain files: a folder or a device would report a size it cannot
     // deliver.
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return fail("The file could not be found");
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) return fail("The file could not be found");
+    if (!std::filesystem::is_regular_file(status)) return fail("It is not a plain file");
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec) return fail("The file could not be read");
     if (size > kMaxFileSize) return fail("The file is too large");

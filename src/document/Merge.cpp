@@ -33,6 +33,20 @@ struct Context {
     std::vector<pugi::xml_node>* appended = nullptr;
 };
 
+// Takes node and everything below it out of its document leaves first: the
+// library frees a subtree recursively, which deep nesting would overflow.
+void removeSubtree(pugi::xml_node node) {
+    pugi::xml_node n = node;
+    for (;;) {
+        while (n.last_child()) n = n.last_child();
+        if (n == node) break;
+        pugi::xml_node parent = n.parent();
+        parent.remove_child(n);
+        n = parent;
+    }
+    node.parent().remove_child(node);
+}
+
 // Moves node (with everything below it) to the end of newParent; between two
 // documents the node is copied over and then removed from its old place.
 pugi::xml_node moveTo(pugi::xml_node node, pugi::xml_node newParent, const Context& context) {
@@ -45,7 +59,7 @@ pugi::xml_node moveTo(pugi::xml_node node, pugi::xml_node newParent, const Conte
         moved = newParent.append_copy(node);
         if (!moved) throw std::bad_alloc();
         if (context.appended != nullptr) context.appended->push_back(moved);
-        node.parent().remove_child(node);
+        removeSubtree(node);
     }
     return moved;
 }
@@ -100,12 +114,17 @@ void resetIdentifiers(pugi::xml_node node) {
     });
 }
 
-void moveEntries(pugi::xml_node sourceNode, pugi::xml_node destNode, const Context& context) {
-    if (!sourceNode || !destNode || isInside(destNode, sourceNode)) return;
+// The callers have made sure destNode is not inside sourceNode.
+void moveEntriesUnchecked(pugi::xml_node sourceNode, pugi::xml_node destNode, const Context& context) {
     for (pugi::xml_node entry : childrenNamed(sourceNode, "record_detail")) {
         moveTo(entry, destNode, context);
         if (context.stats != nullptr) ++context.stats->entries;
     }
+}
+
+void moveEntries(pugi::xml_node sourceNode, pugi::xml_node destNode, const Context& context) {
+    if (!sourceNode || !destNode || isInside(destNode, sourceNode)) return;
+    moveEntriesUnchecked(sourceNode, destNode, context);
 }
 
 void mergeSubcategories(pugi::xml_node sourceNode, pugi::xml_node destNode, const Context& context) {
@@ -139,32 +158,27 @@ void mergeSubcategories(pugi::xml_node sourceNode, pugi::xml_node destNode, cons
                 if (stats != nullptr) ++stats->subcategoriesMatched;
             }
         }
-        if (pair.first != sourceNode) moveEntries(from, into, context);
+        // Checked once above: a pair below two unrelated nodes stays unrelated,
+        // and checking again per level would make deep nesting quadratic.
+        if (pair.first != sourceNode) moveEntriesUnchecked(from, into, context);
         if (pending.empty()) break;
         pair = pending.back();
         pending.pop_back();
     }
 }
 
-bool insideTreeNode(pugi::xml_node node) {
-    for (pugi::xml_node p = node.parent(); p; p = p.parent())
-        if (isNamed(p, "category") || isNamed(p, "subcategory") || isNamed(p, "record_detail"))
-            return true;
-    return false;
-}
-
-// The categories of a document by name, first of a name in document order.
-// Categories stand under `records`; the walk looks wherever one could stand
-// but not inside categories and entries.
-std::unordered_map<std::string, pugi::xml_node> categoriesByName(const pugi::xml_node root) {
-    std::unordered_map<std::string, pugi::xml_node> byName;
+// The categories of a document in document order. Categories stand under
+// `records`; the walk looks wherever one could stand but not inside
+// categories and entries, nor inside sub-categories unless asked.
+std::vector<pugi::xml_node> topCategories(const pugi::xml_node root, bool inSubcategories) {
+    std::vector<pugi::xml_node> found;
     pugi::xml_node node = root.first_child();
     while (node) {
         bool descend = node.type() == pugi::node_element;
         if (isNamed(node, "category")) {
-            byName.emplace(node.attribute("value").value(), node);
+            found.push_back(node);
             descend = false;
-        } else if (isNamed(node, "record_detail")) {
+        } else if (isNamed(node, "record_detail") || (!inSubcategories && isNamed(node, "subcategory"))) {
             descend = false;
         }
         if (descend && node.first_child()) {
@@ -175,6 +189,13 @@ std::unordered_map<std::string, pugi::xml_node> categoriesByName(const pugi::xml
         if (!node || node == root) break;
         node = node.next_sibling();
     }
+    return found;
+}
+
+// The first category of each name, in document order.
+std::unordered_map<std::string, pugi::xml_node> categoriesByName(const pugi::xml_node root) {
+    std::unordered_map<std::string, pugi::xml_node> byName;
+    for (const pugi::xml_node c : topCategories(root, true)) byName.emplace(c.attribute("value").value(), c);
     return byName;
 }
 
@@ -207,9 +228,8 @@ MergeOutcome MergeSourceCategoryToDestination(XmlDoc& source, XmlDoc& destinatio
 
         // A category inside another node travels with it: listing it too would
         // leave a node freed by its ancestor's move in the list.
-        std::vector<pugi::xml_node> sourceCategories;
-        for (const pugi::xpath_node& c : source.dom().select_nodes("//category"))
-            if (!insideTreeNode(c.node())) sourceCategories.push_back(c.node());
+        // A category inside a sub-category travels with it too.
+        const std::vector<pugi::xml_node> sourceCategories = topCategories(source.dom(), false);
 
         MergeProgress state;
         state.maximum = static_cast<int>(sourceCategories.size()) + 1;
@@ -244,6 +264,10 @@ MergeOutcome MergeSourceCategoryToDestination(XmlDoc& source, XmlDoc& destinatio
             ++state.value;
             if (progress) progress(state);
         }
+        // Branches merged below a deep one could make a file that no longer opens.
+        if (nestsDeeperThan(destination.dom(), kMaxNestingDepth))
+            throw std::runtime_error("The merged document would nest deeper than " +
+                                     std::to_string(kMaxNestingDepth) + " levels");
         outcome.ok = true;
         outcome.stats = stats;
     } catch (const std::bad_alloc&) {

@@ -38,8 +38,40 @@ pugi::xml_node findInTree(pugi::xml_node root, Found found) {
 // an entry's field: a password of blanks is data, and dropping it would lose it.
 // An element's leading text is kept in the element itself rather than in a
 // node of its own: a document of entries needs 40% less memory that way.
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration |
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_doctype |
                                    pugi::parse_ws_pcdata_single | pugi::parse_embed_pcdata;
+
+// Data files never declare a document type; one in a file can only be there
+// to declare entities, which are not expanded anyway.
+bool hasDoctype(const pugi::xml_document& doc) noexcept {
+    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())
+        if (n.type() == pugi::node_doctype) return true;
+    return false;
+}
+
+}  // namespace
+
+bool nestsDeeperThan(const pugi::xml_node doc, std::size_t limit) noexcept {
+    std::size_t depth = 1;  // of n
+    pugi::xml_node n = doc.first_child();
+    while (n) {
+        if (n.type() == pugi::node_element && depth > limit) return true;
+        if (n.first_child()) {
+            n = n.first_child();
+            ++depth;
+            continue;
+        }
+        while (!n.next_sibling()) {
+            n = n.parent();
+            --depth;
+            if (n == doc) return false;
+        }
+        n = n.next_sibling();
+    }
+    return false;
+}
+
+namespace {
 
 bool isBlankText(const char* text) noexcept {
     for (; *text != '\0'; ++text) {
@@ -161,8 +193,12 @@ bool XmlDoc::loadXmlInPlace(std::string&& utf8, std::string* errorText) {
         error = "Text outside the root element";
     } else if (!result) {
         error = std::string(result.description()) + " at offset " + std::to_string(result.offset);
+    } else if (hasDoctype(m_doc)) {
+        error = "The document declares a document type; data files never do";
     } else if (!hasSingleDocumentElement(m_doc)) {
         error = "The document must hold exactly one root element and no text outside it";
+    } else if (nestsDeeperThan(m_doc, kMaxNestingDepth)) {
+        error = "The document nests deeper than " + std::to_string(kMaxNestingDepth) + " levels";
     }
     if (!error.empty()) {
         clear();

@@ -1,5 +1,7 @@
 #include "docwindow/DocTreeModel.h"
 
+#include <vector>
+
 #include "docwindow/NodeDrag.h"
 
 #include "document/NodeKind.h"
@@ -71,14 +73,20 @@ bool DocTreeModel::isReachable(pugi::xml_node parent) const {
     return parent && (parent == m_root || m_row.count(parent.internal_object()) != 0);
 }
 
-void DocTreeModel::forget(NodePtr parent) {
-    auto found = m_children.find(parent);
-    if (found == m_children.end()) return;
-    const Rows rows = std::move(found->second);
-    m_children.erase(found);
-    for (NodePtr child : rows) {
-        m_row.erase(child);
-        forget(child);
+void DocTreeModel::forget(NodePtr top) {
+    // A list of its own rather than recursion: depth comes from the file.
+    std::vector<NodePtr> pending{top};
+    while (!pending.empty()) {
+        const NodePtr parent = pending.back();
+        pending.pop_back();
+        auto found = m_children.find(parent);
+        if (found == m_children.end()) continue;
+        const Rows rows = std::move(found->second);
+        m_children.erase(found);
+        for (NodePtr child : rows) {
+            m_row.erase(child);
+            pending.push_back(child);
+        }
     }
 }
 
@@ -176,12 +184,19 @@ pugi::xml_node DocTreeModel::nodeOf(const QModelIndex& index) const {
 
 QModelIndex DocTreeModel::indexOf(pugi::xml_node node) const {
     if (!node || node == m_root || !m_root) return {};
-    const pugi::xml_node parent = node.parent();
-    if (!isShownChild(parent, node)) return {};
-    if (parent != m_root && !indexOf(parent).isValid()) return {};
-    childrenOf(parent);
-    const auto row = m_row.find(node.internal_object());
-    if (row == m_row.end()) return {};
+    // The chain up to the root, then its rows from the top down, so that each
+    // level's rows are in place before the next; no recursion per level.
+    std::vector<pugi::xml_node> chain;
+    for (pugi::xml_node n = node; n != m_root; n = n.parent()) {
+        if (!n || !isShownChild(n.parent(), n)) return {};
+        chain.push_back(n);
+    }
+    auto row = m_row.end();
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        childrenOf(it->parent());
+        row = m_row.find(it->internal_object());
+        if (row == m_row.end()) return {};
+    }
     return createIndex(row->second, 0, node.internal_object());
 }
 

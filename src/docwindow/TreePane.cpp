@@ -103,13 +103,29 @@ void TreePane::loadTree() {
     setAutoScrollMargin(row > 0 ? 2 * row : 32);
 }
 
-void TreePane::restoreExpanded(pugi::xml_node node) {
-    const NodeKind kind = KindOf(node);
-    if (kind == NodeKind::Category && storedExpanded(node)) expand(m_model->indexOf(node));
-    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
-        if (KindOf(c) == NodeKind::SubCategory) restoreExpanded(c);
-    // A sub-category is expanded once its children are in place.
-    if (kind == NodeKind::SubCategory && storedExpanded(node)) expand(m_model->indexOf(node));
+void TreePane::restoreExpanded(pugi::xml_node top) {
+    // A stack of its own, in the order a recursive walk would take: the
+    // call stack is no place for a depth that comes from a file.
+    struct Step {
+        pugi::xml_node node;
+        bool childrenDone;
+    };
+    std::vector<Step> stack{{top, false}};
+    while (!stack.empty()) {
+        const Step step = stack.back();
+        stack.pop_back();
+        const NodeKind kind = KindOf(step.node);
+        if (step.childrenDone) {
+            // A sub-category is expanded once its children are in place.
+            if (kind == NodeKind::SubCategory && storedExpanded(step.node))
+                expand(m_model->indexOf(step.node));
+            continue;
+        }
+        if (kind == NodeKind::Category && storedExpanded(step.node)) expand(m_model->indexOf(step.node));
+        stack.push_back({step.node, true});
+        for (pugi::xml_node c = step.node.last_child(); c; c = c.previous_sibling())
+            if (KindOf(c) == NodeKind::SubCategory) stack.push_back({c, false});
+    }
 }
 
 void TreePane::showCurrent(pugi::xml_node node) {

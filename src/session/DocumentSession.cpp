@@ -111,8 +111,9 @@ OpenOutcome DocumentSession::open(const std::string& path, LockPolicy policy,
         } catch (const std::exception&) {
             return failed(OpenStatus::DecryptFailed);
         }
-        const OpenStatus locked = session->lockByFileType();
-        if (locked != OpenStatus::Opened) return failed(locked);
+        std::optional<KmError> lockError;
+        const OpenStatus locked = session->lockByFileType(&lockError);
+        if (locked != OpenStatus::Opened) return failed(locked, std::move(lockError));
     } else if (policy == LockPolicy::ForEditing) {
         session->m_lock = std::move(editLock);
         session->m_access = AccessMode::SharedWriter;
@@ -136,14 +137,16 @@ std::unique_ptr<DocumentSession> DocumentSession::create(std::unique_ptr<XmlDoc>
 // A private file is held exclusively. A shared file is held as its writer, or
 // read only while another program writes it; failures of those locks leave
 // the file open without a lock, as other readers of the format expect.
-OpenStatus DocumentSession::lockByFileType() {
+OpenStatus DocumentSession::lockByFileType(std::optional<KmError>* error) {
     m_lock.release();
     if (!sharedFile()) {
         LockResult locked = FileLock::tryAcquire(m_path, LockMode::Private);
         if (!locked.ok()) {
             // Held by another program (or by this one in another window).
-            return locked.error->number() == errnum::kPermissionDenied ? OpenStatus::InUse
-                                                                       : OpenStatus::DecryptFailed;
+            if (locked.error->number() == errnum::kPermissionDenied) return OpenStatus::InUse;
+            // A file that may not be written, for one: the system's reason.
+            if (error != nullptr) *error = std::move(locked.error);
+            return OpenStatus::ReadFailed;
         }
         m_lock = std::move(locked.lock);
         m_access = AccessMode::Private;
@@ -151,7 +154,8 @@ OpenStatus DocumentSession::lockByFileType() {
     }
     LockResult locked = FileLock::tryAcquire(m_path, LockMode::SharedWriter);
     m_access = AccessMode::SharedWriter;
-    if (!locked.ok() && locked.error->number() == errnum::kPermissionDenied) {
+    // Another writer holds it, or this user may not write it: read only.
+    if (!locked.ok()) {
         locked = FileLock::tryAcquire(m_path, LockMode::SharedReader);
         m_access = AccessMode::SharedReader;
     }

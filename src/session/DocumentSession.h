@@ -178,7 +178,8 @@ public:
 
 private:
     DocumentSession() = default;
-    OpenStatus lockByFileType();
+    // error: why a lock failed, when it is not another holder.
+    OpenStatus lockByFileType(std::optional<KmError>* error = nullptr);
     void takeCredentials(FileCredentials credentials, Protection protection,
                          const modern::Argon2Params& params);
     SaveOutcome writeTo(const std::string& path);

@@ -151,7 +151,7 @@ mergefile::Result DocumentSession::merge(const std::string& sourcePath,
     if (refuseEdit()) return {};
     // Merging only adds to this document, so views may keep what they hold
     // until it is done.
-    mergefile::Result r = mergefile::MergeFile(*m_doc, sourcePath, ask, progress);
+    mergefile::Result r = mergefile::MergeFile(*m_doc, sourcePath, ask, progress, m_path);
     if (!r.merged()) return r;
     notify([](DocumentListener& l) { l.documentAboutToBeReset(); });
     notify([](DocumentListener& l) { l.documentReset(); });

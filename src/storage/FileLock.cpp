@@ -67,12 +67,9 @@ LockResult FileLock::tryAcquire(const std::string& path, LockMode mode) {
     const int flags = (writing ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     const int fd = ::open(path.c_str(), flags);
     if (fd < 0) {
-        const int err = errno;
-        if (writing && (err == EACCES || err == EPERM || err == EROFS)) {
-            result.error = KmError(errnum::kPermissionDenied, kSource, "Permission denied");
-        } else {
-            result.error = fileError(err, kSource);
-        }
+        // A file this user may not write is not "in use": the system's reason
+        // (error 75, as for a file that may not be read) tells what to fix.
+        result.error = fileError(errno, kSource);
         return result;
     }
     return adopt(fd, path, mode);

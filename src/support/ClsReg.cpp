@@ -105,9 +105,23 @@ void syncFolder(const std::string& dir) {
     }
 }
 
+// The file a settings path names: a symbolic link (settings kept elsewhere)
+// is written through, not replaced by a plain file.
+std::string linkTarget(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path target = path;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, ec); ++hops) {
+        const std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+        if (ec) break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target.string();
+}
+
 // Writes a sibling temporary file, flushes it to disk and renames it over the
 // target, so readers see either the old or the new file, never a mixture.
-bool atomicWrite(const std::string& path, std::string_view bytes) {
+bool atomicWrite(const std::string& settingsPath, std::string_view bytes) {
+    const std::string path = linkTarget(settingsPath);
     std::string tmpl = path + ".tmp-XXXXXX";
     const int fd = mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0) return false;
@@ -137,21 +151,24 @@ struct FileRead {
     ReadStatus status = ReadStatus::Missing;
     std::string text;
     std::string identity;  // path, inode, size and time: tells one damaged file from the next
-    int error = 0;
+    std::string reason;    // with Failed: what the system said
 };
 
 FileRead readSettings(const std::string& path) {
     FileRead out;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a named pipe in its place cannot hang the start.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        out.error = errno;
-        out.status = errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
-        out.identity = path + "|open|" + std::to_string(out.error);
+        const int err = errno;
+        out.status = err == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
+        out.reason = std::strerror(err);
+        out.identity = path + "|open|" + std::to_string(err);
         return out;
     }
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        out.error = errno != 0 ? errno : EISDIR;
+    const bool statted = fstat(fd, &st) == 0;
+    if (!statted || !S_ISREG(st.st_mode)) {
+        out.reason = statted ? "it is not a plain file" : std::strerror(errno);
         ::close(fd);
         out.status = ReadStatus::Failed;
         out.identity = path + "|notfile";
@@ -171,7 +188,7 @@ FileRead readSettings(const std::string& path) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
-            out.error = errno;
+            out.reason = std::strerror(errno);
             out.status = ReadStatus::Failed;
             ::close(fd);
             return out;
@@ -266,7 +283,7 @@ Loaded loadLocked(const std::string& path) {
             return out;
         case ReadStatus::Failed:
             reportOnce(file.identity, "Keymora: the settings file \"" + path +
-                                          "\" could not be read (" + std::strerror(file.error) +
+                                          "\" could not be read (" + file.reason +
                                           "); settings are not saved until this is fixed.");
             out.usable = false;
             return out;

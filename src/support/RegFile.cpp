@@ -1,5 +1,6 @@
 #include "support/RegFile.h"
 
+#include <unordered_map>
 
 namespace keymora::regfile {
 
@@ -155,13 +156,13 @@ std::optional<std::vector<std::string>> splitPath(std::string_view path) {
     if (path.empty() || path == "\\") return parts;
     if (path.front() == '\\') path.remove_prefix(1);
     if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-    if (path.empty()) return std::nullopt;
+    if (path.empty() || path.size() > kMaxPathLength) return std::nullopt;
     std::size_t start = 0;
     while (true) {
         const auto pos = path.find('\\', start);
         const std::string_view part = path.substr(
             start, pos == std::string_view::npos ? std::string_view::npos : pos - start);
-        if (part.empty()) return std::nullopt;
+        if (part.empty() || parts.size() == kMaxPathParts) return std::nullopt;
         parts.emplace_back(part);
         if (pos == std::string_view::npos) break;
         start = pos + 1;
@@ -267,6 +268,9 @@ ParseResult parse(std::string_view text) {
     std::size_t lineNo = 0;
     std::size_t pos = 0;
     KeyData* current = nullptr;
+    // Values by folded name per key: looking each one up in a list would make
+    // a key of many values quadratic.
+    std::unordered_map<const KeyData*, std::unordered_map<std::string, std::size_t>> valueIndex;
     while (pos < text.size()) {
         const auto nl = text.find('\n', pos);
         std::string_view line =
@@ -301,7 +305,13 @@ ParseResult parse(std::string_view text) {
             result.badLines.push_back(lineNo);
             continue;
         }
-        RegData::setValue(*current, std::move(*value));
+        auto& index = valueIndex[current];
+        const auto [it, added] = index.emplace(fold(value->name), current->values.size());
+        if (added) {
+            current->values.push_back(std::move(*value));
+        } else {
+            current->values[it->second].text = std::move(value->text);  // first spelling kept
+        }
     }
     return result;
 }

@@ -27,16 +27,22 @@ namespace keymora::regfile {
 
 inline constexpr const char* kHeader = "#keymora-settings 1";
 
-// Larger files are not read (and not written): settings are small, so a file
-// of this size is damage, not data.
-inline constexpr std::size_t kMaxFileSize = 16U * 1024U * 1024U;
+// Larger files are not read (and not written): settings are a few kilobytes,
+// so a file of this size is damage, not data, and every write reads the
+// whole file again.
+inline constexpr std::size_t kMaxFileSize = 1024U * 1024U;
+// Key paths longer than this, or of more parts, are invalid (a key is stored
+// with each of its parents, so a path's cost grows with its square).
+inline constexpr std::size_t kMaxPathLength = 255;
+inline constexpr std::size_t kMaxPathParts = 32;
 
 // Case folding used for key paths and value names (ASCII letters only, the
 // names the program uses are ASCII).
 std::string fold(std::string_view text);
 
 // Splits "A\B\C" into its parts. One leading and one trailing backslash are
-// ignored; an empty part makes the path invalid. "" and "\\" are the root.
+// ignored; an empty part, or a path beyond the limits above, makes the path
+// invalid. "" and "\\" are the root.
 std::optional<std::vector<std::string>> splitPath(std::string_view path);
 
 struct KeyData {

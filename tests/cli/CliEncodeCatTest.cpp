@@ -98,6 +98,10 @@ TEST_F(EncodeCat, RefusesTextThatIsNotADataFile) {
         {"<passwords/>", "root element must be <datafile>"},
         {"<datafile>\xE9</datafile>", "not valid UTF-8"},
         {std::string("<datafile>a\0b</datafile>", 21), "NUL"},
+        {"<datafile>a&#0;b</datafile>", "(U+0000 at byte 11)"},
+        {"<datafile x=\"&#x1;\"/>", "XML does not allow (U+0001"},
+        {"<datafile>\x02</datafile>", "XML does not allow (U+0002"},
+        {"<!DOCTYPE datafile><datafile/>", "document type"},
     };
     for (const auto& [xml, why] : cases) {
         writeFile(xmlPath, xml);

@@ -1,9 +1,15 @@
 // merge end to end: sources unlocked in order, failures reported per source.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "CliRunner.h"
+#include "storage/MergeFile.h"
 #include "testsupport/TestDocuments.h"
 
 namespace keymora::test {
@@ -103,6 +109,57 @@ TEST_F(MergeFiles, SharedAndMissingSourcesAreRefused) {
                          srcTwo + ": Error: 53\nDescription: File Not Found\n"
                                   "Nothing was merged; " + dest + " was not changed.\n");
     EXPECT_EQ(readFile(dest), before);
+}
+
+TEST_F(MergeFiles, TheDestinationUnderAnotherNameIsRefused) {
+    const std::string link = dir.file("link.kmf");
+    const std::string hard = dir.file("hard.kmf");
+    std::filesystem::create_symlink(dest, link);
+    std::filesystem::create_hard_link(dest, hard);
+    const std::string before = readFile(dest);
+    const auto r = runInProcess({"merge", "-u", "ann", dest, link, hard, dir.file("./dest.kmf")}, "d-pw\n");
+    EXPECT_EQ(r.status, 1);
+    const std::string refused = std::string(": ") + mergefile::kSameFileText + "\n";
+    EXPECT_EQ(r.err, link + refused + hard + refused + dir.file("./dest.kmf") + refused +
+                         "Nothing was merged; " + dest + " was not changed.\n");
+    EXPECT_EQ(readFile(dest), before);
+}
+
+// Made unwritable for this process: by its mode, or for root (who ignores
+// modes) by the immutable flag; undone on destruction. False when neither works.
+struct Unwritable {
+    explicit Unwritable(std::string p) : path(std::move(p)) {
+        if (::geteuid() != 0) {
+            done = ::chmod(path.c_str(), 0400) == 0;
+            return;
+        }
+        done = setFlag(true);
+    }
+    ~Unwritable() {
+        if (done && ::geteuid() == 0) setFlag(false);
+    }
+    bool setFlag(bool on) const {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        int flags = 0;
+        const bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                        ::ioctl(fd, FS_IOC_SETFLAGS, &(flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL)) == 0;
+        if (fd >= 0) ::close(fd);
+        return ok;
+    }
+    std::string path;
+    bool done = false;
+};
+
+// The file cannot be written: that is the reason given, not "File in use".
+TEST_F(MergeFiles, AnUnwritableDestinationOrPasswdFileSaysWhy) {
+    const Unwritable guard(dest);
+    if (!guard.done) GTEST_SKIP() << "cannot make a file unwritable here";
+    for (const auto& args : {std::vector<std::string>{"merge", "-u", "ann", dest, srcTwo},
+                             std::vector<std::string>{"passwd", "-u", "ann", dest}}) {
+        const auto r = runInProcess(args, "d-pw\ntwo-pw\n");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err.rfind("Error: 75\nDescription: Path/File access error", 0), 0u) << r.err;
+    }
 }
 
 TEST_F(MergeFiles, SourcesMayHaveTheirOwnUserName) {

@@ -49,7 +49,7 @@ TEST(CsvParseTest, HeaderIsNotARecordWhateverItsNames) {
     EXPECT_EQ(table.header, (std::vector<std::string>{"name", "user", "pass", "site", "notes", "sixth"}));
     EXPECT_EQ(rows(table), (std::vector<Row>{{"A", "b", "c", "d", "e"}}));
     EXPECT_TRUE(ParseCsv(kHeader).records.empty());
-    EXPECT_TRUE(ParseCsv("").records.empty());
+    EXPECT_THROW(ParseCsv(""), std::runtime_error);  // not even a header: nothing to import
     // A quoted header spanning two lines is still one line of names.
     EXPECT_EQ(rows(ParseCsv("\"Acc\nount\",x\r\nA,b\r\n")), (std::vector<Row>{{"A", "b", "", "", ""}}));
 }
@@ -67,6 +67,48 @@ TEST(CsvDecodeTest, Utf8WithOrWithoutBomOtherwiseWindows1252) {
     ASSERT_EQ(ansi.size(), 1u);
     EXPECT_EQ(ansi[0].account, "Caf\xC3\xA9");
     EXPECT_EQ(ansi[0].password, "\xE2\x82\xAC" "uro");
+}
+
+std::string failureOf(const std::string& bytes) {
+    try {
+        parse(bytes);
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "(imported)";
+}
+
+TEST(CsvDecodeTest, Utf16IsConvertedUtf32AndBrokenTextRefused) {
+    const auto utf16 = [](const std::u16string& text, bool bigEndian) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t u : text) {
+            const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+            bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+        }
+        return bytes;
+    };
+    for (bool bigEndian : {false, true}) {
+        EXPECT_EQ(parse(utf16(u"A,B\r\nCaf\u00E9,\U0001F511\r\n", bigEndian)),
+                  (std::vector<Row>{{"Caf\xC3\xA9", "\xF0\x9F\x94\x91", "", "", ""}}));
+    }
+    EXPECT_EQ(failureOf(utf16(u"A\xD800", false)), "The file is not valid UTF-16 text");
+    EXPECT_EQ(failureOf(std::string("\xFF\xFE\0\0A\0\0\0", 8)),
+              "The file is in UTF-32; save it as UTF-8 and import it again");
+}
+
+// Binary files, quotes that never close and empty files are refused instead
+// of turning into junk entries; control characters XML cannot hold are marked.
+TEST(CsvParseTest, DamagedTextIsRefusedOrMadeStorable) {
+    std::string random(1 << 20, '\0');
+    unsigned seed = 1;
+    for (char& c : random) c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
+    EXPECT_EQ(failureOf(random), "The file holds NUL bytes: it is not a text file");
+    EXPECT_EQ(failureOf(kHeader + "a,b\r\nc,\"d,e\r\nf,g\r\n"),
+              "The quoted field that starts on line 3 is never closed");
+    EXPECT_EQ(failureOf(""), "The file is empty");
+    EXPECT_EQ(failureOf("\r\n\n"), "The file is empty");
+    EXPECT_EQ(parse(kHeader + "a\x01" "b,\x1F,\t,\x7F\r\n"),
+              (std::vector<Row>{{"a\xEF\xBF\xBD" "b", "\xEF\xBF\xBD", "\t", "\x7F", ""}}));
 }
 
 class CsvImportTest : public ::testing::Test {

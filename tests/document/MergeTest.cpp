@@ -133,6 +133,31 @@ TEST(MergeTest, CategoryNestedInACategoryTravelsWithItsParent) {
     expectUniqueIds(dest);
 }
 
+// Files cannot nest this deep, but documents built in memory can: the merge
+// must neither recurse per level nor walk up the chain at every level, and
+// must not leave a document deeper than a file may be.
+TEST(MergeTest, HundredThousandNestedLevelsMergeInOnePassAndAreRefused) {
+    constexpr int kLevels = 100000;
+    XmlDoc dest, source;
+    load(dest, docXml(catXml("D1", "Banking", subXml("D2", "Deep"))));
+    load(source, docXml(catXml("S1", "Banking", subXml("S2", "Deep")) + catXml("S3", "Outer")));
+    const auto chain = [](pugi::xml_node node, const char* name) {
+        for (int level = 0; level < kLevels; ++level) {
+            node = node.append_child(name);
+            node.append_attribute("value") = "s";
+        }
+        return node;
+    };
+    const pugi::xml_node destBottom = chain(dest.nodeById("D2"), "subcategory");
+    chain(source.nodeById("S2"), "subcategory").append_child("record_detail");
+    chain(source.nodeById("S3"), "category");
+    const auto outcome = MergeSourceCategoryToDestination(source, dest);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.errorDescription, "The merged document would nest deeper than 256 levels");
+    EXPECT_FALSE(destBottom.child("record_detail"));
+    EXPECT_EQ(dest.records().select_nodes("category").size(), 1u);  // no "Outer"
+}
+
 TEST(MergeTest, NamesWithQuotesMergeLikeAnyOther) {
     XmlDoc dest, source;
     load(dest, docXml(catXml("D1", "Bob&apos;s &quot;bank&quot;", subXml("D2", "It&apos;s", entryXml("D3", "a")))));

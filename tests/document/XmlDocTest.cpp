@@ -122,6 +122,26 @@ TEST(XmlDoc, MalformedTextLeavesAnEmptyDocumentAndSays) {
     }
 }
 
+// Declarations are refused whether or not they declare entities, and nesting
+// is bounded so that nothing walking the tree can run out of stack.
+TEST(XmlDoc, DoctypeAndExcessiveNestingAreRefused) {
+    const auto nested = [](std::size_t levels) {
+        std::string xml;
+        for (std::size_t i = 0; i < levels; ++i) xml += "<a>";
+        for (std::size_t i = 0; i < levels; ++i) xml += "</a>";
+        return xml;
+    };
+    XmlDoc doc;
+    std::string error;
+    EXPECT_FALSE(doc.loadXml("<!DOCTYPE datafile><datafile/>", &error));
+    EXPECT_NE(error.find("document type"), std::string::npos) << error;
+    EXPECT_FALSE(doc.loadXml("<!DOCTYPE d [<!ENTITY e \"x\">]><datafile>&e;</datafile>"));
+    EXPECT_TRUE(doc.loadXml(nested(kMaxNestingDepth)));
+    EXPECT_FALSE(doc.loadXml(nested(kMaxNestingDepth + 1), &error));
+    EXPECT_EQ(error, "The document nests deeper than 256 levels");
+    EXPECT_FALSE(doc.loadXml(nested(1000000)));
+}
+
 TEST(XmlDoc, InPlaceLoadAndClear) {
     XmlDoc doc;
     std::string text = kIndented;

@@ -148,7 +148,7 @@ TEST_F(FileLockTest, ErrorsOfTheOpenItself) {
         ASSERT_EQ(::chmod(m_path.c_str(), 0400), 0);
         LockResult writer = FileLock::tryAcquire(m_path, LockMode::SharedWriter);
         ASSERT_FALSE(writer.ok());
-        EXPECT_EQ(writer.error->number(), 70);
+        EXPECT_EQ(writer.error->number(), 75);
         EXPECT_TRUE(FileLock::tryAcquire(m_path, LockMode::SharedReader).ok());
     }
 }

@@ -337,7 +337,36 @@ TEST_F(ClsRegTest, SettingsPathThatIsAFolderFailsCleanly) {
     EXPECT_FALSE(m_reg.WriteString(HKCU, kOptions, "x", "1"));
     EXPECT_FALSE(m_reg.KeyExist(HKCU, kOptions));
     EXPECT_TRUE(std::filesystem::is_directory(m_path));
-    EXPECT_EQ(g_reports.size(), 1U);
+    ASSERT_EQ(g_reports.size(), 1U);
+    EXPECT_THAT(g_reports[0], ::testing::HasSubstr("(it is not a plain file)"));
+}
+
+// A named pipe in place of the file must not block: a child that hangs is
+// stopped by its alarm and fails the test.
+TEST_F(ClsRegTest, NamedPipeInPlaceOfTheFileDoesNotBlock) {
+    ASSERT_EQ(::mkfifo(m_path.c_str(), 0600), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(20);
+        const bool ok = m_reg.ReadString(HKCU, kOptions, "x", "dflt") == "dflt" &&
+                        !m_reg.WriteString(HKCU, kOptions, "x", "1");
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// Settings kept elsewhere through a link stay there.
+TEST_F(ClsRegTest, ALinkedSettingsFileIsWrittenThrough) {
+    const std::string target = m_dir.file("elsewhere.reg");
+    std::filesystem::create_symlink("elsewhere.reg", m_path);
+    ASSERT_TRUE(m_reg.WriteString(HKCU, kOptions, "x", "1"));
+    ASSERT_TRUE(m_reg.WriteString(HKCU, kOptions, "y", "2"));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_path));
+    EXPECT_THAT(readFile(target), ::testing::HasSubstr("y=s:2"));
+    EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "x", "dflt"), "1");
 }
 
 }  // namespace

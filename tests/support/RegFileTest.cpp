@@ -67,6 +67,17 @@ TEST(RegFilePath, SplitsOnBackslashes) {
     EXPECT_EQ(rf::splitPath("\\A\\b c\\"), (std::vector<std::string>{"A", "b c"}));
     EXPECT_FALSE(rf::splitPath("A\\\\B").has_value());
     EXPECT_FALSE(rf::splitPath("\\\\").has_value());
+    // Bounded: a key is kept with each of its parents.
+    std::string parts = "a";
+    for (std::size_t i = 1; i < rf::kMaxPathParts; ++i) parts += "\\a";
+    EXPECT_EQ(rf::splitPath(parts)->size(), rf::kMaxPathParts);
+    EXPECT_FALSE(rf::splitPath(parts + "\\a").has_value());
+    EXPECT_FALSE(rf::splitPath(std::string(rf::kMaxPathLength + 1, 'k')).has_value());
+    std::string huge = "a";
+    for (int i = 0; i < 100000; ++i) huge += "\\a";
+    EXPECT_FALSE(rf::splitPath(huge).has_value());
+    EXPECT_EQ(rf::parse(std::string(rf::kHeader) + "\n[" + huge + "]\nx=s:1\n").badLines,
+              (std::vector<std::size_t>{2, 3}));
 }
 
 TEST(RegFileParse, AcceptsCommentsBlankLinesAndCrLf) {
