@@ -62,9 +62,9 @@ struct ParseState {
     std::vector<std::string> row;
 };
 
-// XML 1.0 cannot hold C0 controls other than tab, CR and LF (NUL never gets
-// here): each becomes U+FFFD, so the saved file stays well-formed and the
-// place of the character is still visible.
+// XML 1.0 cannot hold C0 controls other than tab, CR and LF; the only others
+// a text file may hold (form feed, vertical tab) become U+FFFD, so the saved
+// file stays well-formed and the place of the character is still visible.
 std::string fieldText(const char* data, std::size_t length) {
     const auto isControl = [](unsigned char c) { return c < 0x20 && c != '\t' && c != '\r' && c != '\n'; };
     std::size_t controls = 0;
@@ -216,8 +216,14 @@ std::string DecodeText(std::string_view bytes) {
 }
 
 CsvTable ParseCsv(std::string_view utf8Text) {
-    if (utf8Text.find('\0') != std::string_view::npos)
-        throw std::runtime_error("The file holds NUL bytes: it is not a text file");
+    // Text files hold no control characters but line breaks, tabs and page
+    // breaks; a data file or a picture would otherwise import as rows of
+    // noise. Looked at after decoding: UTF-16 text is full of NUL bytes.
+    for (const char c : utf8Text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f' && u != '\v')
+            throw std::runtime_error("The file is not a text file");
+    }
     CsvTable table;
     ParseState state;
     state.table = &table;
@@ -268,13 +274,6 @@ std::optional<CsvTable> LoadCsvFile(const std::string& path, std::string* errorT
     WipedString bytes{std::string(static_cast<std::size_t>(size), '\0')};
     if (!in.read(bytes.value().data(), static_cast<std::streamsize>(size)))
         return fail("The file could not be read");
-    // Text files hold no control characters but line breaks, tabs and page
-    // breaks; a data file or a picture would otherwise import as rows of noise.
-    for (const char c : bytes.value()) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f' && u != '\v')
-            return fail("The file is not a text file");
-    }
     try {
         WipedString text(DecodeText(bytes.value()));
         return ParseCsv(text.value());

@@ -62,11 +62,11 @@ std::string DecodeText(std::string_view bytes);
 
 // Splits decoded text into header and records (quoted fields, doubled quotes,
 // commas and line breaks inside quotes, CRLF or LF). Blank lines are skipped;
-// missing fields are empty; fields after the fifth are dropped; control
-// characters other than tab, CR and LF become U+FFFD (XML cannot hold them).
-// Throws std::runtime_error, with the reason, for text with NUL bytes (a
-// binary file), a quoted field that never closes (naming its line) and text
-// without even a header line.
+// missing fields are empty; fields after the fifth are dropped; form feeds
+// and vertical tabs become U+FFFD (XML cannot hold them). Throws
+// std::runtime_error, with the reason, for text with other control
+// characters (a binary file), a quoted field that never closes (naming its
+// line) and text without even a header line.
 CsvTable ParseCsv(std::string_view utf8Text);
 
 // Reads, decodes and splits a file; nothing when it cannot be read (errorText

@@ -97,6 +97,9 @@ TEST(RegFileParse, AcceptsCommentsBlankLinesAndCrLf) {
     // A key under a differently spelled parent joins that parent.
     ASSERT_NE(parsed.data.findKey({"A", "B", "C"}), nullptr);
     EXPECT_EQ(parsed.data.findKey({"A", "B", "C"})->path, "A\\B\\C");
+    // An empty root section is no data: it is not written, and reads back equal (fuzzer).
+    const rf::ParseResult root = rf::parse(std::string(rf::kHeader) + "\n[]\n");
+    EXPECT_TRUE(rf::parse(rf::serialize(root.data)).data == root.data);
 }
 
 TEST(RegFileParse, AWrongStartRejectsTheWholeFile) {
