@@ -62,21 +62,31 @@ struct ParseState {
     std::vector<std::string> row;
 };
 
-// XML 1.0 cannot hold C0 controls other than tab, CR and LF; the only others
-// a text file may hold (form feed, vertical tab) become U+FFFD, so the saved
-// file stays well-formed and the place of the character is still visible.
+// XML 1.0 cannot hold C0 controls other than tab, CR and LF, nor U+FFFE and
+// U+FFFF; the ones a text file may hold (form feed, vertical tab) and those
+// two become U+FFFD, so the saved file stays well-formed and the place of
+// the character is still visible.
 std::string fieldText(const char* data, std::size_t length) {
-    const auto isControl = [](unsigned char c) { return c < 0x20 && c != '\t' && c != '\r' && c != '\n'; };
-    std::size_t controls = 0;
-    for (std::size_t i = 0; i < length; ++i) controls += isControl(static_cast<unsigned char>(data[i])) ? 1 : 0;
+    const std::string_view text(data, length);
+    // Bytes of a character XML forbids at i (0: none): form feed, vertical
+    // tab, and the non-characters U+FFFE and U+FFFF.
+    const auto forbiddenAt = [text](std::size_t i) -> std::size_t {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') return 1;
+        if (c == 0xEF && (text.substr(i + 1, 2) == "\xBF\xBE" || text.substr(i + 1, 2) == "\xBF\xBF")) return 3;
+        return 0;
+    };
+    std::size_t extra = 0;
+    for (std::size_t i = 0; i < length; ++i) extra += forbiddenAt(i) == 1 ? kReplacement.size() - 1 : 0;
     std::string field;
-    field.reserve(length + controls * (kReplacement.size() - 1));  // no copies left behind
-    for (std::size_t i = 0; i < length; ++i) {
-        const auto c = static_cast<unsigned char>(data[i]);
-        if (isControl(c)) {
+    field.reserve(length + extra);  // no copies left behind
+    for (std::size_t i = 0; i < length;) {
+        const std::size_t bad = forbiddenAt(i);
+        if (bad != 0) {
             field += kReplacement;
+            i += bad;
         } else {
-            field += static_cast<char>(c);
+            field += text[i++];
         }
     }
     return field;

@@ -62,8 +62,8 @@ std::string DecodeText(std::string_view bytes);
 
 // Splits decoded text into header and records (quoted fields, doubled quotes,
 // commas and line breaks inside quotes, CRLF or LF). Blank lines are skipped;
-// missing fields are empty; fields after the fifth are dropped; form feeds
-// and vertical tabs become U+FFFD (XML cannot hold them). Throws
+// missing fields are empty; fields after the fifth are dropped; form feeds,
+// vertical tabs, U+FFFE and U+FFFF become U+FFFD (XML cannot hold them). Throws
 // std::runtime_error, with the reason, for text with other control
 // characters (a binary file), a quoted field that never closes (naming its
 // line) and text without even a header line.
