@@ -55,18 +55,14 @@ std::string ImportFailedText(std::string_view path);
 // "3 records imported to \"Imported Items ...\""
 std::string ImportCompleteText(std::size_t count, std::string_view categoryName);
 
-// Text of a file, UTF-8 with or without a byte-order mark, UTF-16 after its
-// byte-order mark, or Windows-1252 when it is not valid UTF-8; always UTF-8
-// out. Throws std::runtime_error (with the reason) for UTF-32 and broken UTF-16.
+// Text of a file, UTF-8 with or without a byte-order mark, or Windows-1252
+// when it is not valid UTF-8; always UTF-8 out.
 std::string DecodeText(std::string_view bytes);
 
 // Splits decoded text into header and records (quoted fields, doubled quotes,
 // commas and line breaks inside quotes, CRLF or LF). Blank lines are skipped;
-// missing fields are empty; fields after the fifth are dropped; form feeds,
-// vertical tabs, U+FFFE and U+FFFF become U+FFFD (XML cannot hold them). Throws
-// std::runtime_error, with the reason, for text with other control
-// characters (a binary file), a quoted field that never closes (naming its
-// line) and text without even a header line.
+// missing fields are empty; fields after the fifth are dropped. Throws
+// std::runtime_error when the text cannot be split.
 CsvTable ParseCsv(std::string_view utf8Text);
 
 // Reads, decodes and splits a file; nothing when it cannot be read (errorText

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/GenerateGuid.h"
+#include "document/Nesting.h"
 
 namespace keymora::merge {
 

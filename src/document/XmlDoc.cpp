@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "document/Nesting.h"
 #include "document/PugiMemory.h"
 #include "support/SecureWipe.h"
 

@@ -9,10 +9,6 @@
 
 namespace keymora {
 
-// Deepest element nesting a document may have; deeper text is refused: the
-// tree views and commands walk what they show, and no real file comes near it.
-inline constexpr std::size_t kMaxNestingDepth = 256;
-
 class XmlDoc {
 public:
     XmlDoc() = default;
@@ -22,9 +18,8 @@ public:
 
     // Parses UTF-8 XML text. Text nodes holding only white space are dropped,
     // so entry fields can be read by position. The XML declaration, when
-    // present, is kept as the first node. A document type declaration or
-    // nesting deeper than kMaxNestingDepth is refused. On a parse error the
-    // document is left empty and false is returned (errorText says why).
+    // present, is kept as the first node. On a parse error the document is
+    // left empty and false is returned (errorText gets the parser's words).
     bool loadXml(std::string_view utf8, std::string* errorText = nullptr);
     // Same, taking over the buffer (parsed in place, then wiped on destruction).
     bool loadXmlInPlace(std::string&& utf8, std::string* errorText = nullptr);
@@ -66,10 +61,6 @@ private:
     // Size of the last text parsed: a good first guess for the serialised size.
     std::size_t m_loadedSize = 0;
 };
-
-// Whether an element below root lies more than limit levels down (the
-// children of root are on level 1).
-bool nestsDeeperThan(pugi::xml_node root, std::size_t limit) noexcept;
 
 // The first element named `name` in document order below `from` (itself included).
 pugi::xml_node firstElementNamed(pugi::xml_node from, std::string_view name) noexcept;

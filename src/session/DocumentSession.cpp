@@ -111,9 +111,12 @@ OpenOutcome DocumentSession::open(const std::string& path, LockPolicy policy,
         } catch (const std::exception&) {
             return failed(OpenStatus::DecryptFailed);
         }
-        std::optional<KmError> lockError;
-        const OpenStatus locked = session->lockByFileType(&lockError);
-        if (locked != OpenStatus::Opened) return failed(locked, std::move(lockError));
+        const OpenStatus locked = session->lockByFileType();
+        if (locked == OpenStatus::ReadFailed) {
+            // The system's reason, asked again: the lock itself says only that it failed.
+            return failed(locked, FileLock::tryAcquire(path, LockMode::Private).error);
+        }
+        if (locked != OpenStatus::Opened) return failed(locked);
     } else if (policy == LockPolicy::ForEditing) {
         session->m_lock = std::move(editLock);
         session->m_access = AccessMode::SharedWriter;
@@ -137,15 +140,14 @@ std::unique_ptr<DocumentSession> DocumentSession::create(std::unique_ptr<XmlDoc>
 // A private file is held exclusively. A shared file is held as its writer, or
 // read only while another program writes it; failures of those locks leave
 // the file open without a lock, as other readers of the format expect.
-OpenStatus DocumentSession::lockByFileType(std::optional<KmError>* error) {
+OpenStatus DocumentSession::lockByFileType() {
     m_lock.release();
     if (!sharedFile()) {
         LockResult locked = FileLock::tryAcquire(m_path, LockMode::Private);
         if (!locked.ok()) {
             // Held by another program (or by this one in another window).
             if (locked.error->number() == errnum::kPermissionDenied) return OpenStatus::InUse;
-            // A file that may not be written, for one: the system's reason.
-            if (error != nullptr) *error = std::move(locked.error);
+            // A file that may not be written, for one: the caller gives the reason.
             return OpenStatus::ReadFailed;
         }
         m_lock = std::move(locked.lock);

@@ -178,8 +178,7 @@ public:
 
 private:
     DocumentSession() = default;
-    // error: why a lock failed, when it is not another holder.
-    OpenStatus lockByFileType(std::optional<KmError>* error = nullptr);
+    OpenStatus lockByFileType();
     void takeCredentials(FileCredentials credentials, Protection protection,
                          const modern::Argon2Params& params);
     SaveOutcome writeTo(const std::string& path);

@@ -1,5 +1,7 @@
 // The edits of an open data file: each changes the document through the
 // document operations and tells the listeners what changed.
+#include <sys/stat.h>
+
 #include <array>
 
 #include "document/ModXml.h"
@@ -15,6 +17,17 @@ EditResult refused() {
     EditResult r;
     r.status = EditStatus::ReadOnly;
     return r;
+}
+
+constexpr const char* kSameFileText =
+    "A data file cannot be merged into itself: every entry would be there twice.";
+
+// Device and inode, so that links and other spellings of a path compare equal.
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 }  // namespace
@@ -151,7 +164,14 @@ mergefile::Result DocumentSession::merge(const std::string& sourcePath,
     if (refuseEdit()) return {};
     // Merging only adds to this document, so views may keep what they hold
     // until it is done.
-    mergefile::Result r = mergefile::MergeFile(*m_doc, sourcePath, ask, progress, m_path);
+    if (!neverSaved() && sameFile(sourcePath, m_path)) {
+        mergefile::Result refused;
+        refused.status = mergefile::Status::ReadFailed;
+        refused.message = mergefile::Message{kSameFileText, mergefile::kEmptySourceTitle,
+                                             mergefile::Icon::Information};
+        return refused;
+    }
+    mergefile::Result r = mergefile::MergeFile(*m_doc, sourcePath, ask, progress);
     if (!r.merged()) return r;
     notify([](DocumentListener& l) { l.documentAboutToBeReset(); });
     notify([](DocumentListener& l) { l.documentReset(); });

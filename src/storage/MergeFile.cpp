@@ -1,7 +1,5 @@
 #include "storage/MergeFile.h"
 
-#include <sys/stat.h>
-
 #include <string_view>
 
 #include "document/VersionUpdates.h"
@@ -28,14 +26,6 @@ Result failure(Status status, std::string text, std::string title, Icon icon) {
     return r;
 }
 
-// Device and inode, so that links and other spellings of a path compare equal.
-bool sameFile(const std::string& a, const std::string& b) {
-    struct stat sa {};
-    struct stat sb {};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 }  // namespace
 
 std::string FileTitleOf(const std::string& path) {
@@ -44,11 +34,9 @@ std::string FileTitleOf(const std::string& path) {
 }
 
 Result MergeFile(XmlDoc& destination, const std::string& path, const CredentialsFn& askCredentials,
-                 const merge::ProgressFn& progress, const std::string& destinationPath) {
+                 const merge::ProgressFn& progress) {
     if (path.empty())
         return failure(Status::EmptyName, kEmptySourceText, kEmptySourceTitle, Icon::Information);
-    if (!destinationPath.empty() && sameFile(path, destinationPath))
-        return failure(Status::SameFile, kSameFileText, kEmptySourceTitle, Icon::Information);
 
     std::optional<SourceCredentials> given;
     if (askCredentials)

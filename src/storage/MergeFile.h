@@ -25,8 +25,6 @@ inline constexpr const char* kSharedSourceTitle = "Invalid Source Document";
 inline constexpr const char* kMergeCompleteText = "Merge complete.";
 inline constexpr const char* kMergeProgressTitle = "Merge Progress";
 inline constexpr const char* kMergeCanceledText = "Merge Canceled";
-inline constexpr const char* kSameFileText =
-    "A data file cannot be merged into itself: every entry would be there twice.";
 
 enum class Icon { None, Information, Critical };
 
@@ -44,7 +42,6 @@ enum class Status {
     DecryptFailed,  // wrong credentials or a damaged file
     SharedSource,   // `filetype` missing or not "private"
     MergeFailed,
-    SameFile,       // the source is the destination's own file, by any path
 };
 
 struct Result {
@@ -67,10 +64,8 @@ using CredentialsFn = std::function<std::optional<SourceCredentials>(const std::
 std::string FileTitleOf(const std::string& path);
 
 // Merges the file at path into destination. The destination changes only when
-// the result is Merged; any failure leaves it exactly as it was. When the
-// destination has a file (destinationPath), the same file under any name
-// (link, other spelling) is refused before credentials are asked.
+// the result is Merged; any failure leaves it exactly as it was.
 Result MergeFile(XmlDoc& destination, const std::string& path, const CredentialsFn& askCredentials,
-                 const merge::ProgressFn& progress = {}, const std::string& destinationPath = {});
+                 const merge::ProgressFn& progress = {});
 
 }  // namespace keymora::mergefile

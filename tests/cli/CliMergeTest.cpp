@@ -9,7 +9,6 @@
 #include <filesystem>
 
 #include "CliRunner.h"
-#include "storage/MergeFile.h"
 #include "testsupport/TestDocuments.h"
 
 namespace keymora::test {
@@ -119,7 +118,7 @@ TEST_F(MergeFiles, TheDestinationUnderAnotherNameIsRefused) {
     const std::string before = readFile(dest);
     const auto r = runInProcess({"merge", "-u", "ann", dest, link, hard, dir.file("./dest.kmf")}, "d-pw\n");
     EXPECT_EQ(r.status, 1);
-    const std::string refused = std::string(": ") + mergefile::kSameFileText + "\n";
+    const std::string refused = ": A data file cannot be merged into itself: every entry would be there twice.\n";
     EXPECT_EQ(r.err, link + refused + hard + refused + dir.file("./dest.kmf") + refused +
                          "Nothing was merged; " + dest + " was not changed.\n");
     EXPECT_EQ(readFile(dest), before);

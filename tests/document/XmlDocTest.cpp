@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "document/Nesting.h"
 #include "document/PugiMemory.h"
 
 namespace keymora {
