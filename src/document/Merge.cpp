@@ -111,7 +111,8 @@ void resetIdentifiers(pugi::xml_node node) {
     };
     renew(node);
     forEachElementBelow(node, [&renew](pugi::xml_node e) {
-        if (isNamed(e, "subcategory") || isNamed(e, "record_detail")) renew(e);
+        // A category inside another travels with it and needs a new one too.
+        if (isNamed(e, "category") || isNamed(e, "subcategory") || isNamed(e, "record_detail")) renew(e);
     });
 }
 
