@@ -113,8 +113,10 @@ frmKMF::frmKMF(DocumentHost* host, std::unique_ptr<DocumentSession> session,
 }
 
 frmKMF::~frmKMF() {
-    if (!m_closingDone) releaseEverything();
+    // Deaf first: closing waits for a running Auto Save, whose end must not
+    // reach a main window that is itself being torn down.
     m_session->removeListener(m_notices.get());
+    if (!m_closingDone) releaseEverything();
     // The panes hear the session, so they go before it does.
     for (QObject* sender : {static_cast<QObject*>(m_tree), static_cast<QObject*>(m_list),
                             static_cast<QObject*>(m_selection), static_cast<QObject*>(m_cover),
