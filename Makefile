@@ -3,7 +3,8 @@
 #   make test  - install what is missing, build, run every test (also under ASan/UBSan) and a short fuzz run
 #   make bench - Release build of the benchmarks, then print their figures
 #   make fuzz  - run each fuzz target for 2.5 million inputs (over 10 million in all)
-.PHONY: run test build bench fuzz clean
+#   make torture - kill writers of a data file 200 times at random moments
+.PHONY: run test build bench fuzz torture clean
 
 run:
 	./scripts/run.sh
@@ -22,6 +23,12 @@ bench:
 fuzz:
 	./scripts/install-deps.sh
 	./scripts/fuzz.sh --runs 2500000
+
+torture:
+	./scripts/install-deps.sh
+	cmake -S . -B build -G Ninja
+	cmake --build build --target keymora-cli keymora_save_driver
+	tests/stress/torture.sh build/src/cli/keymora-cli build/tests/app/keymora_save_driver 200
 
 clean:
 	rm -rf build build-asan build-fuzz build-release

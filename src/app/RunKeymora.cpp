@@ -12,6 +12,7 @@
 #include "app/ModMain.h"
 #include "app/frmHelp.h"
 #include "keymora/Version.h"
+#include "support/CoreDumps.h"
 #include "ui/Icons.h"
 #include "ui/Prompt.h"
 #include "ui/StringTable.h"
@@ -68,6 +69,7 @@ bool answeredOnTerminal(int argc, char** argv) {
 }  // namespace
 
 int RunKeymora(int argc, char** argv) {
+    disableCoreDumps();
     if (answeredOnTerminal(argc, argv)) return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Keymora"));

@@ -125,7 +125,7 @@ public:
             return kExitOk;
         }
         try {
-            datafile::writeFileAtomically(m_output, text);
+            datafile::writePrivateFile(m_output, text);
         } catch (const KmError& e) {
             throw CliError(messageFor(e) + "\nNothing was exported.");
         }

@@ -82,8 +82,9 @@ OpenOutcome DocumentSession::open(const std::string& path, LockPolicy policy,
         editLock = std::move(locked.lock);
     }
     WipedString bytes;
+    FileIdentity readFrom;
     try {
-        bytes.value() = datafile::ReadFileContents(path);
+        bytes.value() = datafile::ReadFileContents(path, &readFrom);
     } catch (const KmError& e) {
         return readFailure(e);
     }
@@ -111,11 +112,12 @@ OpenOutcome DocumentSession::open(const std::string& path, LockPolicy policy,
         } catch (const std::exception&) {
             return failed(OpenStatus::DecryptFailed);
         }
-        const OpenStatus locked = session->lockByFileType();
+        OpenStatus locked = session->lockByFileType();
         if (locked == OpenStatus::ReadFailed) {
             // The system's reason, asked again: the lock itself says only that it failed.
             return failed(locked, FileLock::tryAcquire(path, LockMode::Private).error);
         }
+        if (locked == OpenStatus::Opened) locked = session->catchUpWithLocked(readFrom, out.versionUpdated);
         if (locked != OpenStatus::Opened) return failed(locked);
     } else if (policy == LockPolicy::ForEditing) {
         session->m_lock = std::move(editLock);
@@ -162,6 +164,32 @@ OpenStatus DocumentSession::lockByFileType() {
         m_access = AccessMode::SharedReader;
     }
     if (locked.ok()) m_lock = std::move(locked.lock);
+    return OpenStatus::Opened;
+}
+
+// Another program may have saved the file between our read and our lock (the
+// credentials prompt lies between): the document shown must be the one locked,
+// or a save would overwrite what the other program wrote.
+OpenStatus DocumentSession::catchUpWithLocked(const FileIdentity& readFrom, bool& versionUpdated) {
+    if (!m_lock.held() || m_lock.identity() == readFrom) return OpenStatus::Opened;
+    WipedString bytes;
+    try {
+        bytes.value() = datafile::ReadLockedFile(m_lock);
+    } catch (const KmError& e) {
+        return readFailure(e).status;
+    }
+    if (bytes.value().empty()) return OpenStatus::Empty;
+    std::optional<modern::FileKey> key = m_key;
+    std::unique_ptr<XmlDoc> doc = decode(m_path, bytes.value(), m_credentials, key);
+    if (!doc) return OpenStatus::DecryptFailed;
+    try {
+        versionUpdated = modVersionUpdates::UpdateDocumentVersion(doc->datafile(), true) || versionUpdated;
+    } catch (const std::exception&) {
+        return OpenStatus::DecryptFailed;
+    }
+    std::swap(m_doc, doc);
+    doc->clear();
+    m_key = std::move(key);
     return OpenStatus::Opened;
 }
 
@@ -297,8 +325,9 @@ OpenOutcome DocumentSession::reload() {
     // The lock goes first: a reader may now get the writer's place.
     m_lock.release();
     WipedString bytes;
+    FileIdentity readFrom;
     try {
-        bytes.value() = datafile::ReadFileContents(m_path);
+        bytes.value() = datafile::ReadFileContents(m_path, &readFrom);
     } catch (const KmError& e) {
         lockByFileType();
         return readFailure(e);
@@ -322,7 +351,8 @@ OpenOutcome DocumentSession::reload() {
     std::swap(m_doc, doc);
     doc->clear();
     m_key = std::move(key);
-    const OpenStatus locked = lockByFileType();
+    OpenStatus locked = lockByFileType();
+    if (locked == OpenStatus::Opened) locked = catchUpWithLocked(readFrom, out.versionUpdated);
     notify([](DocumentListener& l) { l.documentReset(); });
     setDirty(false);
     notify([](DocumentListener& l) { l.fileStateChanged(); });

@@ -181,6 +181,7 @@ private:
     OpenStatus lockByFileType();
     void takeCredentials(FileCredentials credentials, Protection protection,
                          const modern::Argon2Params& params);
+    OpenStatus catchUpWithLocked(const FileIdentity& readFrom, bool& versionUpdated);
     SaveOutcome writeTo(const std::string& path);
     void startBackgroundSave();
     void backgroundSaveEnded(SaveJobResult result);

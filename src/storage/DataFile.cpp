@@ -14,6 +14,7 @@
 #include "storage/Container.h"
 #include "storage/FileErrors.h"
 #include "storage/ModCrypto.h"
+#include "storage/PendingFile.h"
 #include "support/Cp1252.h"
 #include "support/SecureWipe.h"
 
@@ -63,34 +64,11 @@ std::string resolveTarget(const std::string& path) {
     return path;
 }
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string titleOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-void writeAll(int fd, std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw fileError(errno, kWriteSource);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-}
-
-// Writes a temporary file next to path, optionally locks it, and renames it
-// over path. Returns the lock (or an empty one when mode is not given).
+// Writes the new file beside path, optionally locks it, and renames it over
+// path. Returns the lock (or an empty one when mode is not given). ownerOnly:
+// readable by the owner only, whatever the file replaced allowed.
 FileLock replace(const std::string& requested, std::string_view bytes,
-                 const std::optional<LockMode>& mode, const FileLock* ownLock) {
+                 const std::optional<LockMode>& mode, const FileLock* ownLock, bool ownerOnly) {
     const std::string path = resolveTarget(requested);
 
     struct stat existing {};
@@ -109,43 +87,49 @@ FileLock replace(const std::string& requested, std::string_view bytes,
         if (blocked) throw KmError(errnum::kPermissionDenied, kWriteSource, "Permission denied");
     }
 
-    std::string tmpl = folderOf(path) + "/." + titleOf(path) + ".XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    Fd fd(::mkostemp(name.data(), O_CLOEXEC));  // created with mode 0600
-    if (fd.get() < 0) throw fileError(errno, kWriteSource);
-    const std::string tempPath(name.data());
-
-    try {
-        if (exists) {
-            // Keep the permissions and, where allowed, the group of the file replaced.
-            if (::fchmod(fd.get(), existing.st_mode & 07777) != 0) {
-                throw fileError(errno, kWriteSource);
-            }
-            [[maybe_unused]] const int ignored = ::fchown(fd.get(), static_cast<uid_t>(-1), existing.st_gid);
-        }
-        writeAll(fd.get(), bytes);
-        if (::fsync(fd.get()) != 0) throw fileError(errno, kWriteSource);
-
-        FileLock lock;
-        if (mode) {
-            LockResult locked = FileLock::adopt(fd.release(), path, *mode);
-            if (!locked.ok()) throw *locked.error;
-            lock = std::move(locked.lock);
-        } else if (::close(fd.release()) != 0) {
-            throw fileError(errno, kWriteSource);
-        }
-
-        if (::rename(tempPath.c_str(), path.c_str()) != 0) throw fileError(errno, kWriteSource);
-
-        // The rename itself must survive a crash too.
-        Fd folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder.get() >= 0) ::fsync(folder.get());
-        return lock;
-    } catch (...) {
-        ::unlink(tempPath.c_str());
-        throw;
+    PendingFile::removeLeftovers(path);
+    PendingFile pending(path, ownerOnly);
+    pending.write(bytes);
+    pending.finish(exists && !ownerOnly ? &existing : nullptr);
+    FileLock lock;
+    if (mode) {
+        // Locked before it appears under path, so no other program slips in.
+        LockResult locked = FileLock::adopt(::dup(pending.fd()), path, *mode);
+        if (!locked.ok()) throw *locked.error;
+        lock = std::move(locked.lock);
     }
+    pending.commit();
+    return lock;
+}
+
+// From the start of the file to its end, without moving the descriptor's offset.
+std::string readWhole(int fd, off_t sizeHint) {
+    if (sizeHint > CompressZIt::kMaxExpandedSize) throw KmError(7, kReadSource, "Out of memory");
+    // One byte over the size, so the end of the file is seen without regrowth.
+    std::string bytes;
+    bytes.resize(static_cast<std::size_t>(sizeHint) + 1);
+    std::size_t have = 0;
+    for (;;) {
+        if (have == bytes.size()) {
+            // The file may have grown since fstat; read on until its end.
+            if (static_cast<std::int64_t>(bytes.size()) >= CompressZIt::kMaxExpandedSize) {
+                char probe;
+                const ssize_t more = ::pread(fd, &probe, 1, static_cast<off_t>(have));
+                if (more == 0) break;
+                throw KmError(7, kReadSource, "Out of memory");
+            }
+            bytes.resize(std::max<std::size_t>(bytes.size() * 2, 4096));
+        }
+        const ssize_t n = ::pread(fd, bytes.data() + have, bytes.size() - have, static_cast<off_t>(have));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw fileError(errno, kReadSource);
+        }
+        if (n == 0) break;
+        have += static_cast<std::size_t>(n);
+    }
+    bytes.resize(have);
+    return bytes;
 }
 
 }  // namespace
@@ -154,7 +138,7 @@ std::string errorMessage(const KmError& error) {
     return "Error: " + std::to_string(error.number()) + "\r\nDescription: " + error.description();
 }
 
-std::string ReadFileContents(const std::string& path) {
+std::string ReadFileContents(const std::string& path, FileIdentity* readFrom) {
     // Non-blocking so that a named pipe in place of a file cannot hang the open.
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0) {
@@ -167,7 +151,6 @@ std::string ReadFileContents(const std::string& path) {
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) throw fileError(errno, kReadSource);
     if (!S_ISREG(st.st_mode)) throw KmError(75, kReadSource, "Path/File access error");
-    if (st.st_size > CompressZIt::kMaxExpandedSize) throw KmError(7, kReadSource, "Out of memory");
 
     // Held while reading: fails only when a private holder has the file.
     if (const int err = FileLock::takeReadGate(fd.get()); err != 0) {
@@ -176,32 +159,16 @@ std::string ReadFileContents(const std::string& path) {
         }
         throw fileError(err, kReadSource);
     }
-
-    // One byte over the size, so the end of the file is seen without regrowth.
-    std::string bytes;
-    bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
-    std::size_t have = 0;
-    for (;;) {
-        if (have == bytes.size()) {
-            // The file may have grown since fstat; read on until its end.
-            if (static_cast<std::int64_t>(bytes.size()) >= CompressZIt::kMaxExpandedSize) {
-                char probe;
-                const ssize_t more = ::read(fd.get(), &probe, 1);
-                if (more == 0) break;
-                throw KmError(7, kReadSource, "Out of memory");
-            }
-            bytes.resize(std::max<std::size_t>(bytes.size() * 2, 4096));
-        }
-        const ssize_t n = ::read(fd.get(), bytes.data() + have, bytes.size() - have);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw fileError(errno, kReadSource);
-        }
-        if (n == 0) break;
-        have += static_cast<std::size_t>(n);
+    if (readFrom != nullptr) {
+        *readFrom = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     }
-    bytes.resize(have);
-    return bytes;
+    return readWhole(fd.get(), st.st_size);
+}
+
+std::string ReadLockedFile(const FileLock& lock) {
+    struct stat st {};
+    if (!lock.held() || ::fstat(lock.fd(), &st) != 0) throw fileError(EBADF, kReadSource);
+    return readWhole(lock.fd(), st.st_size);
 }
 
 namespace {
@@ -308,12 +275,16 @@ std::string saveDocument(const XmlDoc& doc, const modern::FileKey& key) {
 
 void writeFileAtomically(const std::string& path, std::string_view bytes,
                          const FileLock* ownLock) {
-    replace(path, bytes, std::nullopt, ownLock);
+    replace(path, bytes, std::nullopt, ownLock, false);
+}
+
+void writePrivateFile(const std::string& path, std::string_view bytes) {
+    replace(path, bytes, std::nullopt, nullptr, true);
 }
 
 FileLock replaceFileLocked(const std::string& path, std::string_view bytes, LockMode mode,
                            const FileLock* ownLock) {
-    return replace(path, bytes, mode, ownLock);
+    return replace(path, bytes, mode, ownLock, false);
 }
 
 }  // namespace keymora::datafile

@@ -26,7 +26,12 @@ std::string errorMessage(const KmError& error);
 // Whole file as bytes. Throws KmError 53 "File Not Found" when missing,
 // 70 "Permission denied" when a private file is held open elsewhere (the
 // caller shows "File in use"), other numbers for other failures.
-std::string ReadFileContents(const std::string& path);
+// readFrom, when given, is set to the file read.
+std::string ReadFileContents(const std::string& path, FileIdentity* readFrom = nullptr);
+
+// The file a lock holds, read through the lock's own descriptor (a private
+// holder cannot open its file a second time).
+std::string ReadLockedFile(const FileLock& lock);
 
 // The Windows-1252 document text of a data file of either kind (the modern
 // one by its magic); nothing for wrong credentials or a damaged file. Throws
@@ -56,8 +61,8 @@ std::string saveDocument(const XmlDoc& doc, std::string_view userId, std::string
 // The payload in the modern container, with a new nonce.
 std::string saveDocument(const XmlDoc& doc, const modern::FileKey& key);
 
-// Writes bytes to path through a temporary file in the same folder, fsync and
-// rename; new files are readable by their owner only, an existing file keeps
+// Writes bytes to path through a file nobody else can read (see PendingFile),
+// fsync and rename; new files are readable by their owner only, an existing file keeps
 // its mode. Throws KmError and leaves any existing file untouched on failure;
 // 70 "Permission denied" when another holder has the file's write lock.
 // ownLock is the caller's own lock on the file, if it holds one. Afterwards
@@ -65,7 +70,11 @@ std::string saveDocument(const XmlDoc& doc, const modern::FileKey& key);
 void writeFileAtomically(const std::string& path, std::string_view bytes,
                          const FileLock* ownLock = nullptr);
 
-// Same, and the new file carries a lock of the given mode from the moment it
+// Same for plain text (an export): the new file is readable by its owner
+// only, whatever the file it replaces allowed. A link at path is followed.
+void writePrivateFile(const std::string& path, std::string_view bytes);
+
+// Same as writeFileAtomically, and the new file carries a lock of the given mode from the moment it
 // appears under path, so no other instance can slip in between.
 FileLock replaceFileLocked(const std::string& path, std::string_view bytes, LockMode mode,
                            const FileLock* ownLock = nullptr);

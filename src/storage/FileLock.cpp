@@ -33,6 +33,25 @@ int lockByte(int fd, off_t offset, short type) noexcept {
 
 bool isConflict(int err) noexcept { return err == EAGAIN || err == EACCES; }
 
+// How often a file replaced between open and lock is opened again before it
+// counts as in use.
+constexpr int kReopenAttempts = 8;
+
+int openForLock(const std::string& path, LockMode mode) noexcept {
+    const int flags = (mode != LockMode::SharedReader ? O_RDWR : O_RDONLY) | O_CLOEXEC |
+                      O_NOCTTY | O_NONBLOCK;
+    return ::open(path.c_str(), flags);
+}
+
+FileIdentity identityOf(const struct stat& st) noexcept {
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+bool namedByPath(const FileLock& lock) {
+    struct stat st {};
+    return ::stat(lock.path().c_str(), &st) == 0 && identityOf(st) == lock.identity();
+}
+
 }  // namespace
 
 FileLock::~FileLock() { release(); }
@@ -61,18 +80,36 @@ void FileLock::release() noexcept {
 
 int FileLock::takeReadGate(int fd) noexcept { return lockByte(fd, kReadGate, F_RDLCK); }
 
+int FileLock::holdWriterSlot(int fd) noexcept { return lockByte(fd, kWriterSlot, F_WRLCK); }
+
+FileIdentity FileLock::identity() const noexcept {
+    struct stat st {};
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return {};
+    return identityOf(st);
+}
+
 LockResult FileLock::tryAcquire(const std::string& path, LockMode mode) {
-    LockResult result;
-    const bool writing = mode != LockMode::SharedReader;
-    const int flags = (writing ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    const int fd = ::open(path.c_str(), flags);
-    if (fd < 0) {
-        // A file this user may not write is not "in use": the system's reason
-        // (error 75, as for a file that may not be read) tells what to fix.
-        result.error = fileError(errno, kSource);
-        return result;
+    return lockOpened(openForLock(path, mode), path, mode);
+}
+
+LockResult FileLock::lockOpened(int fd, const std::string& path, LockMode mode) {
+    for (int attempt = 1;; ++attempt) {
+        if (fd < 0) {
+            // A file this user may not write is not "in use": the system's reason
+            // (error 75, as for a file that may not be read) tells what to fix.
+            LockResult failed;
+            failed.error = fileError(errno, kSource);
+            return failed;
+        }
+        LockResult result = adopt(fd, path, mode);
+        if (!result.ok() || namedByPath(result.lock)) return result;
+        result.lock.release();
+        if (attempt == kReopenAttempts) {
+            result.error = KmError(errnum::kPermissionDenied, kSource, "Permission denied");
+            return result;
+        }
+        fd = openForLock(path, mode);
     }
-    return adopt(fd, path, mode);
 }
 
 LockResult FileLock::adopt(int fd, const std::string& path, LockMode mode) {
@@ -96,6 +133,7 @@ LockResult FileLock::adopt(int fd, const std::string& path, LockMode mode) {
         break;
     case LockMode::SharedReader:
         err = lockByte(fd, kReadGate, F_RDLCK);
+        if (err == 0) lockByte(fd, kWriterSlot, F_UNLCK);  // a new file's writer mark
         break;
     }
     if (err != 0) {

@@ -9,6 +9,7 @@
 // So a private file's holder makes other reads fail as in use, a shared
 // writer lets readers in and refuses a second writer, and readers never
 // block each other or the writer.
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,13 @@ enum class LockMode {
 
 struct LockResult;
 
+// Which file a descriptor or a path names.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 class FileLock {
 public:
     FileLock() noexcept = default;
@@ -38,6 +46,12 @@ public:
     // written in a writing mode), 53 "File Not Found", others by errno.
     static LockResult tryAcquire(const std::string& path, LockMode mode);
 
+    // Takes the locks on fd, opened on path a moment ago. Another program may
+    // have renamed a new file over path in between, and a lock on the file it
+    // replaced guards nothing: the file path names once the lock is held is
+    // the one locked, or the failure says it is in use.
+    static LockResult lockOpened(int fd, const std::string& path, LockMode mode);
+
     // Takes the locks of the mode on an open descriptor, which it owns from
     // now on (closed on failure). The descriptor must be writable in the
     // writing modes.
@@ -48,6 +62,10 @@ public:
     // EAGAIN means a private holder has the file.
     static int takeReadGate(int fd) noexcept;
 
+    // Takes the writer slot exclusively on an open descriptor (a file being
+    // written before it replaces another). Returns 0 or the errno.
+    static int holdWriterSlot(int fd) noexcept;
+
     // True when some other open file description holds the writer slot of
     // the file behind fd (a private holder or a shared writer).
     static bool writerElsewhere(int fd) noexcept;
@@ -57,6 +75,8 @@ public:
     // The locked descriptor (-1 when nothing is held); writes through it keep the lock.
     int fd() const noexcept { return m_fd; }
     const std::string& path() const noexcept { return m_path; }
+    // The locked file; empty when nothing is held.
+    FileIdentity identity() const noexcept;
 
     void release() noexcept;
 

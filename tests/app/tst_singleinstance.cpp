@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "app/ModMain.h"
+#include "testsupport/ProcessState.h"
 
 using namespace keymora;
 
@@ -74,6 +75,8 @@ private slots:
         QVERIFY2(waitFor(lockHeld, 10000), "the first copy never took the lock");
         // The first copy seeds its settings once it is running.
         QVERIFY(waitFor([&] { return !folderEmpty(firstConfig.path()); }, 10000));
+        QVERIFY2(test::coreDumpsOff(static_cast<pid_t>(first.processId())),
+                 "a core file of the program could hold passwords");
 
         QProcess second;
         second.setProcessEnvironment(environment(secondConfig.path()));

@@ -1,5 +1,8 @@
 // import and export end to end: rows in, the same five columns out.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "CliRunner.h"
 #include "document/CsvImport.h"
@@ -121,9 +124,19 @@ TEST_F(ImportExport, ExportRefusesToOverwrite) {
     EXPECT_NE(self.err.find("data file itself"), std::string::npos) << self.err;
     EXPECT_EQ(readFile(kmf), before);
 
-    const auto forced = runInProcess({"export", "--force", "-u", "ann", "-o", out, kmf}, "pw-1\n");
-    ASSERT_EQ(forced.status, 0) << forced.err;
-    EXPECT_EQ(readFile(out), "Account,Login Name,Password,Web Site,Comments\r\n");
+    // What was there, and a link to it, are no reason to leave the clear text readable by others.
+    ASSERT_EQ(::chmod(out.c_str(), 0644), 0);
+    const std::string link = dir.file("link.csv");
+    std::filesystem::create_symlink(out, link);
+    for (const std::string& target : {out, link}) {
+        const auto forced = runInProcess({"export", "--force", "-u", "ann", "-o", target, kmf}, "pw-1\n");
+        ASSERT_EQ(forced.status, 0) << forced.err;
+        EXPECT_EQ(readFile(out), "Account,Login Name,Password,Web Site,Comments\r\n");
+        EXPECT_EQ(std::filesystem::status(out).permissions(), std::filesystem::perms::owner_read |
+                                                               std::filesystem::perms::owner_write);
+        ASSERT_EQ(::chmod(out.c_str(), 0644), 0);
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
 }
 
 // Wrong credentials and the texts of a held file are the shared open's

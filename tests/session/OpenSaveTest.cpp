@@ -171,6 +171,23 @@ TEST_F(OpenSave, EditingLockIsTakenBeforeTheRead) {
     EXPECT_EQ(openStatus(LockPolicy::ForEditing), OpenStatus::InUse);
 }
 
+// The credentials are asked between the read and the lock; a file another
+// program saves meanwhile must not be overwritten with the older document.
+TEST_F(OpenSave, FileSavedElsewhereWhileThePasswordIsTypedIsTheOneOpened) {
+    writeDataFile(path, sampleXml("private"));
+    const auto saveElsewhere = [&](FileCredentials& c) {
+        auto other = openOk(LockPolicy::ForEditing);
+        if (!other || !other->addCategory().ok() || !other->save().saved()) return false;
+        other.reset();
+        return login.fn()(c);
+    };
+    OpenOutcome out = DocumentSession::open(path, LockPolicy::ByFileType, saveElsewhere);
+    ASSERT_EQ(out.status, OpenStatus::Opened);
+    EXPECT_EQ(out.session->doc().records().select_nodes("category").size(), 3u);
+    ASSERT_TRUE(out.session->save().saved());
+    EXPECT_EQ(readDataFile(path, "me", "pw")->records().select_nodes("category").size(), 3u);
+}
+
 TEST_F(OpenSave, CloseWipesAndReleases) {
     writeDataFile(path, sampleXml("private"));
     auto session = openOk();

@@ -1,5 +1,6 @@
 #include "storage/FileLock.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -130,6 +131,25 @@ TEST_F(FileLockTest, MovingALockKeepsItHeldOnce) {
         EXPECT_EQ(inOtherProcess(m_path, Attempt::Read), 70);
     }
     EXPECT_EQ(inOtherProcess(m_path, Attempt::Read), 0);
+}
+
+// Another writer renamed its new file over the path between our open and our
+// lock: the lock must land on the file now there, or be refused while that
+// writer still holds it.
+TEST_F(FileLockTest, LockLandsOnTheFileThePathNamesNow) {
+    const int stale = ::open(m_path.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(stale, 0);
+    FileLock writer = datafile::replaceFileLocked(m_path, "newer", LockMode::SharedWriter);
+    LockResult refused = FileLock::lockOpened(::dup(stale), m_path, LockMode::SharedWriter);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error->number(), 70);
+
+    const FileIdentity current = writer.identity();
+    writer.release();
+    LockResult locked = FileLock::lockOpened(stale, m_path, LockMode::SharedWriter);
+    ASSERT_TRUE(locked.ok());
+    EXPECT_EQ(locked.lock.identity(), current);
+    EXPECT_EQ(datafile::ReadLockedFile(locked.lock), "newer");
 }
 
 TEST_F(FileLockTest, ErrorsOfTheOpenItself) {

@@ -1,0 +1,27 @@
+// One explicit Save of a document window, for the kill-during-save test
+// (tests/stress/torture.sh): opens FILE as the desktop program does, adds a
+// category, locks the file with a new password and saves through the window's
+// Save command. Usage: keymora_save_driver FILE USER PASSWORD NEWPASSWORD
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include "TestDocumentHost.h"
+
+int main(int argc, char* argv[]) {
+    using namespace keymora;
+    QApplication app(argc, argv);
+    if (argc != 5) return 2;
+    QTemporaryDir settings;
+    qputenv("KEYMORA_CONFIG_DIR", settings.path().toUtf8());
+
+    test::TestHost host;
+    auto session = test::openSession(argv[1], argv[2], argv[3]);
+    if (!session) return 1;
+    frmKMF* window = test::showWindow(host, std::move(session));
+    if (!window->session().addCategory().ok()) return 1;
+    FileCredentials fresh;
+    fresh.userId.value() = argv[2];
+    fresh.password.value() = argv[4];
+    window->session().setCredentials(std::move(fresh));
+    return SaveCommand(host, *window) ? 0 : 1;
+}
