@@ -46,8 +46,8 @@ bool takeCredentials(const LoginRequest& request, FileCredentials& credentials,
                      bool* modern = nullptr) {
     std::optional<Credentials> given = Prompt::current().credentials(request);
     if (!given) return false;
-    credentials.userId.value() = given->userId.toStdString();
-    credentials.password.value() = given->password.toStdString();
+    assignUtf8(credentials.userId.value(), given->userId);
+    assignUtf8(credentials.password.value(), given->password);
     if (modern != nullptr) *modern = given->modern;
     return true;
 }

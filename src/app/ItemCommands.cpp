@@ -34,8 +34,8 @@ void frmMain::changePassword() {
     std::optional<Credentials> answer = Prompt::current().credentials(request);
     if (!answer) return;
     FileCredentials credentials;
-    credentials.userId.value() = answer->userId.toStdString();
-    credentials.password.value() = answer->password.toStdString();
+    assignUtf8(credentials.userId.value(), answer->userId);
+    assignUtf8(credentials.password.value(), answer->password);
     // The session marks the file edited; the next save writes it with them,
     // in the protection chosen.
     doc->session().setCredentials(std::move(credentials),

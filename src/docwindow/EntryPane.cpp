@@ -158,7 +158,7 @@ bool EntryPane::passwordRevealed() const { return txtPassword->echoMode() == QLi
 void EntryPane::clearFields() {
     txtResourceName->clear();
     txtUserName->clear();
-    txtPassword->clear();
+    wipeText(txtPassword);
     txtURL->clear();
     txtNotes->clear();
     m_labels[4]->clear();

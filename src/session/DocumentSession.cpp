@@ -208,8 +208,8 @@ std::optional<modern::Argon2Params> DocumentSession::modernParams() const {
 }
 
 bool DocumentSession::credentialsMatch(std::string_view userId, std::string_view password) const {
-    return !m_closed && credentials::TrimBlanks(userId) == m_credentials.userId.value() &&
-           credentials::TrimBlanks(password) == m_credentials.password.value();
+    return !m_closed && credentials::TrimmedView(userId) == m_credentials.userId.value() &&
+           credentials::TrimmedView(password) == m_credentials.password.value();
 }
 
 // --- saving --------------------------------------------------------------------

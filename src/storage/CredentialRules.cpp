@@ -2,12 +2,14 @@
 
 namespace keymora::credentials {
 
-std::string TrimBlanks(std::string_view text) {
+std::string_view TrimmedView(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
     const auto last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
+    return text.substr(first, last - first + 1);
 }
+
+std::string TrimBlanks(std::string_view text) { return std::string(TrimmedView(text)); }
 
 bool IsRefusedWord(std::string_view password) {
     static constexpr std::string_view word = "password";
@@ -51,11 +53,11 @@ Verdict CheckLogin(std::string_view /*userName*/, std::string_view password) {
 
 Verdict CheckNewCredentials(std::string_view userName, std::string_view password,
                             std::string_view confirm) {
-    if (TrimBlanks(userName).empty())
+    if (TrimmedView(userName).empty())
         return refuse(kUserNameRequired, kConfirmTitle, Field::UserName, false, false);
-    if (TrimBlanks(password).empty())
+    if (TrimmedView(password).empty())
         return refuse(kPasswordRequired, kProcessingErrorTitle, Field::Password, true, true);
-    if (TrimBlanks(confirm).empty())
+    if (TrimmedView(confirm).empty())
         return refuse(kPasswordRequired, kProcessingErrorTitle, Field::Confirm, true, true);
     if (IsRefusedWord(password))
         return refuse(kPasswordWordRefused, kLoginTitle, Field::Password, true, true);

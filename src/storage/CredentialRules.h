@@ -29,6 +29,9 @@ struct Verdict {
 };
 
 // Blanks (spaces) removed from both ends, as callers store the boxes.
+// The same text without its outer blanks, without a copy (for secrets that
+// are only looked at).
+std::string_view TrimmedView(std::string_view text);
 std::string TrimBlanks(std::string_view text);
 
 // True when the text, lower-cased, is the word "password".

@@ -120,9 +120,12 @@ public:
         if (!request.userId.isEmpty()) dialog->txtUserName->setText(request.userId);
         dialog->exec();
         if (!dialog->accepted()) return std::nullopt;
+        // The answer takes over the password box's own text; the rest is wiped.
         Credentials result{dialog->txtUserName->text(), dialog->txtPassword->text()};
         result.modern = confirm != nullptr && confirm->modernChosen();
         dialog->txtPassword->clear();
+        if (auto* confirming = qobject_cast<frmLoginWithConfirm*>(dialog.get()))
+            wipeText(confirming->txtConfirmPassword);
         return result;
     }
 

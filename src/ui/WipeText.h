@@ -5,6 +5,11 @@
 #include <QString>
 
 #include <algorithm>
+#include <string>
+
+#include "support/SecureWipe.h"
+
+class QLineEdit;
 
 namespace keymora {
 
@@ -16,6 +21,19 @@ inline void wipeText(QString& text) {
 inline void wipeText(QByteArray& bytes) {
     bytes.fill('\0');
     bytes.clear();
+}
+
+// A box's own text is shared with what text() returns: overwritten there, in
+// place, before the box is emptied (clear() alone lets it go as it was).
+void wipeText(QLineEdit* box);
+
+// The UTF-8 form of secret text, with no copy left behind on the way.
+inline void assignUtf8(std::string& out, const QString& text) {
+    QByteArray utf8 = text.toUtf8();
+    secureWipe(out);
+    out.reserve(static_cast<std::size_t>(utf8.size()));
+    out.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    wipeText(utf8);
 }
 
 }  // namespace keymora

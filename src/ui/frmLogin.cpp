@@ -14,6 +14,7 @@
 #include "ui/Icons.h"
 #include "ui/Prompt.h"
 #include "ui/StringTable.h"
+#include "ui/WipeText.h"
 
 namespace keymora {
 
@@ -107,8 +108,11 @@ bool frmLogin::eventFilter(QObject* watched, QEvent* event) {
 }
 
 credentials::Verdict frmLogin::check() const {
-    return credentials::CheckLogin(txtUserName->text().toStdString(),
-                                   txtPassword->text().toStdString());
+    WipedString user;
+    WipedString password;
+    assignUtf8(user.value(), txtUserName->text());
+    assignUtf8(password.value(), txtPassword->text());
+    return credentials::CheckLogin(user.value(), password.value());
 }
 
 QLineEdit* frmLogin::boxFor(int field) const {
@@ -120,7 +124,7 @@ QLineEdit* frmLogin::boxFor(int field) const {
 }
 
 void frmLogin::applyVerdict(const credentials::Verdict& verdict) {
-    if (verdict.clearPassword) txtPassword->clear();
+    if (verdict.clearPassword) wipeText(txtPassword);
     if (QLineEdit* box = boxFor(static_cast<int>(verdict.focus))) box->setFocus(Qt::OtherFocusReason);
 }
 

@@ -9,6 +9,7 @@
 #include "storage/CredentialRules.h"
 #include "ui/Prompt.h"
 #include "ui/StringTable.h"
+#include "ui/WipeText.h"
 
 namespace keymora {
 
@@ -50,14 +51,18 @@ void frmLoginWithConfirm::chkModernProtection_Click(bool checked) {
 }
 
 credentials::Verdict frmLoginWithConfirm::check() const {
-    return credentials::CheckNewCredentials(txtUserName->text().toStdString(),
-                                            txtPassword->text().toStdString(),
-                                            txtConfirmPassword->text().toStdString());
+    WipedString user;
+    WipedString password;
+    WipedString confirm;
+    assignUtf8(user.value(), txtUserName->text());
+    assignUtf8(password.value(), txtPassword->text());
+    assignUtf8(confirm.value(), txtConfirmPassword->text());
+    return credentials::CheckNewCredentials(user.value(), password.value(), confirm.value());
 }
 
 void frmLoginWithConfirm::applyVerdict(const credentials::Verdict& verdict) {
-    if (verdict.clearPassword) txtPassword->clear();
-    if (verdict.clearConfirm) txtConfirmPassword->clear();
+    if (verdict.clearPassword) wipeText(txtPassword);
+    if (verdict.clearConfirm) wipeText(txtConfirmPassword);
     if (verdict.focus == credentials::Field::Confirm)
         txtConfirmPassword->setFocus(Qt::OtherFocusReason);
     else if (QLineEdit* box = boxFor(static_cast<int>(verdict.focus)))

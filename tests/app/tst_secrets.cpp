@@ -75,6 +75,9 @@ private slots:
             frmKMF* window = host.windows().first();
             window->NodeClick(test::kMail);  // the entry and its password on screen
             QTest::qWait(50);
+            // The scan sees them while they are in use.
+            QVERIFY(!test::findInMemory(kPassword).empty());
+            QVERIFY(!test::findInMemory(kEntrySecret).empty());
             QVERIFY(CloseDocument(host, *window));
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
