@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 
 #include "TestDocumentHost.h"
+#include "support/ClsReg.h"
+#include "support/Options.h"
 
 int main(int argc, char* argv[]) {
     using namespace keymora;
@@ -13,6 +15,8 @@ int main(int argc, char* argv[]) {
     if (argc != 5) return 2;
     QTemporaryDir settings;
     qputenv("KEYMORA_CONFIG_DIR", settings.path().toUtf8());
+    clsReg store;
+    options::SetAutoSaveChanges(store, false);  // one save, the explicit one
 
     test::TestHost host;
     auto session = test::openSession(argv[1], argv[2], argv[3]);

@@ -81,7 +81,9 @@ for ((i = 0; i < kills; i++)); do
   now=$(opened t.kmf pw)
   if [[ "$now" == "$before" ]]; then hits[$op-old]=$(( ${hits[$op-old]:-0} + 1 ))
   elif [[ "$(opened t.kmf "${newpw[$op]}")" == "${after[$op]}" ]]; then hits[$op-new]=$(( ${hits[$op-new]:-0} + 1 ))
-  else fail "kill $i of $op after ${delay}us: the file holds neither the old nor the new document"; fi
+  else
+    fail "kill $i of $op after ${delay}us: the file holds neither the old nor the new document"
+  fi
 
   for f in .t.kmf.* ; do
     [[ -e "$f" ]] || continue
