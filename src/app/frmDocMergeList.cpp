@@ -80,7 +80,10 @@ std::optional<mergefile::SourceCredentials> askSourceCredentials(const std::stri
     request.instructions = QString::fromStdString(instruction);
     const std::optional<Credentials> answer = Prompt::current().credentials(request);
     if (!answer) return std::nullopt;
-    return mergefile::SourceCredentials{answer->userId.toStdString(), answer->password.toStdString()};
+    mergefile::SourceCredentials given;
+    assignUtf8(given.userId, answer->userId);
+    assignUtf8(given.password, answer->password);
+    return given;
 }
 
 // One source; the progress window shows only once its categories are being folded in.
