@@ -124,8 +124,7 @@ public:
         Credentials result{dialog->txtUserName->text(), dialog->txtPassword->text()};
         result.modern = confirm != nullptr && confirm->modernChosen();
         dialog->txtPassword->clear();
-        if (auto* confirming = qobject_cast<frmLoginWithConfirm*>(dialog.get()))
-            wipeText(confirming->txtConfirmPassword);
+        if (confirm != nullptr) wipeText(confirm->txtConfirmPassword);
         return result;
     }
 
