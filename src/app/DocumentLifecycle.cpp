@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "app/SharedFiles.h"
 #include "app/frmMain.h"
 #include "docwindow/frmKMF.h"
 #include "document/NewDocumentTemplate.h"
@@ -99,9 +100,34 @@ void showWindow(DocumentHost& host, frmKMF& window) {
     emit frmKMF::events().opened(&window);
 }
 
-// The message for an open that failed; nothing for an empty file or a
-// cancelled login.
-void showOpenFailure(const OpenOutcome& outcome) {
+}  // namespace
+
+// --- helpers -----------------------------------------------------------------
+
+QString defaultDataFolder() {
+    QString folder = QString::fromStdString(options::PasswordFiles(clsReg()));
+    if (folder.trimmed().isEmpty()) {
+        QString base = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (base.isEmpty()) base = QDir::homePath();
+        folder = base + QStringLiteral("/Password Files");
+    }
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QString dataFileFilter() { return QStringLiteral("Keymora Files (*.kmf);;All Files (*)"); }
+
+frmKMF* activeDocument(DocumentHost& host) {
+    QMdiArea* area = host.mdiArea();
+    if (area == nullptr) return nullptr;
+    QMdiSubWindow* sub = area->activeSubWindow();
+    if (sub == nullptr) sub = area->currentSubWindow();
+    return sub != nullptr ? qobject_cast<frmKMF*>(sub->widget()) : nullptr;
+}
+
+// --- open --------------------------------------------------------------------
+
+void ShowOpenFailure(const OpenOutcome& outcome) {
     switch (outcome.status) {
         case OpenStatus::InUse:
             Prompt::current().message(QString::fromLatin1(datafile::kFileInUseText),
@@ -131,32 +157,6 @@ void showOpenFailure(const OpenOutcome& outcome) {
     }
 }
 
-}  // namespace
-
-// --- helpers -----------------------------------------------------------------
-
-QString defaultDataFolder() {
-    QString folder = QString::fromStdString(options::PasswordFiles(clsReg()));
-    if (folder.trimmed().isEmpty()) {
-        QString base = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (base.isEmpty()) base = QDir::homePath();
-        folder = base + QStringLiteral("/Password Files");
-    }
-    QDir().mkpath(folder);
-    return folder;
-}
-
-QString dataFileFilter() { return QStringLiteral("Keymora Files (*.kmf);;All Files (*)"); }
-
-frmKMF* activeDocument(DocumentHost& host) {
-    QMdiArea* area = host.mdiArea();
-    if (area == nullptr) return nullptr;
-    QMdiSubWindow* sub = area->activeSubWindow();
-    if (sub == nullptr) sub = area->currentSubWindow();
-    return sub != nullptr ? qobject_cast<frmKMF*>(sub->widget()) : nullptr;
-}
-
-// --- open --------------------------------------------------------------------
 
 bool OpenDataFile(DocumentHost& host, const QString& fileName) {
     if (fileName == QLatin1String(kPlaceholderMru) || fileName.isEmpty()) return false;
@@ -169,13 +169,15 @@ bool OpenDataFile(DocumentHost& host, const QString& fileName) {
         DocumentSession::open(path.toStdString(), LockPolicy::ByFileType,
                               [&request](FileCredentials& c) { return takeCredentials(request, c); });
     if (!outcome.opened()) {
-        showOpenFailure(outcome);
+        ShowOpenFailure(outcome);
         return false;
     }
     frmKMF* window = createWindow(host, std::move(outcome.session));
     showWindow(host, *window);
     // The format step changed the document before anyone could hear it.
     if (outcome.versionUpdated) window->session().markEdited();
+    window->announceAccess();
+    if (window->session().readOnly()) AskNotifyOfChanges(*window);
     return true;
 }
 

@@ -8,6 +8,8 @@ namespace keymora {
 class frmMain;
 class frmKMF;
 class DocumentHost;
+struct OpenOutcome;
+struct SaveOutcome;
 
 // The host a main window gives its document windows (owned by the adapter).
 DocumentHost& hostOf(frmMain& main);
@@ -22,6 +24,12 @@ frmKMF* activeDocument(DocumentHost& host);
 // caller.
 bool OpenDataFile(DocumentHost& host, const QString& fileName);
 bool OpenDataFile(frmMain& main, const QString& fileName);
+
+// The message for an open or reload that failed; nothing for an empty file
+// or a cancelled login.
+void ShowOpenFailure(const OpenOutcome& outcome);
+// The message for a save that failed.
+void ShowSaveFailure(const SaveOutcome& outcome);
 
 // File Open: dialog in the default folder, then OpenDataFile, then the
 // recent-files list.

@@ -23,7 +23,8 @@ namespace keymora {
 
 void frmMain::changePassword() {
     frmKMF* doc = commandTarget();
-    if (!doc) return;
+    // A read-only file keeps the credentials it has.
+    if (!doc || doc->session().readOnly()) return;
     LoginRequest request;
     request.instructions = LoadResString(1218);
     request.confirm = true;

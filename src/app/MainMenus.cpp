@@ -21,6 +21,8 @@
 
 #include "app/DocumentLifecycle.h"
 #include "app/MainWindowCommands.h"
+#include "app/SharedFiles.h"
+#include "docwindow/frmKMF.h"
 #include "ui/Icons.h"
 #include "ui/StringTable.h"
 
@@ -29,13 +31,12 @@ namespace keymora {
 namespace mainwindow {
 
 const QStringList& unavailableItems() {
-    static const QStringList names = {
-        QStringLiteral("mnuFileMarkShared"), QStringLiteral("mnuFileRefresh")};
+    static const QStringList names = {};
     return names;
 }
 
 const QStringList& unavailableButtons() {
-    static const QStringList keys = {QStringLiteral("Refresh")};
+    static const QStringList keys = {};
     return keys;
 }
 
@@ -92,7 +93,8 @@ void frmMain::buildFileMenu() {
     addMenuItem(m_mnuFile, QStringLiteral("mnuFileChangePassword"), 1020);
     addMenuItem(m_mnuFile, QStringLiteral("mnuFileMarkShared"), 1021);
     addMenuItem(m_mnuFile, QStringLiteral("mnuFileMergeDocument"), 1022);
-    addMenuItem(m_mnuFile, QStringLiteral("mnuFileRefresh"), 1023, QKeySequence(Qt::CTRL | Qt::Key_R));
+    addMenuItem(m_mnuFile, QStringLiteral("mnuFileRefresh"), 1023, QKeySequence(Qt::CTRL | Qt::Key_R))
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_R), QKeySequence(Qt::Key_F5)});
     addSeparator(m_mnuFile, QStringLiteral("mnuFileBar5"));
     addMenuItem(m_mnuFile, QStringLiteral("mnuFileExit"), 1024);
     menuBar()->addMenu(m_mnuFile);
@@ -310,6 +312,14 @@ void frmMain::connectCommands() {
     on(QStringLiteral("mnuFileSaveAs"), [this] { SaveAsCommand(*this); });
     on(QStringLiteral("mnuFileSaveAll"), [this] { SaveAllCommand(*this); });
     on(QStringLiteral("mnuFileChangePassword"), [this] { changePassword(); });
+    on(QStringLiteral("mnuFileMarkShared"), [this] {
+        if (frmKMF* doc = activeDocument()) MarkSharedCommand(hostOf(*this), *doc);
+    });
+    auto refresh = [this] {
+        if (frmKMF* doc = activeDocument()) RefreshCommand(hostOf(*this), *doc);
+    };
+    on(QStringLiteral("mnuFileRefresh"), refresh);
+    onKey(QStringLiteral("Refresh"), refresh);
     on(QStringLiteral("mnuFileExit"), [this] { close(); });
     on(QStringLiteral("mnuViewToolbar"), [this](bool checked) { viewToolbarToggled(checked); });
     on(QStringLiteral("mnuViewStatusBar"), [this](bool checked) { viewStatusBarToggled(checked); });

@@ -94,6 +94,9 @@ void frmMain::connectDocument(frmKMF* doc) {
         setStatusPanel(1, id);
         setStatusPanel(2, QString::number(position));
     });
+    connect(doc, &frmKMF::accessChanged, this, [this, doc] {
+        if (doc == activeDocument()) showFileCommandsOf(doc);
+    });
     connect(doc, &frmKMF::listToolbarButtonsShown, this, [this, doc](bool shown) {
         if (doc != activeDocument()) return;
         showListMode(doc);
@@ -192,7 +195,7 @@ void frmMain::ShowDocumentCommands() {
         menuItem(QString::fromLatin1(name))->setVisible(true);
     menuItem(QStringLiteral("mnuFileNew"))->setEnabled(true);
     menuItem(QStringLiteral("mnuFileOpen"))->setEnabled(true);
-    for (const char* key : {"Save", "Unlock Password", "Find", "Sort Asc", "Sort Desc",
+    for (const char* key : {"Save", "Refresh", "Unlock Password", "Find", "Sort Asc", "Sort Desc",
                             "refresh find separator", "paste delete separator",
                             "delete sort asc separator", "sort desc unlock separator"})
         toolbarButton(QString::fromLatin1(key))->setVisible(true);
@@ -210,6 +213,13 @@ void frmMain::ShowListToolBarButtons() {
     toolbarButton(QStringLiteral("listseparator"))->setEnabled(true);
     for (const char* key : {"View Large Icons", "View Small Icons", "View List", "View Details"})
         setButtonEnabled(QString::fromLatin1(key), true);
+}
+
+// A shared file stays shared, and a read-only one cannot be changed at all.
+void frmMain::showFileCommandsOf(frmKMF* doc) {
+    const bool markable = doc != nullptr && !doc->session().closed() && !doc->session().readOnly() &&
+                          !doc->session().sharedFile();
+    menuItem(QStringLiteral("mnuFileMarkShared"))->setEnabled(markable);
 }
 
 void frmMain::setButtonEnabled(const QString& key, bool enabled) {
@@ -342,6 +352,7 @@ void frmMain::onSubWindowActivated(QMdiSubWindow* window) {
     showListMode(doc);
     showEditMenuOf(doc);
     showSearchState(doc);
+    showFileCommandsOf(doc);
     emit activeDocumentChanged(doc);
 }
 

@@ -188,6 +188,8 @@ private:
     // The active document, unless it is locked: a covered window takes no
     // command from menus, toolbar or shortcuts.
     frmKMF* commandTarget() const;
+    // Mark Shared for the active document's kind of file and access.
+    void showFileCommandsOf(frmKMF* doc);
     // Enables a toolbar button unless its command is not offered yet.
     void setButtonEnabled(const QString& key, bool enabled);
 

@@ -265,7 +265,9 @@ Qt::ItemFlags DocTreeModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::ItemIsDropEnabled;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled |
                       Qt::ItemIsDropEnabled;
-    if (IsContainer(nodeOf(index))) f |= Qt::ItemIsEditable;
+    if (IsContainer(nodeOf(index))) {
+        if (!m_session.readOnly()) f |= Qt::ItemIsEditable;
+    }
     else f |= Qt::ItemNeverHasChildren;
     return f;
 }

@@ -26,7 +26,8 @@ constexpr int kDeleteQuestionId = 1148;
 constexpr int kDeleteQuestionTitleId = 1149;
 }  // namespace
 
-bool frmKMF::editsAllowed() const {
+bool frmKMF::editsAllowed() {
+    if (m_session->readOnly()) announceAccess();
     return !displayLocked() && !m_session->readOnly() && !m_session->closed();
 }
 

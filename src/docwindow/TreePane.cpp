@@ -30,6 +30,16 @@ bool storedExpanded(pugi::xml_node node) {
     return std::strcmp(node.attribute("expanded").value(), "True") == 0;
 }
 
+// Every category and sub-category below node, depth first.
+template <typename Fn>
+void forEachContainer(pugi::xml_node node, const Fn& fn) {
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+        if (!IsContainer(c)) continue;
+        fn(c);
+        forEachContainer(c, fn);
+    }
+}
+
 std::vector<pugi::xml_node> categoriesOf(pugi::xml_node records) {
     std::vector<pugi::xml_node> categories;
     for (pugi::xml_node c = records.first_child(); c; c = c.next_sibling())
@@ -162,6 +172,24 @@ pugi::xml_node TreePane::selectedNode() const {
     return selected.isEmpty() ? pugi::xml_node() : m_model->nodeOf(selected.first());
 }
 
+// The `expanded` attribute follows every expand and collapse of the view.
+TreePane::ExpandedState TreePane::expandedState() const {
+    ExpandedState state;
+    forEachContainer(m_model->root(), [&](pugi::xml_node node) {
+        state.emplace(node.attribute("id").value(), storedExpanded(node));
+    });
+    return state;
+}
+
+void TreePane::restoreExpandedState(const ExpandedState& state) {
+    if (state.empty()) return;
+    forEachContainer(m_model->root(), [&](pugi::xml_node node) {
+        const auto it = state.find(node.attribute("id").value());
+        if (it == state.end() || it->second == storedExpanded(node)) return;
+        setExpanded(m_model->indexOf(node), it->second);
+    });
+}
+
 void TreePane::onSelectionChanged() {
     const pugi::xml_node node = selectedNode();
     if (!node || m_showing || m_loading) return;
@@ -175,7 +203,8 @@ void TreePane::onClicked(const QModelIndex& index) {
     // A click that changed the selection was handled as that change.
     if (node != m_nodeAtPress || m_loading) return;
     if (secondClickOn(node)) {
-        edit(index);
+        // A read-only file's names are not edited.
+        if (m_model->flags(index).testFlag(Qt::ItemIsEditable)) edit(index);
         return;
     }
     emit nodeChosen(node);

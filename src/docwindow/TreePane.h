@@ -11,6 +11,9 @@
 
 #include <pugixml.hpp>
 
+#include <string>
+#include <unordered_map>
+
 namespace keymora {
 
 class DocTreeModel;
@@ -50,6 +53,12 @@ public:
     void setDragHooks(TreeDragHooks hooks) { m_drag = std::move(hooks); }
     // The drag data for the selected node; nothing when it may not be dragged.
     std::unique_ptr<QMimeData> dragData() const;
+
+    // Which categories and sub-categories are expanded, by id; given back
+    // after the document was read again, to the nodes that are still there.
+    using ExpandedState = std::unordered_map<std::string, bool>;
+    ExpandedState expandedState() const;
+    void restoreExpandedState(const ExpandedState& state);
 
 signals:
     // The user selected a node, or clicked the selected node again.

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -21,6 +22,7 @@
 #include "docwindow/TitleStrip.h"
 #include "docwindow/TreePane.h"
 #include "docwindow/cClipBoard.h"
+#include "docwindow/cFileWatcher.h"
 #include "session/DocumentSession.h"
 #include "support/ClsReg.h"
 #include "support/KmError.h"
@@ -29,6 +31,7 @@
 #include "ui/DocumentHost.h"
 #include "ui/Icons.h"
 #include "ui/Prompt.h"
+#include "ui/StringTable.h"
 
 namespace keymora {
 
@@ -313,6 +316,7 @@ void frmKMF::nodeRenamed(pugi::xml_node node) {
 
 void frmKMF::documentAboutToBeReplaced() {
     m_idBeforeReset = m_selection->currentId();
+    m_expandedBeforeReset = m_tree->expandedState();
     m_selection->clear();
     showEntryPane(false);
 }
@@ -320,6 +324,8 @@ void frmKMF::documentAboutToBeReplaced() {
 // After a merge or reload the same node is shown again when it is still there.
 void frmKMF::documentReplaced() {
     const std::string id = std::exchange(m_idBeforeReset, {});
+    if (!m_session->closed()) m_tree->restoreExpandedState(m_expandedBeforeReset);
+    m_expandedBeforeReset.clear();
     if (!id.empty() && !m_session->closed() && IsTreeNode(m_session->doc().nodeById(id))) {
         NodeClick(id);
         return;
@@ -354,7 +360,49 @@ void frmKMF::showFileState() {
     m_protectionPanel->setToolTip(modern ? tr("Argon2id and ChaCha20-Poly1305; the earlier Windows version cannot open this file")
                                          : tr("RC4 as the earlier Windows version writes it; weak against a stolen copy"));
     m_entry->setReadOnly(m_session->readOnly());
+    // A reader that became the writer must not be told of its own saves.
+    if (!m_session->readOnly()) stopWatching();
     refreshCaption();
+    emit accessChanged();
+}
+
+// --- shared files ----------------------------------------------------------------------
+
+void frmKMF::announceAccess() {
+    if (!titleLabel(1).isEmpty()) emit mainStatusText(titleLabel(1).toLower());
+}
+
+bool frmKMF::watchForChanges() {
+    if (!m_session->readOnly() || m_session->closed()) return false;
+    if (m_watcher == nullptr) {
+        m_watcher = new cFileWatcher(this);
+        connect(m_watcher, &cFileWatcher::FileChanged, this, &frmKMF::CFileChangeNotifier_FileChanged);
+    }
+    if (m_watcher->StartWatching(QString::fromStdString(m_session->path()))) return true;
+    emit mainStatusText(QStringLiteral("Saves of this shared file by other users cannot be "
+                                       "watched here; press Refresh to see them."));
+    return false;
+}
+
+// The change message may be on screen, called from the watcher: it goes later.
+void frmKMF::stopWatching() {
+    if (m_watcher == nullptr) return;
+    m_watcher->StopWatching();
+    m_watcher->deleteLater();
+    m_watcher = nullptr;
+}
+
+bool frmKMF::watchingForChanges() const { return m_watcher != nullptr && m_watcher->watching(); }
+
+void frmKMF::CFileChangeNotifier_FileChanged(const QString& fileName) {
+    // Saves made while the message is up are covered by it.
+    if (m_changeShowing || m_session->closed()) return;
+    m_changeShowing = true;
+    QPointer<frmKMF> self(this);
+    Prompt::current().message(
+        ReplacePlaceholder(LoadResString(sid::FileChanged), QStringLiteral("filename"), fileName),
+        QString(), MsgIcon::None, MsgButtons::Ok);
+    if (self) m_changeShowing = false;
 }
 
 // --- caption and dirty look ---------------------------------------------------------
@@ -472,6 +520,7 @@ void frmKMF::closeEvent(QCloseEvent* event) {
 
 void frmKMF::releaseEverything() {
     m_closingDone = true;
+    stopWatching();
     m_cover->disarm();
     m_entry->clear();
     m_results->model()->clear();

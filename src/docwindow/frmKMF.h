@@ -21,6 +21,7 @@
 
 #include "document/NodeKind.h"
 #include "document/TreeEditing.h"
+#include "docwindow/TreePane.h"
 #include "session/DocumentListener.h"
 
 class QAbstractItemView;
@@ -42,7 +43,7 @@ class LockCover;
 class NodeSelection;
 class SearchResultsPanel;
 class TitleStrip;
-class TreePane;
+class cFileWatcher;
 class frmKMF;
 
 // Program-wide notifications about document windows.
@@ -127,6 +128,18 @@ public:
     // Closes the session: lock released, credentials and document wiped.
     void releaseEverything();
 
+    // --- shared files ---------------------------------------------------------------
+    // Panel 1 of the main status bar says how the file is held ("read only").
+    void announceAccess();
+    // Watches a read-only shared file for its writer's saves until the window
+    // closes or becomes the writer. False (said once in the status bar) when
+    // saves made elsewhere cannot be seen here; Refresh still works.
+    bool watchForChanges();
+    bool watchingForChanges() const;
+    // The watcher's notice: the file was saved by its writer. Says so once
+    // per save; nothing is reloaded until the user asks.
+    void CFileChangeNotifier_FileChanged(const QString& fileName);
+
     // --- widgets for tests and the frame -----------------------------------------
     QTreeView* treeView() const;
     QAbstractItemView* listView() const;  // the list as it is shown (icons or details)
@@ -150,6 +163,8 @@ signals:
     void searchResultsShown(bool shown);  // the "Find Close" button follows it
     // A search hit was clicked: panels 1 and 2 of the main status bar show them.
     void searchHitShown(const QString& id, int position);
+    // The file's kind or how it is held changed (Mark Shared, Refresh).
+    void accessChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -169,6 +184,7 @@ private:
     void autoSaveEnded(const SaveOutcome& outcome);
     // Unsaved changes that no save is on its way to write.
     bool looksDirty() const;
+    void stopWatching();
 
     void buildUi();
     QWidget* buildLeft();
@@ -208,6 +224,9 @@ private:
     bool m_removing = false;           // rows are going: the tree's moves are not choices
     pugi::xml_node m_reselectAfter;    // the parent to show once a selected node is gone
     std::string m_idBeforeReset;
+    TreePane::ExpandedState m_expandedBeforeReset;
+    cFileWatcher* m_watcher = nullptr;
+    bool m_changeShowing = false;  // the change message is on screen
     bool m_entryShownBeforeLock = false;
 
     NodeSelection* m_selection = nullptr;

@@ -1,5 +1,7 @@
 #include "session/DocumentSession.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -67,6 +69,22 @@ bool needsNewerProgram(std::string_view bytes) {
     modern::Header header;
     return modern::hasMagic(bytes) &&
            modern::readHeader(bytes, header) == modern::HeaderCheck::Unsupported;
+}
+
+AccessMode accessOf(LockMode mode) {
+    switch (mode) {
+    case LockMode::Private: return AccessMode::Private;
+    case LockMode::SharedWriter: return AccessMode::SharedWriter;
+    case LockMode::SharedReader: break;
+    }
+    return AccessMode::SharedReader;
+}
+
+// The path still names the file the lock is on (nobody moved another file there).
+bool lockGuardsPath(const FileLock& lock) {
+    struct stat atPath {}, locked {};
+    return lock.held() && ::stat(lock.path().c_str(), &atPath) == 0 && ::fstat(lock.fd(), &locked) == 0 &&
+           atPath.st_dev == locked.st_dev && atPath.st_ino == locked.st_ino;
 }
 
 }  // namespace
@@ -144,26 +162,15 @@ std::unique_ptr<DocumentSession> DocumentSession::create(std::unique_ptr<XmlDoc>
 // the file open without a lock, as other readers of the format expect.
 OpenStatus DocumentSession::lockByFileType() {
     m_lock.release();
-    if (!sharedFile()) {
-        LockResult locked = FileLock::tryAcquire(m_path, LockMode::Private);
-        if (!locked.ok()) {
-            // Held by another program (or by this one in another window).
-            if (locked.error->number() == errnum::kPermissionDenied) return OpenStatus::InUse;
-            // A file that may not be written, for one: the caller gives the reason.
-            return OpenStatus::ReadFailed;
-        }
-        m_lock = std::move(locked.lock);
-        m_access = AccessMode::Private;
-        return OpenStatus::Opened;
+    KindLock kind = lockByKind(m_path, sharedFile());
+    if (kind.access == AccessMode::Private && !kind.locked.ok()) {
+        // Held by another program (or by this one in another window).
+        if (kind.locked.error->number() == errnum::kPermissionDenied) return OpenStatus::InUse;
+        // A file that may not be written, for one: the caller gives the reason.
+        return OpenStatus::ReadFailed;
     }
-    LockResult locked = FileLock::tryAcquire(m_path, LockMode::SharedWriter);
-    m_access = AccessMode::SharedWriter;
-    // Another writer holds it, or this user may not write it: read only.
-    if (!locked.ok()) {
-        locked = FileLock::tryAcquire(m_path, LockMode::SharedReader);
-        m_access = AccessMode::SharedReader;
-    }
-    if (locked.ok()) m_lock = std::move(locked.lock);
+    m_access = kind.access;
+    if (kind.locked.ok()) m_lock = std::move(kind.locked.lock);
     return OpenStatus::Opened;
 }
 
@@ -275,7 +282,7 @@ void DocumentSession::waitForSaves() {
     while (m_saver.running()) m_saver.wait();
 }
 
-SaveOutcome DocumentSession::writeTo(const std::string& path) {
+SaveOutcome DocumentSession::writeTo(const std::string& path, std::optional<LockMode> newMode) {
     waitForSaves();
     SaveOutcome out;
     if (m_closed || readOnly()) {
@@ -288,16 +295,19 @@ SaveOutcome DocumentSession::writeTo(const std::string& path) {
         return out;
     }
     modXml::SetNodeAttribute(root, "DateModified", datetext::now());
+    const AccessMode accessBefore = m_access;
     try {
         WipedString bytes(m_key ? datafile::saveDocument(*m_doc, *m_key)
                                 : datafile::saveDocument(*m_doc, m_credentials.userId.value(),
                                                          m_credentials.password.value()));
-        if (m_lock.held()) {
-            // The new file appears already locked, in the mode held before, so
-            // a private file stays unreadable to others across the save.
-            const bool samePath = path == m_lock.path();
-            m_lock = datafile::replaceFileLocked(path, bytes.value(), m_lock.mode(),
-                                                 samePath ? &m_lock : nullptr);
+        if (m_lock.held() || newMode) {
+            // The new file appears already locked, in the mode held before (or
+            // the one asked for), so a private file stays unreadable to others
+            // across the save.
+            const LockMode mode = newMode.value_or(m_lock.mode());
+            const FileLock* own = m_lock.held() && path == m_lock.path() ? &m_lock : nullptr;
+            m_lock = datafile::replaceFileLocked(path, bytes.value(), mode, own);
+            m_access = accessOf(mode);
         } else {
             datafile::writeFileAtomically(path, bytes.value());
         }
@@ -308,7 +318,7 @@ SaveOutcome DocumentSession::writeTo(const std::string& path) {
         out.error = KmError(5, "Save File", e.what());
         return out;
     }
-    const bool stateChanged = path != m_path || m_saveRequired;
+    const bool stateChanged = path != m_path || m_saveRequired || m_access != accessBefore;
     m_path = path;
     m_saveRequired = false;
     setDirty(false);
@@ -317,47 +327,104 @@ SaveOutcome DocumentSession::writeTo(const std::string& path) {
     return out;
 }
 
+// For good: there is no way back to a private file. The file is written at
+// once and held as a shared file's writer from the moment it is replaced.
+SaveOutcome DocumentSession::markShared() {
+    SaveOutcome out;
+    pugi::xml_node root = m_closed ? pugi::xml_node() : m_doc->datafile();
+    if (m_closed || readOnly() || neverSaved() || !root) {
+        out.status = root || m_closed || readOnly() ? SaveStatus::ReadOnly : SaveStatus::NoRoot;
+        return out;
+    }
+    const pugi::xml_attribute before = root.attribute("filetype");
+    const std::string oldValue = before.value();
+    const bool hadValue = static_cast<bool>(before);
+    modXml::SetNodeAttribute(root, "filetype", "shared");
+    out = writeTo(m_path, LockMode::SharedWriter);
+    if (!out.saved()) {
+        // Nothing changed on disk, so nothing changes here either.
+        if (hadValue) root.attribute("filetype").set_value(oldValue.c_str());
+        else root.remove_attribute("filetype");
+    }
+    return out;
+}
+
 // --- reload and close -------------------------------------------------------------
+
+// A private file exclusively; a shared one as its writer, or as a reader
+// while another program writes it.
+DocumentSession::KindLock DocumentSession::lockByKind(const std::string& path, bool shared) {
+    if (!shared) return {FileLock::tryAcquire(path, LockMode::Private), AccessMode::Private};
+    LockResult locked = FileLock::tryAcquire(path, LockMode::SharedWriter);
+    if (locked.ok()) return {std::move(locked), AccessMode::SharedWriter};
+    // Another writer holds it, or this user may not write it: read only.
+    return {FileLock::tryAcquire(path, LockMode::SharedReader), AccessMode::SharedReader};
+}
+
+// A writer keeps its own lock (nobody else can have replaced the file under
+// it); anyone else locks the file now at the path by its kind, as an open
+// does, and a reader may so become the writer.
+DocumentSession::KindLock DocumentSession::lockForReload() {
+    if (m_lock.held() && m_access != AccessMode::SharedReader && lockGuardsPath(m_lock))
+        return {LockResult{std::move(m_lock), std::nullopt}, m_access};
+    m_lock.release();
+    return lockByKind(m_path, sharedFile());
+}
 
 OpenOutcome DocumentSession::reload() {
     waitForSaves();
     if (m_closed || neverSaved()) return failed(OpenStatus::ReadFailed);
-    // The lock goes first: a reader may now get the writer's place.
-    m_lock.release();
-    WipedString bytes;
-    FileIdentity readFrom;
-    try {
-        bytes.value() = datafile::ReadFileContents(m_path, &readFrom);
-    } catch (const KmError& e) {
-        lockByFileType();
-        return readFailure(e);
+    // What is read comes through the lock held afterwards, so the window
+    // never holds a writer's lock over older contents than the file's.
+    KindLock kind = lockForReload();
+    if (!kind.locked.ok()) {
+        if (kind.access == AccessMode::Private) return readFailure(*kind.locked.error);
+        // A shared file that cannot be locked is read as it is (open does the same).
+        kind.locked.lock = FileLock();
     }
+    std::unique_ptr<XmlDoc> doc;
+    OpenOutcome out;
     // The file may have been written by another program meanwhile, in either kind.
     std::optional<modern::FileKey> key = m_key;
-    std::unique_ptr<XmlDoc> doc =
-        bytes.value().empty() ? nullptr : decode(m_path, bytes.value(), m_credentials, key);
-    if (!doc) {
-        lockByFileType();
-        return failed(bytes.value().empty() ? OpenStatus::Empty : OpenStatus::DecryptFailed);
-    }
-    OpenOutcome out;
     try {
-        out.versionUpdated = modVersionUpdates::UpdateDocumentVersion(doc->datafile(), true);
+        WipedString bytes(kind.locked.lock.held() ? datafile::ReadLockedFile(kind.locked.lock)
+                                                  : datafile::ReadFileContents(m_path));
+        if (bytes.value().empty()) return keepAfterFailedReload(std::move(kind), failed(OpenStatus::Empty));
+        doc = decode(m_path, bytes.value(), m_credentials, key);
+        if (doc) out.versionUpdated = modVersionUpdates::UpdateDocumentVersion(doc->datafile(), true);
+    } catch (const KmError& e) {
+        return keepAfterFailedReload(std::move(kind), readFailure(e));
     } catch (const std::exception&) {
-        lockByFileType();
-        return failed(OpenStatus::DecryptFailed);
+        doc.reset();
     }
+    if (!doc) return keepAfterFailedReload(std::move(kind), failed(OpenStatus::DecryptFailed));
+
     notify([](DocumentListener& l) { l.documentAboutToBeReset(); });
     std::swap(m_doc, doc);
     doc->clear();
     m_key = std::move(key);
-    OpenStatus locked = lockByFileType();
-    if (locked == OpenStatus::Opened) locked = catchUpWithLocked(readFrom, out.versionUpdated);
+    m_lock = std::move(kind.locked.lock);
+    m_access = kind.access;
+    // Another program put a file of the other kind there: lock it as such.
+    if (sharedFile() == (m_access == AccessMode::Private)) out.status = lockByFileType();
+    else out.status = OpenStatus::Opened;
     notify([](DocumentListener& l) { l.documentReset(); });
     setDirty(false);
     notify([](DocumentListener& l) { l.fileStateChanged(); });
-    out.status = locked;
     return out;
+}
+
+// The document stays as it was, and so does the holder's part: a reader is
+// not made the writer of a file whose contents it does not show.
+OpenOutcome DocumentSession::keepAfterFailedReload(KindLock kind, OpenOutcome failure) {
+    if (kind.access == m_access) {
+        m_lock = std::move(kind.locked.lock);
+    } else {
+        kind.locked.lock.release();
+        LockResult reader = FileLock::tryAcquire(m_path, LockMode::SharedReader);
+        if (reader.ok()) m_lock = std::move(reader.lock);
+    }
+    return failure;
 }
 
 void DocumentSession::discardChanges() { setDirty(false); }

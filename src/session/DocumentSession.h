@@ -131,9 +131,14 @@ public:
     void waitForSaves();
     // How the end of a background save reaches the owner's thread.
     void setPoster(PostToOwner post) { m_post = std::move(post); }
-    // Reads the file again with the stored credentials. On success the
-    // document is replaced and re-locked by its kind; on failure nothing
-    // changes (the caller decides whether the window stays).
+    // Marks the file shared for good and writes it at once under its path;
+    // afterwards it is held as a shared file's writer. Refused (ReadOnly) for
+    // a read-only or never-saved file; on failure the document is unchanged.
+    SaveOutcome markShared();
+    // Reads the file again with the stored credentials, through the lock
+    // held afterwards: a writer keeps its lock, a reader becomes the writer
+    // when nobody else writes the file now. On failure the document and the
+    // reader's part stay (the caller decides whether the window stays).
     OpenOutcome reload();
     // The changes are given up (closing without saving).
     void discardChanges();
@@ -178,13 +183,21 @@ public:
 
 private:
     DocumentSession() = default;
+    struct KindLock {
+        LockResult locked;
+        AccessMode access;  // what the holder is, also when the lock itself failed
+    };
+    static KindLock lockByKind(const std::string& path, bool shared);
     OpenStatus lockByFileType();
     void takeCredentials(FileCredentials credentials, Protection protection,
                          const modern::Argon2Params& params);
     OpenStatus catchUpWithLocked(const FileIdentity& readFrom, bool& versionUpdated);
-    SaveOutcome writeTo(const std::string& path);
     void startBackgroundSave();
     void backgroundSaveEnded(SaveJobResult result);
+    KindLock lockForReload();
+    OpenOutcome keepAfterFailedReload(KindLock kind, OpenOutcome failure);
+    // newMode: the lock to hold on the written file instead of the present one.
+    SaveOutcome writeTo(const std::string& path, std::optional<LockMode> newMode = std::nullopt);
     // Announces the node a successful add put in place.
     EditResult inserted(EditResult result);
     bool refuseEdit() const noexcept { return m_closed || readOnly(); }

@@ -155,9 +155,15 @@ TEST_F(OpenSave, ReloadAfterTheWriterChangedThePasswordKeepsTheDocument) {
     key.password.value() = "changed";
     writer->setCredentials(std::move(key));
     ASSERT_TRUE(writer->save().saved());
+    writer.reset();
     EXPECT_EQ(reader->reload().status, OpenStatus::DecryptFailed);
     EXPECT_TRUE(reader->doc().nodeById("{E1}"));
+    // Not made the writer of a file it cannot show: the next user is.
     EXPECT_TRUE(reader->readOnly());
+    login.password = "changed";
+    auto next = openOk();
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->access(), AccessMode::SharedWriter);
 }
 
 TEST_F(OpenSave, EditingLockIsTakenBeforeTheRead) {
