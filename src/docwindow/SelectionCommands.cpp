@@ -26,8 +26,7 @@ constexpr int kDeleteQuestionId = 1148;
 constexpr int kDeleteQuestionTitleId = 1149;
 }  // namespace
 
-bool frmKMF::editsAllowed() {
-    if (m_session->readOnly()) announceAccess();
+bool frmKMF::editsAllowed() const {
     return !displayLocked() && !m_session->readOnly() && !m_session->closed();
 }
 
