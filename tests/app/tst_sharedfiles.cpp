@@ -28,10 +28,17 @@ const QString kNotifyText = QStringLiteral(
 const QString kChangedText = QStringLiteral(
     "The file family.kmf has changed.  To see the changes, press the Refresh button on the toolbar.");
 
+// The tree's names and fields in order; how nodes are shown (expanded, list
+// mode) is not an edit and left out.
 std::string documentText(DocumentSession& session) {
-    std::ostringstream out;
-    session.doc().dom().save(out);
-    return out.str();
+    std::string text;
+    for (pugi::xpath_node n : session.doc().dom().select_nodes("//*[@id]")) {
+        text += n.node().attribute("value").value();
+        for (pugi::xml_node f = n.node().first_child(); f; f = f.next_sibling())
+            if (f.type() == pugi::node_element && !f.first_child().first_child()) text += '|' + std::string(f.child_value());
+        text += '\n';
+    }
+    return text;
 }
 
 }  // namespace
