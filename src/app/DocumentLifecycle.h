@@ -9,7 +9,6 @@ class frmMain;
 class frmKMF;
 class DocumentHost;
 struct OpenOutcome;
-struct SaveOutcome;
 
 // The host a main window gives its document windows (owned by the adapter).
 DocumentHost& hostOf(frmMain& main);
@@ -28,8 +27,6 @@ bool OpenDataFile(frmMain& main, const QString& fileName);
 // The message for an open or reload that failed; nothing for an empty file
 // or a cancelled login.
 void ShowOpenFailure(const OpenOutcome& outcome);
-// The message for a save that failed.
-void ShowSaveFailure(const SaveOutcome& outcome);
 
 // File Open: dialog in the default folder, then OpenDataFile, then the
 // recent-files list.

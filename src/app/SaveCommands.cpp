@@ -52,26 +52,13 @@ QString askFirstName(DocumentHost& host, frmKMF& window) {
 
 }  // namespace
 
-void ShowSaveFailure(const SaveOutcome& outcome) {
-    if (outcome.status == SaveStatus::NoRoot) {
-        Prompt::current().message(
-            QStringLiteral("Datafile is corrupted.  Close WITHOUT SAVING to attempt to recover it."),
-            QStringLiteral("Corrupted Data File"), MsgIcon::Critical, MsgButtons::Ok);
-        return;
-    }
-    const KmError error = outcome.error.value_or(KmError(5, "Save File", "The file could not be written"));
-    Prompt::current().message(QString::fromStdString(datafile::errorMessage(error)) +
-                                  QStringLiteral("\r\n\r\nThe file was not saved."),
-                              QStringLiteral("Save"), MsgIcon::Critical, MsgButtons::Ok);
-}
-
 bool SaveDataFile(frmKMF& window, const QString& fileName) {
     DocumentSession& session = window.session();
     if (session.readOnly()) return true;
     const std::string path = fileName.toStdString();
     const SaveOutcome outcome = path == session.path() ? session.save() : session.saveAs(path);
     if (outcome.saved()) return true;
-    ShowSaveFailure(outcome);
+    showSaveFailure(outcome);
     return false;
 }
 

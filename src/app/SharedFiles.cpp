@@ -3,6 +3,7 @@
 #include <QPointer>
 
 #include "app/DocumentLifecycle.h"
+#include "docwindow/SaveMessages.h"
 #include "docwindow/frmKMF.h"
 #include "session/DocumentSession.h"
 #include "storage/DataFile.h"
@@ -73,7 +74,7 @@ bool MarkSharedCommand(DocumentHost& host, frmKMF& window) {
     if (session.neverSaved() && (!SaveCommand(host, window) || !guard)) return false;
     const SaveOutcome outcome = session.markShared();
     if (!outcome.saved()) {
-        ShowSaveFailure(outcome);
+        showSaveFailure(outcome);
         return false;
     }
     window.announceAccess();
