@@ -82,9 +82,10 @@ AccessMode accessOf(LockMode mode) {
 
 // The path still names the file the lock is on (nobody moved another file there).
 bool lockGuardsPath(const FileLock& lock) {
-    struct stat atPath {}, locked {};
-    return lock.held() && ::stat(lock.path().c_str(), &atPath) == 0 && ::fstat(lock.fd(), &locked) == 0 &&
-           atPath.st_dev == locked.st_dev && atPath.st_ino == locked.st_ino;
+    struct stat atPath {};
+    if (!lock.held() || ::stat(lock.path().c_str(), &atPath) != 0) return false;
+    return lock.identity() == FileIdentity{static_cast<std::uint64_t>(atPath.st_dev),
+                                           static_cast<std::uint64_t>(atPath.st_ino)};
 }
 
 }  // namespace
