@@ -27,6 +27,9 @@ std::vector<Region> writableRegions() {
         fields >> range >> perms >> offset >> device >> inode;
         std::getline(fields >> std::ws, name);
         if (perms.compare(0, 2, "rw") != 0 || name == "[stack]" || name.rfind("[v", 0) == 0) continue;
+        // Shared and device mappings hold no heap data, and reading a device
+        // mapping may block.
+        if (perms.size() < 4 || perms[3] == 's' || name.rfind("/dev/", 0) == 0) continue;
         Region r;
         r.start = std::stoull(range.substr(0, range.find('-')), nullptr, 16);
         r.end = std::stoull(range.substr(range.find('-') + 1), nullptr, 16);
