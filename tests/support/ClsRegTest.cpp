@@ -84,29 +84,25 @@ TEST_F(ClsRegTest, ReadsCreateNothingAndWritesCreateTheKeyAndItsParents) {
     EXPECT_FALSE(m_reg.CreateKey(HKCU, "A\\\\B"));
 }
 
-// Letter case and first spellings of names and keys are RegFileTest's.
-TEST_F(ClsRegTest, TextsOfAnyLengthAndEmptyTextsReadBack) {
-    // An empty text is a value, not a missing one.
-    const std::string longText(100000, 'a');
-    ASSERT_TRUE(m_reg.WriteString(HKCU, "K", "long", longText));
-    ASSERT_TRUE(m_reg.WriteString(HKCU, "K", "empty", ""));
-    EXPECT_EQ(m_reg.ReadString(HKCU, "K", "long", "dflt"), longText);
-    EXPECT_EQ(m_reg.ReadString(HKCU, "K", "empty", "dflt"), "");
-}
-
-// How each byte and each line-like text is written is RegFileTest's; the store
-// must hand names, texts and key paths over whole.
+// Letter case and first spellings of names and keys, and how each byte and
+// each line-like text is written, are RegFileTest's; the store must hand
+// names, texts (of any length, empty ones too) and key paths over whole.
 TEST_F(ClsRegTest, TextsAndNamesReachTheFileWhole) {
     const std::string nul("nul\0inside", 10);
     const std::string deep = "[k]\\a=b\\ d \\\xFF\x01";
+    const std::string longText(100000, 'a');
     ASSERT_TRUE(m_reg.WriteString(HKCU, "Tricky", "na=me", nul));
     ASSERT_TRUE(m_reg.WriteString(HKCU, "Tricky", "", "line\nbreak\r\nend"));
     ASSERT_TRUE(m_reg.WriteString(HKCU, deep, "\n", "deep"));
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "K", "long", longText));
+    ASSERT_TRUE(m_reg.WriteString(HKCU, "K", "empty", ""));
 
     clsReg fresh(m_path);
     EXPECT_EQ(fresh.ReadString(HKCU, "Tricky", "na=me", "dflt"), nul);
     EXPECT_EQ(fresh.ReadString(HKCU, "Tricky", "", "dflt"), "line\nbreak\r\nend");
     EXPECT_EQ(fresh.ReadString(HKCU, deep, "\n", "dflt"), "deep");
+    EXPECT_EQ(fresh.ReadString(HKCU, "K", "long", "dflt"), longText);
+    EXPECT_EQ(fresh.ReadString(HKCU, "K", "empty", "dflt"), "");  // a value, not a missing one
     const auto tricky = fresh.ListValues(HKCU, "Tricky");
     ASSERT_EQ(tricky.size(), 2U);
     EXPECT_EQ(tricky[1].name, "");
@@ -154,25 +150,14 @@ TEST_F(ClsRegTest, FileAndFolderAreReadableOnlyByTheOwner) {
     }
 }
 
-class EnvGuard {
-public:
-    explicit EnvGuard(const char* name) : m_name(name) {
-        const char* v = std::getenv(name);
-        if (v != nullptr) m_old = v;
+// Puts the variable back as it was when the test ends.
+struct EnvGuard {
+    explicit EnvGuard(const char* n) : name(n) {
+        if (const char* v = std::getenv(n)) old = v;
     }
-    ~EnvGuard() {
-        if (m_old) {
-            setenv(m_name, m_old->c_str(), 1);
-        } else {
-            unsetenv(m_name);
-        }
-    }
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
+    ~EnvGuard() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
+    const char* name;
+    std::optional<std::string> old;
 };
 
 TEST(ClsRegLocation, FollowsTheEnvironment) {
