@@ -101,25 +101,6 @@ TEST(CliModern, EncodeModernAndCatGiveTheTextBack) {
     EXPECT_EQ(cat.out, xml);
 }
 
-// Import and merge open their files through the one reader of both kinds.
-TEST(CliModern, ImportIntoAndMergeFromModernFiles) {
-    TempDir dir;
-    const std::string dest = dir.file("dest.kmf");
-    const std::string source = dir.file("src.kmf");
-    const std::string csv = dir.file("in.csv");
-    writeModernDataFile(dest, docXml(""), "ann", "d-pw");
-    writeModernDataFile(source, docXml(catXml("{C9}", "Travel", entryXml("{E9}", "Air"))), "ann", "s-pw");
-    writeFile(csv, "a,b,c,d,e\r\nBank,me,pw,,\r\n");
-
-    ASSERT_EQ(runInProcess({"import", "-u", "ann", dest, csv}, "d-pw\n").status, 0);
-    const auto merged = runInProcess({"merge", "-u", "ann", dest, source}, "d-pw\ns-pw\n");
-    ASSERT_EQ(merged.status, 0) << merged.err;
-    EXPECT_TRUE(modern::hasMagic(readFile(dest)));
-    const std::string listed = runInProcess({"ls", "-u", "ann", dest}, "d-pw\n").out;
-    EXPECT_NE(listed.find("  Bank\n"), std::string::npos) << listed;
-    EXPECT_NE(listed.find("Travel/\n  Air\n"), std::string::npos) << listed;
-}
-
 TEST(CliModern, InfoRefusesWhatItCannotRead) {
     TempDir dir;
     const std::string kmf = dir.file("x.kmf");

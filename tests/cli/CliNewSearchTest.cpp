@@ -122,30 +122,25 @@ TEST_F(SearchFile, FindsInEveryFieldCaseInsensitivelyAndMasksPasswords) {
     EXPECT_EQ(r.err, "");
 }
 
-TEST_F(SearchFile, ShowsPasswordsOnlyWhenAsked) {
-    const auto r = search({"--show-passwords", "--fields", "password", "BANK"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out,
-              "Banking/My BANK login\tpassword\tbank-vault-9\n"
-              "Banking/Old banks/Savings\tpassword\tBankrupt\n");
-}
-
-TEST_F(SearchFile, SearchesOnlyTheChosenFieldsInTheirOrder) {
-    const auto r = search({"--fields", "URL,resource", "bank"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out,
-              "Banking/My BANK login\tURL\thttps://bank.example\n"
-              "Banking/My BANK login\tresource\tMy BANK login\n");
-    // Keys in any letter case, each once.
-    EXPECT_EQ(search({"--fields", "url,RESOURCE,url", "bank"}).out, r.out);
-}
-
-TEST_F(SearchFile, NotesAreShownOnOneLine) {
-    const auto dot = search({"--fields", "notes,userid", "a.c"});
-    ASSERT_EQ(dot.status, 0) << dot.err;
-    EXPECT_EQ(dot.out,
-              "Banking/My BANK login\tnotes\tfirst line second abc line\n"
-              "Banking/Old banks/Savings\tuserid\tA-C\n");
+// Only the chosen fields (keys in any letter case, each once), in their
+// order; passwords shown only when asked; notes on one line.
+TEST_F(SearchFile, ChosenFieldsInTheirOrderPasswordsOnlyWhenAsked) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--show-passwords", "--fields", "password", "BANK"},
+         "Banking/My BANK login\tpassword\tbank-vault-9\n"
+         "Banking/Old banks/Savings\tpassword\tBankrupt\n"},
+        {{"--fields", "url,RESOURCE,url", "bank"},
+         "Banking/My BANK login\tURL\thttps://bank.example\n"
+         "Banking/My BANK login\tresource\tMy BANK login\n"},
+        {{"--fields", "notes,userid", "a.c"},
+         "Banking/My BANK login\tnotes\tfirst line second abc line\n"
+         "Banking/Old banks/Savings\tuserid\tA-C\n"},
+    };
+    for (const auto& [args, out] : cases) {
+        const auto r = search(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, out) << args[1];
+    }
 }
 
 TEST_F(SearchFile, NoResultsBadPatternsAndBadOptionsAreReported) {
