@@ -7,14 +7,9 @@
 # plain text or that others may read.
 # Usage: torture.sh KEYMORA_CLI [SAVE_DRIVER] [KILLS]
 set -euo pipefail
-cli=$(realpath "$1")
 driver=${2:+$(realpath "$2")}
 kills=${3:-20}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/common.sh" "$1"
 
 # A document of a few thousand entries; "plaintext-marker" shows where clear text went.
 awk 'BEGIN {
@@ -27,11 +22,11 @@ awk 'BEGIN {
   }
   printf "</records></datafile>"
 }' > big.xml
-printf 'pw\npw\n' | "$cli" encode -u me big.xml old.kmf > /dev/null
+encode pw big.xml old.kmf
 awk 'BEGIN { print "Account,Login Name,Password,Web Site,Comments"
   for (i = 1; i <= 200; i++) printf "site %d,login %d,pass %d,https://example.com/%d,\n", i, i, i, i }' > rows.csv
 printf '<datafile version="1.5" filetype="private"><records><category id="{M1}" type="category" value="Category 3"><record_detail id="{M2}" type="entry"><resource>merged one</resource><URL/></record_detail></category><category id="{M3}" type="category" value="From elsewhere"/></records></datafile>' > src.xml
-printf 'sp\nsp\n' | "$cli" encode -u me src.xml src.kmf > /dev/null
+encode sp src.xml src.kmf
 
 # The document with its generated ids and time stamps blotted out.
 normalised() {

@@ -4,20 +4,15 @@
 # nothing else changed.
 # Usage: writers.sh KEYMORA_CLI [ROUNDS]
 set -euo pipefail
-cli=$(realpath "$1")
 rounds=${2:-3}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/common.sh" "$1"
 
 awk 'BEGIN {
   printf "<datafile version=\"1.5\" filetype=\"shared\"><records><category id=\"{C}\" type=\"category\" value=\"Base\">"
   for (e = 1; e <= 2000; e++) printf "<record_detail id=\"{E%d}\" type=\"entry\"><resource>base %d</resource><URL/></record_detail>", e, e
   printf "</category></records></datafile>"
 }' > base.xml
-printf 'pw\npw\n' | "$cli" encode -u me base.xml t.kmf > /dev/null
+encode pw base.xml t.kmf
 entries() { printf 'pw\n' | "$cli" cat -u me t.kmf | grep -o '<record_detail ' | wc -l; }
 expected=$(entries)
 
@@ -30,7 +25,7 @@ for ((round = 1; round <= rounds; round++)); do
       "$cli" import -u me t.kmf "$i.csv" <<< 'pw' > "$i.out" 2>&1 & pids+=($!)
     else
       printf '<datafile version="1.5" filetype="private"><records><category id="{S}" type="category" value="%s"><record_detail id="{R}" type="entry"><resource>%s</resource><URL/></record_detail></category></records></datafile>' "$tag" "$tag" > "$i.xml"
-      printf 'sp\nsp\n' | "$cli" encode -u me --force "$i.xml" "$i.kmf" > /dev/null
+      encode sp --force "$i.xml" "$i.kmf"
       "$cli" merge -u me t.kmf "$i.kmf" <<< $'pw\nsp' > "$i.out" 2>&1 & pids+=($!)
     fi
   done
