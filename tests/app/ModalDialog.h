@@ -1,8 +1,9 @@
 #pragma once
 // Acting on a modal dialog the code under test opens: the action runs once
-// the dialog of that type is shown, and must close it.
+// the dialog of that type is shown, and should close it.
 #include <QApplication>
-#include <QPointer>
+#include <QDialog>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -24,7 +25,10 @@ std::shared_ptr<bool> whenShown(std::function<void(Dialog&)> act) {
         timer->deleteLater();
         if (dialog == nullptr) return;
         *ran = true;
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
         act(*dialog);
+        // A failed check inside leaves the dialog open: close it so the test ends.
+        if (dialog->isVisible()) static_cast<QDialog*>(dialog)->reject();
     });
     timer->start();
     return ran;

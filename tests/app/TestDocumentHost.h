@@ -13,7 +13,10 @@
 #include <string>
 
 #include "OptionStore.h"
+#include "ScriptedPrompt.h"
 #include "app/DocumentLifecycle.h"
+#include "app/ModMain.h"
+#include "app/frmMain.h"
 #include "docwindow/EntryPane.h"
 #include "docwindow/NodeSelection.h"
 #include "docwindow/frmKMF.h"
@@ -167,6 +170,27 @@ protected:
     std::string field(const char* id, const char* name) { return node(id).child(name).child_value(); }
     bool clickTree(const QString& name) { return clickRow(m_w->treeView(), name); }
     bool clickList(const QString& name) { return clickRow(m_w->listView(), name); }
+};
+
+// Tests of the main window: seeded settings with Auto Save off and a fresh
+// folder for each test, and the sample opened as File > Open opens it.
+class MainWindowFixture {
+protected:
+    TestSettings m_config;
+    std::unique_ptr<TempDir> m_dir;
+
+    void startFresh() {
+        TestSettings::startSeeded();
+        putOption("Auto Save Changes", "0");
+        m_dir = std::make_unique<TempDir>();
+        keymora::OpenDocumentCount() = 0;  // program-wide, as in a run
+    }
+    frmKMF* openSample(frmMain& main, ScriptedPrompt& prompt, const char* name = "sample.kmf") {
+        const std::string path = m_dir->file(name);
+        writeDataFile(path, sampleXml(), "user", "Secret");
+        prompt.expectCredentials(Credentials{QStringLiteral("user"), QStringLiteral("Secret")});
+        return OpenDataFile(main, QString::fromStdString(path)) ? main.activeDocument() : nullptr;
+    }
 };
 
 }  // namespace keymora::test

@@ -42,12 +42,10 @@ bool withSmallFileLimit(const std::function<bool()>& step) {
 
 }  // namespace
 
-class DocLifecycleTest : public QObject {
+class DocLifecycleTest : public QObject, private MainWindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempDir> m_dir;
-    TestSettings m_config;
 
     QString makeFile(const QString& name) {
         const std::string path = m_dir->file(name.toStdString());
@@ -73,11 +71,7 @@ private slots:
         QVERIFY(m_config.isValid());
         qputenv("HOME", m_config.path().toUtf8());
     }
-    void init() {
-        TestSettings::startSeeded();
-        putOption("Auto Save Changes", "0");  // changes wait for an explicit save
-        m_dir = std::make_unique<TempDir>();
-    }
+    void init() { startFresh(); }  // changes wait for an explicit save
     void cleanup() { m_dir.reset(); }
 
     // How the lock keeps others out is OpenSaveTest's; a second open of a held

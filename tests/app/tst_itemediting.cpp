@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+#include "ModalDialog.h"
 #include "ScriptedPrompt.h"
 #include "TestDocumentHost.h"
 #include "app/DocumentLifecycle.h"
@@ -31,30 +32,6 @@ using namespace keymora;
 using namespace keymora::test;
 
 namespace {
-
-// Runs `answer` on the next modal dialog of type T once it is shown.
-template <typename T>
-void whenShown(std::function<void(T&)> answer) {
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    auto waited = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, waited, answer] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            if (++*waited < 300) return;
-            poll->deleteLater();
-            QTest::qFail("expected dialog not shown", __FILE__, __LINE__);
-            return;
-        }
-        poll->stop();
-        poll->deleteLater();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog));
-        answer(*dialog);
-        // A failed check inside leaves the dialog open: close it so the test ends.
-        if (dialog->isVisible()) static_cast<QDialog*>(dialog)->reject();
-    });
-    poll->start();
-}
 
 // Types a name and a user into Add Item and presses OK (or Cancel).
 void answerNewItem(const QString& name, bool ok = true, QString* nameCaption = nullptr) {
@@ -302,15 +279,9 @@ private slots:
         verifySavedAndReopened();
     }
 
-    void transferMenuOffersItsItems() {
-        TransferMenu move(TransferMode::Move);
-        move.setUnderOffered(false);
-        std::optional<Relation> chosen = Relation::Child;
-        QTimer::singleShot(0, [] { QVERIFY(!clickPopupItem("mnuMoveNodeUnder")); });
-        chosen = move.choose(QPoint(10, 10));
-        QVERIFY(!chosen);
-        QTimer::singleShot(0, [] { QVERIFY(clickPopupItem("mnuMoveNodeAfter")); });
-        QCOMPARE(move.choose(QPoint(10, 10)), std::optional<Relation>(Relation::After));
+    // The move menus are answered by tst_dragdrop's drops; no drop there
+    // shows the copy menu.
+    void copyMenuGivesThePlaceChosen() {
         TransferMenu copy(TransferMode::Copy);
         QTimer::singleShot(0, [] { QVERIFY(clickPopupItem("mnuCopyNodeUnder")); });
         QCOMPARE(copy.choose(QPoint(10, 10)), std::optional<Relation>(Relation::Child));
@@ -318,33 +289,19 @@ private slots:
 };
 
 // The pop-up menus are the main window's Edit menu, so these run in it.
-class PopupMenuTest : public QObject {
+class PopupMenuTest : public QObject, private MainWindowFixture {
     Q_OBJECT
-    TestSettings m_config;
-    std::unique_ptr<TempDir> m_dir;
-
-    frmKMF* openIn(frmMain& main, ScriptedPrompt& prompt, const char* name) {
-        const std::string path = m_dir->file(name);
-        writeDataFile(path, sampleXml(), "user", "Secret");
-        prompt.expectCredentials(Credentials{QStringLiteral("user"), QStringLiteral("Secret")});
-        return OpenDataFile(main, QString::fromStdString(path)) ? main.activeDocument() : nullptr;
-    }
 
 private slots:
     void initTestCase() { QVERIFY(m_config.isValid()); }
-    void init() {
-        TestSettings::startSeeded();
-        putOption("Auto Save Changes", "0");
-        m_dir = std::make_unique<TempDir>();
-        keymora::OpenDocumentCount() = 0;
-    }
+    void init() { startFresh(); }
     void cleanup() { m_dir.reset(); }
 
     void popupActsOnTheNodeUnderThePointer() {
         frmMain main;
         main.show();
         ScriptedPrompt prompt;
-        frmKMF* doc = openIn(main, prompt, "popup.kmf");
+        frmKMF* doc = openSample(main, prompt, "popup.kmf");
         QVERIFY(doc);
         QVERIFY(clickRow(doc->treeView(), QStringLiteral("Mail")));
 
@@ -394,14 +351,14 @@ private slots:
         frmMain main;
         main.show();
         ScriptedPrompt prompt;
-        frmKMF* doc = openIn(main, prompt, "rules.kmf");
+        frmKMF* doc = openSample(main, prompt, "rules.kmf");
         QVERIFY(doc);
         QVERIFY(!main.toolbarButton(QStringLiteral("Delete"))->isEnabled());
         QVERIFY(clickRow(doc->treeView(), QStringLiteral("Mail")));
         QVERIFY(main.toolbarButton(QStringLiteral("Delete"))->isEnabled());
         for (const char* item : {"mnuEditAddItemAbove", "mnuEditAddItemBelow", "mnuEditEditLabels"})
             QVERIFY2(main.menuItem(QString::fromLatin1(item))->isEnabled(), item);
-        frmKMF* second = openIn(main, prompt, "rules2.kmf");
+        frmKMF* second = openSample(main, prompt, "rules2.kmf");
         QVERIFY(second && second != doc);
         QVERIFY(!main.toolbarButton(QStringLiteral("Delete"))->isEnabled());  // nothing selected there
         QVERIFY(!main.toolbarButton(QStringLiteral("Refresh"))->isVisible());

@@ -43,18 +43,9 @@ QStringList boxItems(const QComboBox* box) {
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, private MainWindowFixture {
     Q_OBJECT
 private:
-    TestSettings m_config;
-    std::unique_ptr<TempDir> m_dir;
-
-    frmKMF* openSample(frmMain& main, ScriptedPrompt& prompt, const char* name = "sample.kmf") {
-        const std::string path = m_dir->file(name);
-        writeDataFile(path, sampleXml(), "user", "Secret");
-        prompt.expectCredentials(kLogin);
-        return OpenDataFile(main, QString::fromStdString(path)) ? main.activeDocument() : nullptr;
-    }
     bool shown(const frmMain& main, const char* item) { return main.menuItem(QString::fromLatin1(item))->isVisible(); }
     QString caption(const frmMain& main, const char* item) { return main.menuItem(QString::fromLatin1(item))->text(); }
 
@@ -72,13 +63,7 @@ private slots:
         QVERIFY(m_config.isValid());
         qputenv("HOME", m_config.path().toUtf8());
     }
-    void init() {
-        TestSettings::startSeeded();
-        putOption("Auto Save Changes", "0");
-        m_dir = std::make_unique<TempDir>();
-        // Program-wide, as in a run; each test starts a fresh main window.
-        keymora::OpenDocumentCount() = 0;
-    }
+    void init() { startFresh(); }
     void cleanup() { m_dir.reset(); }
 
     void documentCommandsFollowTheOpenDocuments() {

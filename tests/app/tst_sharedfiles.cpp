@@ -43,11 +43,9 @@ std::string documentText(DocumentSession& session) {
 
 }  // namespace
 
-class SharedFilesTest : public QObject {
+class SharedFilesTest : public QObject, private MainWindowFixture {
     Q_OBJECT
 private:
-    TestSettings m_config;
-    std::unique_ptr<TempDir> m_dir;
     std::string m_path;
 
     frmKMF* open(frmMain& main, ScriptedPrompt& prompt, std::optional<MsgAnswer> notify) {
@@ -56,6 +54,15 @@ private:
             prompt.expectMessage(kNotifyText, QStringLiteral("Notify you of changes?"), MsgIcon::Question,
                                  MsgButtons::YesNo, *notify);
         return OpenDataFile(main, QString::fromStdString(m_path)) ? main.activeDocument() : nullptr;
+    }
+    // The private sample open, with a "z" typed after Mail's user name.
+    frmKMF* openAndType(frmMain& main, ScriptedPrompt& prompt) {
+        writeDataFile(m_path, sampleXml(), "user", "Secret");
+        main.show();
+        frmKMF* w = open(main, prompt, std::nullopt);
+        if (!w || !clickRow(w->treeView(), QStringLiteral("Mail"))) return nullptr;
+        QTest::keyClicks(w->entryPane()->txtUserName, QStringLiteral("z"));
+        return w;
     }
     QAction* item(frmMain& main, const char* name) { return main.menuItem(QString::fromLatin1(name)); }
     void pressF5(frmMain& main) {
@@ -66,11 +73,8 @@ private:
 
 private slots:
     void init() {
-        TestSettings::startSeeded();
-        putOption("Auto Save Changes", "0");
-        m_dir = std::make_unique<TempDir>();
+        startFresh();
         m_path = m_dir->file("family.kmf");
-        keymora::OpenDocumentCount() = 0;
     }
     void cleanup() { m_dir.reset(); }
 
@@ -143,13 +147,10 @@ private slots:
     }
 
     void refreshAsksBeforeDroppingChanges() {
-        writeDataFile(m_path, sampleXml(), "user", "Secret");
         frmMain main;
-        main.show();
         ScriptedPrompt prompt;
-        frmKMF* w = open(main, prompt, std::nullopt);
-        QVERIFY(w && clickRow(w->treeView(), QStringLiteral("Mail")));
-        QTest::keyClicks(w->entryPane()->txtUserName, QStringLiteral("z"));
+        frmKMF* w = openAndType(main, prompt);
+        QVERIFY(w);
         QVERIFY(w->session().dirty());
         const QString question = QStringLiteral(
             "This document has changes that are not saved.\r\n\r\n"
@@ -169,13 +170,10 @@ private slots:
     }
 
     void markSharedAsksThenSavesAndLetsReadersIn() {
-        writeDataFile(m_path, sampleXml(), "user", "Secret");
         frmMain main;
-        main.show();
         ScriptedPrompt prompt;
-        frmKMF* w = open(main, prompt, std::nullopt);
-        QVERIFY(w && clickRow(w->treeView(), QStringLiteral("Mail")));
-        QTest::keyClicks(w->entryPane()->txtUserName, QStringLiteral("z"));
+        frmKMF* w = openAndType(main, prompt);
+        QVERIFY(w);
         const QString question = QStringLiteral(
             "This operation may not be undone once it is completed.  The file will forever be marked "
             "as a shared file.\r\n\r\nAre you sure you want to permanently mark this file as shared?");
