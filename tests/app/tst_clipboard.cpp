@@ -28,16 +28,6 @@ private slots:
         QGuiApplication::clipboard()->clear();
     }
 
-    void basicOperations() {
-        QVERIFY(cClipBoard::SetText(QStringLiteral("caf\u00e9 \u20ac \u4e2d")));
-        QVERIFY(cClipBoard::FormatAvailable(cClipBoard::CF_TEXT));
-        QCOMPARE(cClipBoard::GetText(), QStringLiteral("caf\u00e9 \u20ac \u4e2d"));
-        QVERIFY(!markedSecret());
-        QVERIFY(cClipBoard::Clear());
-        QVERIFY(!cClipBoard::FormatAvailable(cClipBoard::CF_TEXT));
-        QCOMPARE(cClipBoard::GetText(), QString());
-    }
-
     void passwordIsRemovedAndEarlierTextRestored() {
         cClipBoard::SetText(QStringLiteral("before"));
         QElapsedTimer clock;

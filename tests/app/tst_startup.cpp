@@ -55,12 +55,6 @@ private slots:
         QCOMPARE(StartupFileToOpen(QString()), QString());
     }
 
-    void commandLineFromArguments() {
-        QCOMPARE(CommandLineText({QStringLiteral("/my"), QStringLiteral("files/a.kmf")}),
-                 QStringLiteral("/my files/a.kmf"));
-        QCOMPARE(CommandLineText({}), QString());
-    }
-
     // The whole routine with a browser present: no message, the main window
     // shown without documents, its recent-files box filled, options seeded.
     void startUpWithBrowser() {
