@@ -130,6 +130,14 @@ inline bool clickRow(QAbstractItemView* view, const QString& name) {
     return true;
 }
 
+// The names of the node's categories, sub-categories and entries, in order.
+inline QStringList treeChildNames(pugi::xml_node parent) {
+    QStringList names;
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
+        if (IsTreeNode(c)) names << QString::fromUtf8(NodeName(c));
+    return names;
+}
+
 // The texts of the view's rows under `parent` (column 0), in order.
 inline QStringList rowTexts(QAbstractItemView* view, const QModelIndex& parent = {}) {
     QStringList texts;

@@ -91,13 +91,6 @@ std::shared_ptr<MenuAnswer> answerMenu(const QString& item) {
     return answer;
 }
 
-QStringList childNames(pugi::xml_node parent) {
-    QStringList names;
-    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
-        if (IsTreeNode(c)) names << QString::fromUtf8(NodeName(c));
-    return names;
-}
-
 std::set<std::string> idsOf(const XmlDoc& doc, std::size_t* count) {
     std::set<std::string> ids;
     *count = 0;
@@ -130,7 +123,7 @@ private slots:
         // Ctrl copies instead: the copy has an identifier of its own.
         out = dragTo(m_w, QStringLiteral("Mail"), m_w, QStringLiteral("Other"), Qt::ControlModifier);
         QCOMPARE(out.action, Qt::CopyAction);
-        QCOMPARE(childNames(node(kOther)), (QStringList{"Shop", "Mail"}));
+        QCOMPARE(treeChildNames(node(kOther)), (QStringList{"Shop", "Mail"}));
         QCOMPARE(node(kMail).parent(), node(kBanking));
         QVERIFY(std::string(node(kOther).last_child().attribute("id").value()) != kMail);
 
@@ -139,7 +132,7 @@ private slots:
         out = dragTo(m_w, QStringLiteral("Bank"), m_w, QStringLiteral("Mail"));
         QVERIFY(menu->shown);
         QVERIFY(!menu->underOffered);
-        QCOMPARE(childNames(node(kBanking)), (QStringList{"Cards", "Loans", "Bank", "Mail"}));
+        QCOMPARE(treeChildNames(node(kBanking)), (QStringList{"Cards", "Loans", "Bank", "Mail"}));
         // An entry onto a sub-category offers "Under"; Cancel changes nothing.
         menu = answerMenu(QStringLiteral("mnuMoveItemCancel"));
         out = dragTo(m_w, QStringLiteral("Bank"), m_w, QStringLiteral("Loans"));
@@ -164,15 +157,15 @@ private slots:
         out = dragTo(m_w, QStringLiteral("Banking"), m_w, QString());
         QVERIFY(menu->shown);
         QVERIFY(!menu->underOffered);
-        QCOMPARE(childNames(node(kBanking).parent()), (QStringList{"Other", "Banking"}));
+        QCOMPARE(treeChildNames(node(kBanking).parent()), (QStringList{"Other", "Banking"}));
 
         // What was dropped is what is saved.
         QVERIFY(session().save().saved());
         auto reread = readDataFile(m_path.toStdString(), "user", "Secret");
         QVERIFY(reread);
         const pugi::xml_node other = reread->nodeById(kOther);
-        QCOMPARE(childNames(other), (QStringList{"Shop", "Mail"}));
-        QCOMPARE(childNames(reread->nodeById(kBanking)), (QStringList{"Cards", "Loans", "Bank", "Mail"}));
+        QCOMPARE(treeChildNames(other), (QStringList{"Shop", "Mail"}));
+        QCOMPARE(treeChildNames(reread->nodeById(kBanking)), (QStringList{"Cards", "Loans", "Bank", "Mail"}));
     }
 
     void betweenWindowsNodesCopy() {
@@ -183,7 +176,7 @@ private slots:
         // A sub-category onto a category of another window: a copy under it.
         DropOutcome out = dragTo(m_w, QStringLiteral("Cards"), w2, QStringLiteral("Other"));
         QCOMPARE(out.action, Qt::CopyAction);
-        QCOMPARE(childNames(w2->session().doc().nodeById(kOther)), QStringList{"Cards"});
+        QCOMPARE(treeChildNames(w2->session().doc().nodeById(kOther)), QStringList{"Cards"});
         QVERIFY(node(kCards));
         QVERIFY(!session().dirty());
         QVERIFY(w2->session().dirty());
@@ -196,7 +189,7 @@ private slots:
         QCOMPARE(out.action, Qt::MoveAction);
         QVERIFY(!node(kMail));
         QVERIFY(session().dirty());
-        QCOMPARE(childNames(w2->session().doc().nodeById(kLoans)), QStringList{"Mail"});
+        QCOMPARE(treeChildNames(w2->session().doc().nodeById(kLoans)), QStringList{"Mail"});
         std::size_t count = 0;
         QCOMPARE(idsOf(w2->session().doc(), &count).size(), count);
         QVERIFY(findRow(w2->treeView(), QStringLiteral("Cards")).isValid());
@@ -207,8 +200,8 @@ private slots:
         auto other = readDataFile(second, "user", "Secret");
         QVERIFY(first && other);
         QVERIFY(!first->nodeById(kMail));
-        QCOMPARE(childNames(other->nodeById(kLoans)), QStringList{"Mail"});
-        QCOMPARE(childNames(other->nodeById(kOther)), QStringList{"Cards"});
+        QCOMPARE(treeChildNames(other->nodeById(kLoans)), QStringList{"Mail"});
+        QCOMPARE(treeChildNames(other->nodeById(kOther)), QStringList{"Cards"});
     }
 
     void refusedDropsChangeNothing() {
@@ -224,7 +217,7 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
         QVERIFY(!out.offered);
         QCOMPARE(out.action, Qt::IgnoreAction);
-        QVERIFY(childNames(node(kOther)).isEmpty());
+        QVERIFY(treeChildNames(node(kOther)).isEmpty());
         // Private into shared is allowed.
         out = dragTo(m_w, QStringLiteral("Shop"), shared, QStringLiteral("Other"));
         QCOMPARE(out.action, Qt::CopyAction);
@@ -241,7 +234,7 @@ private slots:
         QVERIFY(!out.offered);
         QCOMPARE(out.action, Qt::IgnoreAction);
         QCOMPARE(status.last().at(0).toString(), QStringLiteral("This file is read only.  Changes dis-allowed"));
-        QVERIFY(childNames(reader->session().doc().nodeById(kOther)).isEmpty());
+        QVERIFY(treeChildNames(reader->session().doc().nodeById(kOther)).isEmpty());
         out = dragTo(reader, QStringLiteral("Bank"), m_w, QStringLiteral("Other"));
         QVERIFY(!out.dragged);
         QVERIFY(node(kBank));

@@ -43,13 +43,6 @@ void answerNewItem(const QString& name, bool ok = true, QString* nameCaption = n
     });
 }
 
-std::vector<std::string> childNames(pugi::xml_node parent) {
-    std::vector<std::string> names;
-    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
-        if (IsTreeNode(c)) names.push_back(NodeName(c));
-    return names;
-}
-
 void popupAt(QAbstractItemView* view, const QModelIndex& index, bool keyboard = false) {
     if (keyboard) {
         view->setCurrentIndex(index);
@@ -107,7 +100,7 @@ private slots:
         m_w->addEntry(EntryPosition::Before);
         QCOMPARE(caption.remove(QLatin1Char('&')), QStringLiteral("Account"));
         const pugi::xml_node banking = node(kBanking);
-        QCOMPARE(childNames(banking), (std::vector<std::string>{"Cards", "Loans", "Atlas", "Mail", "Bank", "Shop"}));
+        QCOMPARE(treeChildNames(banking), (QStringList{"Cards", "Loans", "Atlas", "Mail", "Bank", "Shop"}));
         const pugi::xml_node atlas = m_w->selection().current();
         QCOMPARE(std::string(NodeName(atlas)), std::string("Atlas"));
         QVERIFY(m_w->entryPaneVisible());
@@ -122,13 +115,13 @@ private slots:
         QVERIFY(clickTree(QStringLiteral("Shop")));
         answerNewItem(QStringLiteral("Zed"));
         m_w->addEntry(EntryPosition::After);
-        QCOMPARE(childNames(banking).back(), std::string("Zed"));
+        QCOMPARE(treeChildNames(banking).last(), QStringLiteral("Zed"));
 
         // Into an empty sub-category, from the Edit menu's place.
         QVERIFY(clickTree(QStringLiteral("Loans")));
         answerNewItem(QStringLiteral("Car"));
         m_w->addEntry(EntryPosition::Root);
-        QCOMPARE(childNames(node(kLoans)), std::vector<std::string>{"Car"});
+        QCOMPARE(treeChildNames(node(kLoans)), QStringList{"Car"});
         QCOMPARE(m_w->treeView()->currentIndex().data().toString(), QStringLiteral("Car"));
 
         // Cancel adds nothing; Above is not offered on a category.
@@ -171,7 +164,7 @@ private slots:
         QVERIFY(qobject_cast<QLineEdit*>(editor));
         QTest::keyClicks(editor, QStringLiteral("Travel"));
         QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_COMPARE(childNames(session().doc().records()).back(), std::string("Travel"));
+        QTRY_COMPARE(treeChildNames(session().doc().records()).last(), QStringLiteral("Travel"));
         QCOMPARE(m_w->selection().currentName(), QStringLiteral("Travel"));
 
         m_w->addSubCategory();
@@ -227,7 +220,7 @@ private slots:
         answerNewItem(QStringLiteral("Amex"));
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
                            QPoint(list->viewport()->width() - 4, list->viewport()->height() - 4));
-        QCOMPARE(childNames(node(kCards)), (std::vector<std::string>{"Visa", "Amex"}));
+        QCOMPARE(treeChildNames(node(kCards)), (QStringList{"Visa", "Amex"}));
         QCOMPARE(m_w->selection().currentName(), QStringLiteral("Amex"));
     }
 
@@ -312,7 +305,7 @@ private slots:
         QVERIFY(clickPopupItem("mnuAddSubCategory"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         const pugi::xml_node other = doc->session().doc().nodeById(kOther);
-        QCOMPARE(childNames(other), std::vector<std::string>{"New Sub-Category"});
+        QCOMPARE(treeChildNames(other), QStringList{"New Sub-Category"});
 
         // The menu key in the list acts on its current item.
         QVERIFY(clickRow(doc->treeView(), QStringLiteral("Banking")));
@@ -320,7 +313,7 @@ private slots:
         QCOMPARE(main.menuItem(QStringLiteral("mnuEditAddItemBelow"))->text(), QStringLiteral("Below \"Shop\""));
         answerNewItem(QStringLiteral("Tail"));
         QVERIFY(clickPopupItem("mnuEditAddItemBelow"));
-        QCOMPARE(childNames(doc->session().doc().nodeById(kBanking)).back(), std::string("Tail"));
+        QCOMPARE(treeChildNames(doc->session().doc().nodeById(kBanking)).last(), QStringLiteral("Tail"));
 
         // Empty list space stands for the listed node.
         QVERIFY(clickRow(doc->treeView(), QStringLiteral("Cards")));
