@@ -1,11 +1,14 @@
 #include "docwindow/ListPane.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <string>
 
 #include "docwindow/DocListModel.h"
@@ -24,6 +27,26 @@ constexpr const char* kWidthNames[DocListModel::ColumnCount] = {"col1width", "co
                                                                 "col3width", "col4width"};
 constexpr const char* kInstructions =
     "Select an item from the list to the left or add items using the Edit Menu";
+
+// Every cell of the icon and list modes is the grid's size. With uniform item
+// sizes the view would otherwise give every name the width of whichever item
+// it measured first, and cut the longer ones short.
+class GridCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const auto* view = qobject_cast<const QListView*>(option.widget);
+        if (view == nullptr || !view->gridSize().isValid()) return QStyledItemDelegate::sizeHint(option, index);
+        return view->gridSize() - QSize(4, 4);
+    }
+};
+
+// Large icons: two lines of name under the picture. Small icons and list:
+// one line, wide enough for most names.
+QSize gridFor(int mode, const QFontMetrics& font) {
+    if (mode == 0) return {std::max(110, 14 * font.averageCharWidth()), 32 + 2 * font.lineSpacing() + 14};
+    return {std::max(200, 28 * font.averageCharWidth()), std::max(16, font.lineSpacing()) + 8};
+}
 
 }  // namespace
 
@@ -101,6 +124,7 @@ void ListPane::buildViews() {
     m_icons->setResizeMode(QListView::Adjust);
     m_icons->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_icons->setMovement(QListView::Static);
+    m_icons->setItemDelegate(new GridCellDelegate(m_icons));
 
     layout->addWidget(m_instructions);
     layout->addWidget(m_details, 1);
@@ -140,9 +164,10 @@ void ListPane::setListViewMode(int mode) {
         m_icons->setFlow(mode == 2 ? QListView::TopToBottom : QListView::LeftToRight);
         m_icons->setWrapping(true);
         m_icons->setIconSize(large ? QSize(32, 32) : QSize(16, 16));
-        m_icons->setGridSize(large ? QSize(110, 64) : QSize());
-        m_icons->setSpacing(large ? 0 : 2);
+        m_icons->setGridSize(gridFor(mode, m_icons->fontMetrics()));
+        m_icons->setSpacing(0);
         m_icons->setWordWrap(large);
+        m_icons->setTextElideMode(Qt::ElideRight);
     }
     showViews();
 }

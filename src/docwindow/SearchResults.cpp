@@ -8,6 +8,12 @@
 
 namespace keymora {
 
+SearchResultsModel::SearchResultsModel(QObject* parent)
+    : QAbstractListModel(parent),
+      m_category(icons::category()),
+      m_subcategory(icons::subcategory()),
+      m_entry(icons::entry()) {}
+
 SearchResultsModel::~SearchResultsModel() { wipeRows(); }
 
 void SearchResultsModel::wipeRows() {
@@ -33,9 +39,9 @@ QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole: return QString::fromStdString(r.text);
     case Qt::DecorationRole:
-        if (r.tag == "category") return icons::category();
-        if (r.tag == "subcategory") return icons::subcategory();
-        return icons::entry();
+        if (r.tag == "category") return m_category;
+        if (r.tag == "subcategory") return m_subcategory;
+        return m_entry;
     case IdRole: return QString::fromStdString(r.id);
     case TagRole: return QString::fromStdString(r.tag);
     default: return {};

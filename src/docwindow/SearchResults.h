@@ -4,6 +4,7 @@
 // identifier, so it is found again however the tree changed since.
 #include <QAbstractListModel>
 #include <QGroupBox>
+#include <QIcon>
 
 #include <string>
 #include <vector>
@@ -19,7 +20,7 @@ class SearchResultsModel : public QAbstractListModel {
 public:
     enum Roles { IdRole = Qt::UserRole + 1, TagRole };
 
-    using QAbstractListModel::QAbstractListModel;
+    explicit SearchResultsModel(QObject* parent);
     ~SearchResultsModel() override;
 
     void setRows(std::vector<search::SearchRow> rows);
@@ -32,6 +33,7 @@ public:
 private:
     void wipeRows();
     std::vector<search::SearchRow> m_rows;  // matched texts may be passwords
+    QIcon m_category, m_subcategory, m_entry;
 };
 
 class SearchResultsPanel : public QGroupBox {

@@ -53,12 +53,29 @@ QIcon bundled(const QString& name) {
     return QIcon(QStringLiteral(":/icons/") + name + QStringLiteral(".png"));
 }
 
+// Themes may hold a picture at 24 and 48 pixels but none at 32, and an icon
+// never grows a picture: the large icon view would show it small. Each size
+// the views ask for gets a picture of its own, scaled from the largest.
+QIcon withViewSizes(const QIcon& icon, QIcon::Mode mode) {
+    QIcon sized;
+    const QPixmap largest = icon.pixmap(QSize(256, 256), mode);
+    for (const int side : {16, 24, 32, 48}) {
+        QPixmap pm = icon.pixmap(QSize(side, side), mode);
+        if (pm.width() < side && !largest.isNull())
+            pm = largest.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        sized.addPixmap(pm, QIcon::Normal);
+    }
+    return sized;
+}
+
 QIcon themedOrDrawn(const char* name, QColor fill, bool folder, QColor selected) {
-    QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
-    if (!icon.isNull()) return icon;
-    QIcon made;
-    made.addPixmap(drawn(fill, folder), QIcon::Normal);
-    made.addPixmap(drawn(selected, folder), QIcon::Selected);
+    const QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
+    if (!icon.isNull()) return withViewSizes(icon, QIcon::Normal);
+    QIcon made = withViewSizes(QIcon(drawn(fill, folder)), QIcon::Normal);
+    for (const QSize& size : made.availableSizes())
+        made.addPixmap(QIcon(drawn(selected, folder)).pixmap(QSize(16, 16))
+                           .scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+                       QIcon::Selected);
     return made;
 }
 

@@ -240,6 +240,29 @@ private slots:
         QVERIFY(!session().dirty());
     }
 
+    // Every item gets room for its own name, not the width of the item the
+    // view happened to measure first: two lines under a large icon, one line
+    // in the small icon and list modes.
+    void longNamesGetTheirRoomInEveryIconMode() {
+        QVERIFY(session().addEntry(kBanking, EntryPosition::Root, entryNamed("Northwind Books")).ok());
+        QVERIFY(clickTree(QStringLiteral("Banking")));
+        auto* view = m_w->listView();
+        const QModelIndex longName = findRow(view, QStringLiteral("Northwind Books"));
+        QVERIFY(longName.isValid());
+        const QFontMetrics font = view->fontMetrics();
+        m_w->setListViewOfSelection(0);
+        QTest::qWait(20);
+        QRect cell = view->visualRect(longName);
+        QVERIFY(cell.width() > font.horizontalAdvance(QStringLiteral("Northwind")));
+        QVERIFY(cell.height() >= view->iconSize().height() + 2 * font.height());
+        for (const int mode : {1, 2}) {
+            m_w->setListViewOfSelection(mode);
+            QTest::qWait(20);
+            cell = view->visualRect(longName);
+            QVERIFY(cell.width() > view->iconSize().width() + font.horizontalAdvance(QStringLiteral("Northwind Books")));
+        }
+    }
+
     // Each level opens in its own stored mode, large icons when it has none;
     // a first visit stores the name sort without making the file dirty.
     void storedListModeIsAppliedPerLevel() {
