@@ -38,15 +38,16 @@ void trimInPlace(WipedString& text) {
 // Decrypts and parses; nothing for wrong credentials or a damaged file. A
 // modern file is opened with `key` when it was written with that key's salt
 // and parameters, else a key is derived from the header into `key`; a legacy
-// file leaves `key` empty.
-std::unique_ptr<XmlDoc> decode(const std::string& path, const std::string& bytes,
+// file leaves `key` empty. The file's bytes are used up, so they are gone
+// before the document is parsed.
+std::unique_ptr<XmlDoc> decode(const std::string& path, std::string&& bytes,
                                const FileCredentials& credentials,
                                std::optional<modern::FileKey>& key) {
     std::unique_ptr<XmlDoc> doc;
     try {
         if (!modern::hasMagic(bytes)) {
             key.reset();
-            doc = datafile::openDocument(path, bytes, credentials.userId.value(),
+            doc = datafile::openDocument(path, std::move(bytes), credentials.userId.value(),
                                          credentials.password.value());
         } else {
             modern::Header header;
@@ -55,7 +56,7 @@ std::unique_ptr<XmlDoc> decode(const std::string& path, const std::string& bytes
                 key = modern::FileKey::derive(credentials.userId.value(),
                                               credentials.password.value(), header.kdf, header.salt);
             }
-            doc = datafile::openDocument(path, bytes, *key);
+            doc = datafile::openDocument(path, std::move(bytes), *key);
         }
     } catch (const std::exception&) {
         return nullptr;
@@ -116,7 +117,7 @@ OpenOutcome DocumentSession::open(const std::string& path, LockPolicy policy,
     trimInPlace(credentials.password);
 
     std::optional<modern::FileKey> key;
-    std::unique_ptr<XmlDoc> doc = decode(path, bytes.value(), credentials, key);
+    std::unique_ptr<XmlDoc> doc = decode(path, std::move(bytes.value()), credentials, key);
     if (!doc) return failed(OpenStatus::DecryptFailed);
 
     std::unique_ptr<DocumentSession> session(new DocumentSession);
@@ -188,7 +189,7 @@ OpenStatus DocumentSession::catchUpWithLocked(const FileIdentity& readFrom, bool
     }
     if (bytes.value().empty()) return OpenStatus::Empty;
     std::optional<modern::FileKey> key = m_key;
-    std::unique_ptr<XmlDoc> doc = decode(m_path, bytes.value(), m_credentials, key);
+    std::unique_ptr<XmlDoc> doc = decode(m_path, std::move(bytes.value()), m_credentials, key);
     if (!doc) return OpenStatus::DecryptFailed;
     try {
         versionUpdated = modVersionUpdates::UpdateDocumentVersion(doc->datafile(), true) || versionUpdated;
@@ -391,7 +392,7 @@ OpenOutcome DocumentSession::reload() {
         WipedString bytes(kind.locked.lock.held() ? datafile::ReadLockedFile(kind.locked.lock)
                                                   : datafile::ReadFileContents(m_path));
         if (bytes.value().empty()) return keepAfterFailedReload(std::move(kind), failed(OpenStatus::Empty));
-        doc = decode(m_path, bytes.value(), m_credentials, key);
+        doc = decode(m_path, std::move(bytes.value()), m_credentials, key);
         if (doc) out.versionUpdated = modVersionUpdates::UpdateDocumentVersion(doc->datafile(), true);
     } catch (const KmError& e) {
         return keepAfterFailedReload(std::move(kind), readFailure(e));

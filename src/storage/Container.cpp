@@ -192,7 +192,13 @@ std::optional<std::string> decodePayload(std::string_view fileName, std::string 
 std::optional<std::string> decode(std::string_view fileName, std::string_view fileBytes,
                                   std::string_view keyTextUtf8) {
     if (fileBytes.empty()) return std::nullopt;
-    std::string payload(fileBytes);
+    return decodeInPlace(fileName, std::string(fileBytes), keyTextUtf8);
+}
+
+std::optional<std::string> decodeInPlace(std::string_view fileName, std::string&& fileBytes,
+                                  std::string_view keyTextUtf8) {
+    std::string payload(std::move(fileBytes));
+    if (payload.empty()) return std::nullopt;
     try {
         modCrypto::ApplyInPlace(payload, keyTextUtf8);
     } catch (...) {

@@ -33,5 +33,8 @@ std::optional<std::string> decodePayload(std::string_view fileName, std::string 
 // decrypt + decodePayload.
 std::optional<std::string> decode(std::string_view fileName, std::string_view fileBytes,
                                   std::string_view keyTextUtf8);
+// The same in the file's own buffer, which is used up (no second copy of the file).
+std::optional<std::string> decodeInPlace(std::string_view fileName, std::string&& fileBytes,
+                                  std::string_view keyTextUtf8);
 
 }  // namespace keymora::container

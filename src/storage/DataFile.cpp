@@ -202,23 +202,29 @@ std::optional<std::string> decodePayloadOf(std::string_view fileName, std::optio
 
 }  // namespace
 
-std::optional<std::string> decodeText(std::string_view fileName, std::string_view fileBytes,
+std::optional<std::string> decodeText(std::string_view fileName, std::string&& fileBytes,
                                       const modern::FileKey& key) {
-    return decodePayloadOf(fileName, modern::open(fileBytes, key));
+    return decodePayloadOf(fileName, modern::open(std::move(fileBytes), key));
 }
 
 std::optional<std::string> decodeText(std::string_view fileName, std::string_view fileBytes,
+                                      const modern::FileKey& key) {
+    return decodeText(fileName, std::string(fileBytes), key);
+}
+
+std::optional<std::string> decodeText(std::string_view fileName, std::string&& fileBytes,
                                       std::string_view userId, std::string_view password) {
-    if (!modern::hasMagic(fileBytes)) {
+    std::string bytes(std::move(fileBytes));
+    if (!modern::hasMagic(bytes)) {
         WipedString key(legacyKeyText(userId, password));
         try {
-            return container::decode(fileName, fileBytes, key.value());
+            return container::decodeInPlace(fileName, std::move(bytes), key.value());
         } catch (const KmError&) {
             return std::nullopt;
         }
     }
     modern::Header header;
-    switch (modern::readHeader(fileBytes, header)) {
+    switch (modern::readHeader(bytes, header)) {
     case modern::HeaderCheck::Unsupported:
         throw KmError(kUnsupportedFileError, "modern.readHeader", modern::kNeedsNewerProgramText);
     case modern::HeaderCheck::Truncated:
@@ -227,12 +233,27 @@ std::optional<std::string> decodeText(std::string_view fileName, std::string_vie
         break;
     }
     const modern::FileKey key = modern::FileKey::derive(userId, password, header.kdf, header.salt);
-    return decodeText(fileName, fileBytes, key);
+    return decodeText(fileName, std::move(bytes), key);
+}
+
+std::optional<std::string> decodeText(std::string_view fileName, std::string_view fileBytes,
+                                      std::string_view userId, std::string_view password) {
+    return decodeText(fileName, std::string(fileBytes), userId, password);
+}
+
+std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string&& fileBytes,
+                                     std::string_view userId, std::string_view password) {
+    return parseText(decodeText(fileName, std::move(fileBytes), userId, password));
 }
 
 std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view fileBytes,
                                      std::string_view userId, std::string_view password) {
     return parseText(decodeText(fileName, fileBytes, userId, password));
+}
+
+std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string&& fileBytes,
+                                     const modern::FileKey& key) {
+    return parseText(decodeText(fileName, std::move(fileBytes), key));
 }
 
 std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view fileBytes,

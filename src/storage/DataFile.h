@@ -41,6 +41,12 @@ std::optional<std::string> decodeText(std::string_view fileName, std::string_vie
 // A modern file with its key already derived.
 std::optional<std::string> decodeText(std::string_view fileName, std::string_view fileBytes,
                                       const modern::FileKey& key);
+// The same in the file's own buffer, which is used up: the file's bytes are
+// gone before the text is expanded, so no copy of the file outlives the decoding.
+std::optional<std::string> decodeText(std::string_view fileName, std::string&& fileBytes,
+                                      std::string_view userId, std::string_view password);
+std::optional<std::string> decodeText(std::string_view fileName, std::string&& fileBytes,
+                                      const modern::FileKey& key);
 
 // Decrypts, expands and parses. Returns nullptr when the credentials are
 // wrong or the file is damaged (the decryption-failure case); throws as
@@ -48,6 +54,12 @@ std::optional<std::string> decodeText(std::string_view fileName, std::string_vie
 std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view fileBytes,
                                      std::string_view userId, std::string_view password);
 std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string_view fileBytes,
+                                     const modern::FileKey& key);
+// The same using up the file's bytes (see decodeText): they are freed before
+// the parser allocates the document, which lowers the peak of a large open.
+std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string&& fileBytes,
+                                     std::string_view userId, std::string_view password);
+std::unique_ptr<XmlDoc> openDocument(std::string_view fileName, std::string&& fileBytes,
                                      const modern::FileKey& key);
 
 // Serialises (UTF-8 -> Windows-1252) and compresses: the payload of either kind.

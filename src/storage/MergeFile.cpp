@@ -70,7 +70,7 @@ Result MergeFile(XmlDoc& destination, const std::string& path, const Credentials
     // document. Both are reported, never passed over in silence.
     std::unique_ptr<XmlDoc> source;
     try {
-        source = datafile::openDocument(path, bytes, userId.value(), password.value());
+        source = datafile::openDocument(path, std::move(bytes), userId.value(), password.value());
     } catch (const KmError& e) {
         if (e.number() == datafile::kUnsupportedFileError)
             return failure(Status::DecryptFailed, e.description(), modern::kNeedsNewerProgramTitle,

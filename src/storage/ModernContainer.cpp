@@ -145,8 +145,17 @@ std::string seal(std::string&& payload, const FileKey& key) {
 std::optional<std::string> open(std::string_view fileBytes, const FileKey& key) {
     Header header;
     if (readHeader(fileBytes, header) != HeaderCheck::Valid || !key.fits(header)) return std::nullopt;
-    std::string text(fileBytes);
-    const std::string aad(fileBytes.substr(0, kHeaderSize));
+    return open(std::string(fileBytes), key);
+}
+
+std::optional<std::string> open(std::string&& fileBytes, const FileKey& key) {
+    std::string text(std::move(fileBytes));
+    Header header;
+    if (readHeader(text, header) != HeaderCheck::Valid || !key.fits(header)) {
+        secureWipe(text);
+        return std::nullopt;
+    }
+    const std::string aad(text.substr(0, kHeaderSize));
     if (!chachaOpen(key.key(), header.nonce, bytesOf(aad), text, kHeaderSize)) return std::nullopt;
     text.erase(0, kHeaderSize);
     return text;

@@ -96,5 +96,7 @@ std::string seal(std::string&& payload, const FileKey& key);
 // The payload of a file whose header is valid and fits the key; nothing when
 // the tag does not match (wrong credentials or any changed byte).
 std::optional<std::string> open(std::string_view fileBytes, const FileKey& key);
+// The same in the file's own buffer, which is used up (wiped when nothing comes of it).
+std::optional<std::string> open(std::string&& fileBytes, const FileKey& key);
 
 }  // namespace keymora::modern
