@@ -13,6 +13,7 @@
 
 namespace keymora {
 
+// Benches that expect some messages answer them in their own message().
 class FixedPrompt : public Prompt {
 public:
     MsgAnswer message(const QString& text, const QString&, MsgIcon, MsgButtons) override {
@@ -27,9 +28,15 @@ public:
     }
 };
 
+// What a bench's host does when a window asks it to save or to close.
+struct BenchHostOptions {
+    bool saves = true;           // Save runs the real save command
+    bool asksBeforeClosing = true;  // closing a changed window asks as the program does
+};
+
 class BenchHost : public DocumentHost {
 public:
-    BenchHost() {
+    explicit BenchHost(BenchHostOptions options = {}) : m_options(options) {
         m_area.resize(1200, 800);
         m_area.show();
     }
@@ -41,12 +48,15 @@ public:
     void setCanShutDown(bool) override {}
     void addToMru(const QString&) override {}
     void refreshMruList() override {}
-    bool saveDocument(frmKMF& w) override { return SaveCommand(*this, w); }
-    bool queryCloseDocument(frmKMF& w) override { return QueryCloseDocument(*this, w); }
+    bool saveDocument(frmKMF& w) override { return m_options.saves && SaveCommand(*this, w); }
+    bool queryCloseDocument(frmKMF& w) override {
+        return !m_options.asksBeforeClosing || QueryCloseDocument(*this, w);
+    }
     void documentOpened(frmKMF&) override {}
     void documentClosed(frmKMF&) override {}
 
 private:
+    BenchHostOptions m_options;
     QMdiArea m_area;
     int m_n = 0;
 };

@@ -23,6 +23,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchHost.h"
 #include "app/DocumentLifecycle.h"
 #include "app/frmImport.h"
 #include "docwindow/SearchResults.h"
@@ -31,7 +32,6 @@
 #include "document/Search.h"
 #include "document/XmlDoc.h"
 #include "session/DocumentSession.h"
-#include "ui/DocumentHost.h"
 #include "ui/Prompt.h"
 
 using namespace keymora;
@@ -42,41 +42,14 @@ constexpr double kTargetSeconds = 0.5;
 constexpr double kFindTargetSeconds = 0.3;  // 1,000 hits
 constexpr double kLongestPauseSeconds = 0.1;  // a window that pauses longer feels stuck
 
-class QuietPrompt : public Prompt {
+class QuietPrompt : public FixedPrompt {
 public:
     MsgAnswer message(const QString& text, const QString& title, MsgIcon, MsgButtons) override {
         if (title != QStringLiteral("Import Complete"))
             std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
         return MsgAnswer::Ok;
     }
-    QString openFileName(const FileDialogRequest&) override { return {}; }
-    QString saveFileName(const FileDialogRequest&) override { return {}; }
-    QStringList openFileNames(const FileDialogRequest&) override { return {}; }
     std::optional<Credentials> credentials(const LoginRequest&) override { return std::nullopt; }
-};
-
-class BenchHost : public DocumentHost {
-public:
-    BenchHost() {
-        m_area.resize(1200, 800);
-        m_area.show();
-    }
-    QMdiArea* mdiArea() override { return &m_area; }
-    QMdiSubWindow* addWindow(QWidget* w) override { return m_area.addSubWindow(w); }
-    QWidget* dialogParent() override { return &m_area; }
-    int nextDocumentNumber() override { return ++m_n; }
-    bool canShutDown() const override { return true; }
-    void setCanShutDown(bool) override {}
-    void addToMru(const QString&) override {}
-    void refreshMruList() override {}
-    bool saveDocument(frmKMF&) override { return false; }
-    bool queryCloseDocument(frmKMF&) override { return true; }
-    void documentOpened(frmKMF&) override {}
-    void documentClosed(frmKMF&) override {}
-
-private:
-    QMdiArea m_area;
-    int m_n = 0;
 };
 
 std::string id(char kind, int n) {
@@ -245,7 +218,7 @@ int main(int argc, char** argv) {
     QuietPrompt prompt;
     Prompt::install(&prompt);
     {
-        BenchHost host;
+        BenchHost host({.saves = false, .asksBeforeClosing = false});
         benchFind(host);
         benchImport(host);
         benchDrop(host, {}, "Drop: copy a 10,000-entry category to another window");

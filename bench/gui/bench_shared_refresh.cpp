@@ -18,13 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "BenchHost.h"
 #include "app/DocumentLifecycle.h"
 #include "app/SharedFiles.h"
 #include "docwindow/frmKMF.h"
 #include "document/XmlDoc.h"
 #include "session/DocumentSession.h"
 #include "storage/DataFile.h"
-#include "ui/DocumentHost.h"
 #include "ui/Prompt.h"
 
 using namespace keymora;
@@ -32,7 +32,7 @@ using namespace keymora;
 namespace {
 
 // Says Yes to being notified and OK to the change notice, and notes when that came.
-class BenchPrompt : public Prompt {
+class BenchPrompt : public FixedPrompt {
 public:
     int notices = 0;
     MsgAnswer message(const QString& text, const QString&, MsgIcon, MsgButtons buttons) override {
@@ -44,35 +44,6 @@ public:
         std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
         return MsgAnswer::Ok;
     }
-    QString openFileName(const FileDialogRequest&) override { return {}; }
-    QString saveFileName(const FileDialogRequest&) override { return {}; }
-    QStringList openFileNames(const FileDialogRequest&) override { return {}; }
-    std::optional<Credentials> credentials(const LoginRequest&) override {
-        return Credentials{QStringLiteral("bench"), QStringLiteral("bench-password")};
-    }
-};
-
-class BenchHost : public DocumentHost {
-public:
-    BenchHost() {
-        m_area.resize(1200, 800);
-        m_area.show();
-    }
-    QMdiArea* mdiArea() override { return &m_area; }
-    QMdiSubWindow* addWindow(QWidget* w) override { return m_area.addSubWindow(w); }
-    QWidget* dialogParent() override { return &m_area; }
-    int nextDocumentNumber() override { return 1; }
-    bool canShutDown() const override { return true; }
-    void setCanShutDown(bool) override {}
-    void addToMru(const QString&) override {}
-    void refreshMruList() override {}
-    bool saveDocument(frmKMF& w) override { return SaveCommand(*this, w); }
-    bool queryCloseDocument(frmKMF&) override { return true; }
-    void documentOpened(frmKMF&) override {}
-    void documentClosed(frmKMF&) override {}
-
-private:
-    QMdiArea m_area;
 };
 
 // 20 categories of 5 sub-categories holding the entries.
@@ -123,7 +94,7 @@ int run(int entries, int rounds, BenchPrompt& prompt) {
         c.password.value() = "bench-password";
         return true;
     });
-    BenchHost host;
+    BenchHost host({.saves = true, .asksBeforeClosing = false});
     if (!writer.opened() || !OpenDataFile(host, QString::fromStdString(path))) return 2;
     frmKMF* reader = activeDocument(host);
     if (reader == nullptr || !reader->session().readOnly() || !reader->watchingForChanges()) return 2;
