@@ -64,28 +64,38 @@ void reserveWiped(std::string& out, std::size_t more) {
     out.swap(bigger);
 }
 
-// The tree nodes from the records down to node, in `chain`.
-void pathOf(pugi::xml_node node, std::vector<pugi::xml_node>& chain) {
-    chain.clear();
-    for (pugi::xml_node n = node; n && IsTreeNode(n); n = n.parent()) chain.push_back(n);
-}
-
-// At least the length of the line printed for the match.
-std::size_t lineSizeBound(const search::FieldMatch& match, std::vector<pugi::xml_node>& chain) {
-    pathOf(match.node, chain);
-    std::size_t size = std::strlen(match.text) + std::strlen(kMasked) + 32;
-    for (const pugi::xml_node n : chain) size += std::strlen(NodeName(n)) + 1;
-    return size;
-}
-
-// "Category/Sub-category/Entry name", from the records down to the node.
-void appendPath(std::string& out, pugi::xml_node node, std::vector<pugi::xml_node>& chain) {
-    pathOf(node, chain);
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        if (it != chain.rbegin()) out += '/';
-        appendOneLine(out, NodeName(*it));
+// "Category/Sub-category/": the path down to a node's parent, each name
+// followed by a slash. Matches come in document order, so one parent's is
+// made once for all of its entries.
+class ParentPath {
+public:
+    const std::string& of(pugi::xml_node node) {
+        const pugi::xml_node parent = node.parent();
+        if (!m_known || parent != m_parent) {
+            m_parent = parent;
+            m_known = true;
+            rebuild();
+        }
+        return m_text.value();
     }
-}
+
+private:
+    void rebuild() {
+        m_chain.clear();
+        for (pugi::xml_node n = m_parent; n && IsTreeNode(n); n = n.parent()) m_chain.push_back(n);
+        std::string& text = m_text.value();
+        secureWipe(text);
+        for (auto it = m_chain.rbegin(); it != m_chain.rend(); ++it) {
+            appendOneLine(text, NodeName(*it));
+            text += '/';
+        }
+    }
+
+    pugi::xml_node m_parent;
+    bool m_known = false;
+    std::vector<pugi::xml_node> m_chain;
+    WipedString m_text;
+};
 
 class SearchCommand : public Command {
 public:
@@ -150,13 +160,21 @@ public:
             secureWipe(listing.value());
             listing.value().clear();
         };
-        std::vector<pugi::xml_node> chain;
+        ParentPath parentPath;
         for (const search::FieldMatch& match : outcome.matches) {
+            // The path is the tree nodes from the records down to the match.
+            const bool inTree = IsTreeNode(match.node);
+            const std::string_view above = inTree ? parentPath.of(match.node) : std::string_view();
+            const char* name = inTree ? NodeName(match.node) : "";
             // Room for the line before it is written: growing the listing
             // wipes the buffer it leaves (a matched text may be a password).
-            reserveWiped(listing.value(), lineSizeBound(match, chain));
+            reserveWiped(listing.value(), above.size() + std::strlen(name) + std::strlen(match.text) +
+                                              std::strlen(kMasked) + 32);
             std::string& out = listing.value();
-            appendPath(out, match.node, chain);
+            if (inTree) {
+                out += above;
+                appendOneLine(out, name);
+            }
             out += '\t';
             out += match.key;
             out += '\t';

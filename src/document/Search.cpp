@@ -37,13 +37,13 @@ struct Walker {
             keyByFirstChar[static_cast<unsigned char>(keys[i][0])] = static_cast<int>(i);
     }
 
-    // Returns false to stop descending into the element.
-    bool visit(pugi::xml_node element) {
+    // The element's first child when the walk goes into it, else nothing.
+    pugi::xml_node visit(pugi::xml_node element) {
         const char* name = element.name();
         const int k = keyByFirstChar[static_cast<unsigned char>(name[0])];
-        if (k < 0) return !isFieldName(name);
+        if (k < 0) return inside(element, name);
         const std::string& key = keys[static_cast<std::size_t>(k)];
-        if (std::strcmp(name, key.c_str()) != 0) return !isFieldName(name);
+        if (std::strcmp(name, key.c_str()) != 0) return inside(element, name);
         const bool nodeKey = isNodeKey(key);
         const char* text = nodeKey ? element.attribute("value").value() : element.text().get();
         switch (matcher.find(text)) {
@@ -53,7 +53,14 @@ struct Walker {
         case RegexMatcher::Result::NoMatch: break;
         case RegexMatcher::Result::Error: failed = true; break;
         }
-        return nodeKey;
+        return nodeKey ? element.first_child() : pugi::xml_node();
+    }
+
+    // Fields are not searched inside; most elements (every field) hold no
+    // other nodes, so their names need no checking.
+    static pugi::xml_node inside(pugi::xml_node element, const char* name) {
+        const pugi::xml_node child = element.first_child();
+        return child && !isFieldName(name) ? child : pugi::xml_node();
     }
 
     static bool isFieldName(const char* name) {
@@ -62,19 +69,25 @@ struct Walker {
         return false;
     }
 
+    // Document order, each node's accessors called once: the walk visits
+    // every node of the file.
     void run(const pugi::xml_node root) {
         pugi::xml_node node = root.first_child();
         while (node && !failed) {
-            if (node.type() == pugi::node_element && visit(node)) {
-                if (pugi::xml_node child = node.first_child(); child) {
+            if (node.type() == pugi::node_element) {
+                if (const pugi::xml_node child = visit(node)) {
                     node = child;
                     continue;
                 }
             }
             // Next node in document order: a sibling, or the sibling of an ancestor.
-            while (node && !node.next_sibling() && node != root) node = node.parent();
-            if (!node || node == root) break;
-            node = node.next_sibling();
+            pugi::xml_node next = node.next_sibling();
+            while (!next) {
+                node = node.parent();
+                if (!node || node == root) return;
+                next = node.next_sibling();
+            }
+            node = next;
         }
     }
 };
