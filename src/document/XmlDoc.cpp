@@ -126,7 +126,16 @@ bool hasSingleDocumentElement(const pugi::xml_document& doc) noexcept {
 // Grows by doubling and wipes each buffer it leaves behind.
 class WipingStringWriter final : public pugi::xml_writer {
 public:
-    explicit WipingStringWriter(std::size_t expected) { reserve(m_out, expected); }
+    // Writes into `reuse`, which keeps its buffer when that is large enough.
+    WipingStringWriter(std::string& reuse, std::size_t expected) {
+        m_out.swap(reuse);
+        m_out.clear();
+        if (m_out.capacity() < expected) {
+            secureWipe(m_out);
+            std::string().swap(m_out);
+            reserve(m_out, expected);
+        }
+    }
     void write(const void* data, std::size_t size) override {
         if (m_out.size() + size > m_out.capacity()) {
             std::string bigger;
@@ -212,9 +221,15 @@ bool XmlDoc::loadXmlInPlace(std::string&& utf8, std::string* errorText) {
 }
 
 std::string XmlDoc::xml() const {
-    WipingStringWriter writer(m_loadedSize + m_loadedSize / 16 + 256);
+    std::string out;
+    xmlInto(out);
+    return out;
+}
+
+void XmlDoc::xmlInto(std::string& out) const {
+    WipingStringWriter writer(out, m_loadedSize + m_loadedSize / 16 + 256);
     save(writer);
-    return writer.take();
+    out = writer.take();
 }
 
 void XmlDoc::save(pugi::xml_writer& writer) const {

@@ -28,6 +28,9 @@ public:
     // declaration is added beyond the one the document holds. The result holds
     // secrets: callers wipe it (secureWipe) when done.
     std::string xml() const;
+    // The same into out, whose buffer is used again when it is large enough
+    // (its old text is overwritten; a buffer it leaves is wiped).
+    void xmlInto(std::string& out) const;
     // The same text, handed to a writer piece by piece (no full copy in memory).
     void save(pugi::xml_writer& writer) const;
     // Size of the text the document was parsed from (0 for a built one).

@@ -247,7 +247,8 @@ void DocumentSession::startBackgroundSave() {
     modXml::SetNodeAttribute(root, "DateModified", datetext::now());
     // The snapshot: later edits change the document, not what is written.
     SaveJob job;
-    job.text.value() = m_doc->xml();
+    m_doc->xmlInto(m_snapshotBuffer.value());
+    job.text.value().swap(m_snapshotBuffer.value());
     if (m_key) {
         job.modernKey = m_key;
     } else {
@@ -263,6 +264,7 @@ void DocumentSession::startBackgroundSave() {
 
 void DocumentSession::backgroundSaveEnded(SaveJobResult result) {
     SaveOutcome out;
+    m_snapshotBuffer = std::move(result.buffer);
     if (result.error) {
         out.error = std::move(result.error);
     } else {
@@ -441,6 +443,7 @@ void DocumentSession::close() {
     secureWipe(m_credentials.userId.value());
     secureWipe(m_credentials.password.value());
     m_key.reset();
+    m_snapshotBuffer = WipedString();
     if (m_doc) m_doc->clear();
     notify([](DocumentListener& l) { l.documentReset(); });
     setDirty(false);

@@ -219,6 +219,9 @@ private:
     std::vector<DocumentListener*> m_listeners;
     PostToOwner m_post;
     bool m_saveAgain = false;  // edits came in while a background save ran
+    // The last background save's text buffer, wiped: the next snapshot is
+    // written into memory already in use rather than fresh pages.
+    WipedString m_snapshotBuffer;
     // Last member: it is destroyed (and joins its thread) before the rest.
     SaveWorker m_saver;
 };

@@ -18,17 +18,17 @@ namespace {
 
 void write(SaveJob& job, SaveJobResult& result) {
     try {
-        std::string& bytes = job.text.value();
-        datafile::payloadFromXml(bytes);
+        // The compressed text is as secret as the text: wiped on every way out.
+        WipedString bytes(datafile::payloadOfXml(job.text.value()));
         if (job.modernKey) {
-            bytes = modern::seal(std::move(bytes), *job.modernKey);
+            bytes.value() = modern::seal(std::move(bytes.value()), *job.modernKey);
         } else {
-            modCrypto::ApplyInPlace(bytes, job.keyText.value());
+            modCrypto::ApplyInPlace(bytes.value(), job.keyText.value());
         }
         if (job.lockMode) {
-            result.lock = datafile::replaceFileLocked(job.path, bytes, *job.lockMode, job.ownLock);
+            result.lock = datafile::replaceFileLocked(job.path, bytes.value(), *job.lockMode, job.ownLock);
         } else {
-            datafile::writeFileAtomically(job.path, bytes);
+            datafile::writeFileAtomically(job.path, bytes.value());
         }
     } catch (const KmError& e) {
         result.error = e;
@@ -37,6 +37,7 @@ void write(SaveJob& job, SaveJobResult& result) {
     }
     secureWipe(job.text.value());
     secureWipe(job.keyText.value());
+    result.buffer = std::move(job.text);
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ struct SaveJob {
 struct SaveJobResult {
     std::optional<KmError> error;  // nothing: written
     FileLock lock;                 // the new file's lock, with a lock mode
+    WipedString buffer;            // the snapshot's buffer, wiped, for the next snapshot
 };
 
 class SaveWorker {

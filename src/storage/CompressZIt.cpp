@@ -147,6 +147,31 @@ int CompressZIt::CompressString(std::string& text) {
     return compressInPlace(text, m_compressedSize, m_originalSize);
 }
 
+int CompressZIt::CompressStringTo(std::string_view text, std::string& out, std::size_t spare) {
+    m_compressedSize = 0;
+    m_originalSize = 0;
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) ||
+        static_cast<std::int64_t>(text.size()) > kMaxExpandedSize) {
+        return Z_MEM_ERROR;
+    }
+    Compressor c;
+    if (c.p == nullptr) return Z_MEM_ERROR;
+    const std::size_t capacity = compressBufferSize(text.size());
+    const std::unique_ptr<std::uint8_t[]> raw(new (std::nothrow) std::uint8_t[capacity]);
+    if (!raw) return Z_MEM_ERROR;
+    const std::size_t size = libdeflate_zlib_compress(c.p, text.data(), text.size(), raw.get(), capacity);
+    if (size == 0) return Z_BUF_ERROR;
+    std::string result;
+    result.reserve(size + spare);
+    result.assign(reinterpret_cast<const char*>(raw.get()), size);
+    secureWipe(raw.get(), size);
+    secureWipe(out);
+    out.swap(result);
+    m_compressedSize = static_cast<std::int32_t>(size);
+    m_originalSize = static_cast<std::int32_t>(text.size());
+    return Z_OK;
+}
+
 int CompressZIt::DecompressString(std::string& text, std::int32_t expectedSize) {
     return decompressInPlace(text, expectedSize, m_compressedSize, m_originalSize);
 }

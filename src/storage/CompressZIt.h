@@ -3,6 +3,7 @@
 // last operation. Returns zlib's codes; never throws for bad input.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace keymora {
@@ -15,6 +16,9 @@ public:
     static constexpr std::int64_t kMaxExpandedSize = 1LL << 30;  // 1 GiB
 
     int CompressString(std::string& text);
+    // Compresses text into out (text is left as it is), with room in out for
+    // `spare` more bytes so that appending them moves nothing.
+    int CompressStringTo(std::string_view text, std::string& out, std::size_t spare);
     int DecompressString(std::string& text, std::int32_t expectedSize);
     int CompressData(std::vector<std::uint8_t>& data);
     int DecompressData(std::vector<std::uint8_t>& data, std::int32_t expectedSize);

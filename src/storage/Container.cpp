@@ -112,33 +112,33 @@ struct WipeOnExit {
 
 }  // namespace
 
-void encodePayloadInPlace(std::string& text) {
-    const std::size_t n = text.size();
+// No copy of the text is made: its buffer is left for the caller to reuse.
+std::string encodePayload(std::string_view xmlBytes) {
+    const std::size_t n = xmlBytes.size();
     if (static_cast<std::int64_t>(n) > CompressZIt::kMaxExpandedSize) {
-        secureWipe(text);
         throw KmError(7, "container.encodePayload", "Out of memory");
     }
     CompressZIt zip;
-    // A failed compression would leave the plain text in front of a size field
-    // that no reader accepts, so it is an error here rather than a silent loss.
-    if (zip.CompressString(text) != Z_OK) {
-        secureWipe(text);
+    std::string payload;
+    // A failed compression is an error rather than a payload no reader accepts.
+    if (zip.CompressStringTo(xmlBytes, payload, kSizeFieldLength) != Z_OK) {
         throw KmError(7, "CompressZIt.CompressString", "Out of memory");
     }
-    std::string payload;
-    payload.reserve(text.size() + kSizeFieldLength);
-    payload = text;
-    secureWipe(text);
     std::string field = std::to_string(n);
     field.resize(kSizeFieldLength, ' ');
     payload += field;
-    text.swap(payload);
+    return payload;
 }
 
-std::string encodePayload(std::string_view xmlBytes) {
-    std::string payload(xmlBytes);
-    encodePayloadInPlace(payload);
-    return payload;
+void encodePayloadInPlace(std::string& text) {
+    try {
+        std::string payload = encodePayload(text);
+        secureWipe(text);
+        text.swap(payload);
+    } catch (...) {
+        secureWipe(text);
+        throw;
+    }
 }
 
 void encodeInPlace(std::string& xmlBytes, std::string_view keyTextUtf8) {

@@ -269,9 +269,16 @@ std::string documentPayload(const XmlDoc& doc) {
 }
 
 void payloadFromXml(std::string& utf8) {
+    std::string payload = payloadOfXml(utf8);
+    utf8.swap(payload);
+}
+
+std::string payloadOfXml(std::string& utf8) {
     try {
         cp1252::fromUtf8XmlTextInPlace(utf8);
-        container::encodePayloadInPlace(utf8);
+        std::string payload = container::encodePayload(utf8);
+        secureWipe(utf8);
+        return payload;
     } catch (...) {
         secureWipe(utf8);
         throw;

@@ -67,6 +67,8 @@ std::string documentPayload(const XmlDoc& doc);
 // The same from a serialised document: the UTF-8 text becomes the payload in
 // place (wiped on failure).
 void payloadFromXml(std::string& utf8);
+// The same payload as a new string: utf8 is wiped and keeps its buffer.
+std::string payloadOfXml(std::string& utf8);
 
 // The payload enciphered the legacy way.
 std::string saveDocument(const XmlDoc& doc, std::string_view userId, std::string_view password);
