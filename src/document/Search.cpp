@@ -22,12 +22,14 @@ struct Match {
 
 // Walks the document once and tests every element named by a chosen key;
 // the matches come out per key, each list in document order. Field elements
-// hold only text, so the walk does not go into them.
-struct Walker {
+// hold only text, so the walk does not go into them. The parser's own walk
+// calls back once per node: the walk visits every node of the file.
+struct Walker : pugi::xml_tree_walker {
     const std::vector<std::string>& keys;
     RegexMatcher& matcher;
     std::vector<std::vector<Match>> matches;
     std::array<int, 256> keyByFirstChar{};
+    int fieldDepth = -1;  // inside a field at this depth: its nodes are passed by
     bool failed = false;
 
     Walker(const std::vector<std::string>& k, RegexMatcher& m) : keys(k), matcher(m), matches(k.size()) {
@@ -37,14 +39,24 @@ struct Walker {
             keyByFirstChar[static_cast<unsigned char>(keys[i][0])] = static_cast<int>(i);
     }
 
-    // The element's first child when the walk goes into it, else nothing.
-    pugi::xml_node visit(pugi::xml_node element) {
+    bool for_each(pugi::xml_node& node) override {
+        if (fieldDepth >= 0) {
+            if (depth() > fieldDepth) return true;
+            fieldDepth = -1;
+        }
+        if (node.type() == pugi::node_element) visit(node);
+        return !failed;
+    }
+
+    void visit(pugi::xml_node element) {
         const char* name = element.name();
         const int k = keyByFirstChar[static_cast<unsigned char>(name[0])];
-        if (k < 0) return inside(element, name);
-        const std::string& key = keys[static_cast<std::size_t>(k)];
-        if (std::strcmp(name, key.c_str()) != 0) return inside(element, name);
-        const bool nodeKey = isNodeKey(key);
+        if (k < 0 || std::strcmp(name, keys[static_cast<std::size_t>(k)].c_str()) != 0) {
+            // Most elements (every field) hold no other nodes: no name to check.
+            if (element.first_child() && isFieldName(name)) fieldDepth = depth();
+            return;
+        }
+        const bool nodeKey = isNodeKey(keys[static_cast<std::size_t>(k)]);
         const char* text = nodeKey ? element.attribute("value").value() : element.text().get();
         switch (matcher.find(text)) {
         case RegexMatcher::Result::Match:
@@ -53,42 +65,13 @@ struct Walker {
         case RegexMatcher::Result::NoMatch: break;
         case RegexMatcher::Result::Error: failed = true; break;
         }
-        return nodeKey ? element.first_child() : pugi::xml_node();
-    }
-
-    // Fields are not searched inside; most elements (every field) hold no
-    // other nodes, so their names need no checking.
-    static pugi::xml_node inside(pugi::xml_node element, const char* name) {
-        const pugi::xml_node child = element.first_child();
-        return child && !isFieldName(name) ? child : pugi::xml_node();
+        if (!nodeKey && element.first_child()) fieldDepth = depth();
     }
 
     static bool isFieldName(const char* name) {
         for (std::size_t i = 2; i < kFieldKeys.size(); ++i)
             if (std::strcmp(name, kFieldKeys[i]) == 0) return true;
         return false;
-    }
-
-    // Document order, each node's accessors called once: the walk visits
-    // every node of the file.
-    void run(const pugi::xml_node root) {
-        pugi::xml_node node = root.first_child();
-        while (node && !failed) {
-            if (node.type() == pugi::node_element) {
-                if (const pugi::xml_node child = visit(node)) {
-                    node = child;
-                    continue;
-                }
-            }
-            // Next node in document order: a sibling, or the sibling of an ancestor.
-            pugi::xml_node next = node.next_sibling();
-            while (!next) {
-                node = node.parent();
-                if (!node || node == root) return;
-                next = node.next_sibling();
-            }
-            node = next;
-        }
     }
 };
 
@@ -175,7 +158,8 @@ SearchOutcome FindMatches(const XmlDoc& doc, std::string_view searchText,
     }
 
     Walker walker(keys, matcher);
-    walker.run(doc.dom());
+    pugi::xml_node root = doc.dom();
+    root.traverse(walker);
     std::size_t total = 0;
     for (const auto& list : walker.matches) total += list.size();
     outcome.matches.reserve(total);

@@ -86,17 +86,27 @@ bool isEntryField(pugi::xml_node element) noexcept {
     return entry.type() == pugi::node_element && std::strcmp(entry.name(), "record_detail") == 0;
 }
 
-// Removes the blank text the parser kept that is not an entry field's value.
-// The parser keeps blank text only as an element's sole content, which it
-// holds in the element itself (see kParseOptions).
-void dropIndentation(pugi::xml_node root) {
-    for (pugi::xml_node n = root.first_child(); n; n = nextInTree(n, root, true)) {
-        if (n.type() == pugi::node_element && *n.value() != '\0' && isBlankText(n.value()) &&
-            !isEntryField(n)) {
-            n.text().set("");
+// One pass over a parsed document, by the parser's own walk: finds an
+// element nested too deep, and removes the blank text the parser kept that is
+// not an entry field's value. The parser keeps blank text only as an
+// element's sole content, which it holds in the element itself (see
+// kParseOptions).
+class AfterParse final : public pugi::xml_tree_walker {
+public:
+    bool tooDeep = false;
+
+    bool for_each(pugi::xml_node& n) override {
+        if (n.type() != pugi::node_element) return true;
+        // The children of the document are on level 1.
+        if (static_cast<std::size_t>(depth()) >= kMaxNestingDepth) {
+            tooDeep = true;
+            return false;
         }
+        const char* value = n.value();
+        if (*value != '\0' && isBlankText(value) && !isEntryField(n)) n.text().set("");
+        return true;
     }
-}
+};
 
 bool isXmlBlank(char c) noexcept { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -207,7 +217,7 @@ bool XmlDoc::loadXmlInPlace(std::string&& utf8, std::string* errorText) {
         error = "The document declares a document type; data files never do";
     } else if (!hasSingleDocumentElement(m_doc)) {
         error = "The document must hold exactly one root element and no text outside it";
-    } else if (nestsDeeperThan(m_doc, kMaxNestingDepth)) {
+    } else if (AfterParse walk; !m_doc.traverse(walk) || walk.tooDeep) {
         error = "The document nests deeper than " + std::to_string(kMaxNestingDepth) + " levels";
     }
     if (!error.empty()) {
@@ -215,7 +225,6 @@ bool XmlDoc::loadXmlInPlace(std::string&& utf8, std::string* errorText) {
         if (errorText != nullptr) *errorText = std::move(error);
         return false;
     }
-    dropIndentation(m_doc);
     m_loadedSize = m_buffer.size();
     return true;
 }
