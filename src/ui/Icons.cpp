@@ -56,27 +56,26 @@ QIcon bundled(const QString& name) {
 // Themes may hold a picture at 24 and 48 pixels but none at 32, and an icon
 // never grows a picture: the large icon view would show it small. Each size
 // the views ask for gets a picture of its own, scaled from the largest.
-QIcon withViewSizes(const QIcon& icon, QIcon::Mode mode) {
-    QIcon sized;
-    const QPixmap largest = icon.pixmap(QSize(256, 256), mode);
+void addViewSizes(QIcon& into, const QIcon& from, QIcon::Mode mode) {
+    const QPixmap largest = from.pixmap(QSize(256, 256));
     for (const int side : {16, 24, 32, 48}) {
-        QPixmap pm = icon.pixmap(QSize(side, side), mode);
+        QPixmap pm = from.pixmap(QSize(side, side));
         if (pm.width() < side && !largest.isNull())
             pm = largest.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        sized.addPixmap(pm, QIcon::Normal);
+        into.addPixmap(pm, mode);
     }
-    return sized;
 }
 
 QIcon themedOrDrawn(const char* name, QColor fill, bool folder, QColor selected) {
-    const QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
-    if (!icon.isNull()) return withViewSizes(icon, QIcon::Normal);
-    QIcon made = withViewSizes(QIcon(drawn(fill, folder)), QIcon::Normal);
-    for (const QSize& size : made.availableSizes())
-        made.addPixmap(QIcon(drawn(selected, folder)).pixmap(QSize(16, 16))
-                           .scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
-                       QIcon::Selected);
-    return made;
+    const QIcon themed = QIcon::fromTheme(QString::fromLatin1(name));
+    QIcon icon;
+    if (!themed.isNull()) {
+        addViewSizes(icon, themed, QIcon::Normal);
+    } else {
+        addViewSizes(icon, QIcon(drawn(fill, folder)), QIcon::Normal);
+        addViewSizes(icon, QIcon(drawn(selected, folder)), QIcon::Selected);
+    }
+    return icon;
 }
 
 }  // namespace
