@@ -5,6 +5,7 @@
 
 #include "support/SecureWipe.h"
 #include "ui/Icons.h"
+#include "ui/PasswordMask.h"
 
 namespace keymora {
 
@@ -37,7 +38,10 @@ QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
         return {};
     const search::SearchRow& r = row(index.row());
     switch (role) {
-    case Qt::DisplayRole: return QString::fromStdString(r.text);
+    // A matched password stays hidden, as it is in the entry pane: the hit
+    // names the entry, a click shows it there.
+    case Qt::DisplayRole:
+        return r.field == "password" ? PasswordMask().repeated(8) : QString::fromStdString(r.text);
     case Qt::DecorationRole:
         if (r.tag == "category") return m_category;
         if (r.tag == "subcategory") return m_subcategory;

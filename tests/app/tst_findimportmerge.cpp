@@ -18,6 +18,7 @@
 #include "docwindow/SearchResults.h"
 #include "docwindow/frmSearch.h"
 #include "support/RecentFiles.h"
+#include "ui/PasswordMask.h"
 
 using namespace keymora;
 using namespace keymora::test;
@@ -99,9 +100,13 @@ private slots:
         QVERIFY(m_w->searchResultsVisible());
         QCOMPARE(shown.last().at(0).toBool(), true);
 
-        // The hit shows the text it matched (which field wins is SearchTest's).
+        // The hit shows the text it matched (which field wins is SearchTest's),
+        // but never a password in clear.
+        m_w->searchFor(QStringLiteral("l.ce"), {"resource", "userid"});
+        QCOMPARE(hitTexts(m_w), QStringList{"alice"});
         m_w->searchFor(QStringLiteral("s.cret"), {"resource", "password"});
-        QCOMPARE(hitTexts(m_w), QStringList{"s3cret"});
+        const QStringList masked{PasswordMask().repeated(8)};
+        QCOMPARE(hitTexts(m_w), masked);
 
         // No hit, or no field ticked: the message, and the panel keeps its hits.
         prompt.expectMessage(kNoResults, QStringLiteral("Search Results"), MsgIcon::Information, MsgButtons::Ok);
@@ -114,14 +119,14 @@ private slots:
         m_w->searchFor(QStringLiteral("(ab"), {"resource"});
         KM_VERIFY_SCRIPT(prompt);
         QCOMPARE(prompt.messages().at(2).buttons, MsgButtons::AbortRetryIgnore);
-        QCOMPARE(hitTexts(m_w), QStringList{"s3cret"});
+        QCOMPARE(hitTexts(m_w), masked);
         QVERIFY(m_w->searchResultsVisible());
 
         // Cancel leaves the panel as it was.
         auto cancelled = whenShown<frmSearch>([](frmSearch& d) { d.reject(); });
         m_w->SearchDocument();
         QVERIFY(*cancelled);
-        QCOMPARE(hitTexts(m_w), QStringList{"s3cret"});
+        QCOMPARE(hitTexts(m_w), masked);
 
         m_w->HideSearchResults();
         QVERIFY(!m_w->searchResultsVisible());
