@@ -11,6 +11,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 #include <pugixml.hpp>
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include "app/DocumentLifecycle.h"
@@ -76,6 +77,9 @@ QList<SystemDetail> SystemDetails() {
     details << addedDetails();
     details << SystemDetail{QStringLiteral("Botan"), QString::fromStdString(Botan::short_version_string())};
     details << SystemDetail{QStringLiteral("zlib"), QString::fromLatin1(zlibVersion())};
+    // No version call either: the version built against.
+    details << SystemDetail{QStringLiteral("libdeflate"),
+                            QStringLiteral(LIBDEFLATE_VERSION_STRING " (built with)")};
     details << SystemDetail{QStringLiteral("pugixml"), pugixmlVersion()};
     details << SystemDetail{QStringLiteral("PCRE2"), pcre2Version()};
     details << SystemDetail{QStringLiteral("Settings file"),

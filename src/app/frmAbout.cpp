@@ -30,8 +30,8 @@ QString versionText() {
 
 QString descriptionHtml() {
     const QString home = QString::fromLatin1(kHomePage);
-    return QStringLiteral("<p>%1</p><p>Keymora is built on Qt, Botan, zlib, pugixml, PCRE2, CLI11 and "
-                          "libcsv; thanks to their authors.</p><p>Home page: <a href=\"%2\">%2</a></p>")
+    return QStringLiteral("<p>%1</p><p>Keymora is built on Qt, Botan, zlib, libdeflate, pugixml, PCRE2, "
+                          "CLI11 and libcsv; thanks to their authors.</p><p>Home page: <a href=\"%2\">%2</a></p>")
         .arg(LoadResString(1229).toHtmlEscaped(), home);
 }
 
