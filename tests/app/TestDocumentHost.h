@@ -160,8 +160,7 @@ protected:
         TestSettings::startSeeded();
         putOption("Auto Save Changes", "0");
         m_dir = std::make_unique<TempDir>();
-        m_path = QString::fromStdString(m_dir->file("sample.kmf"));
-        writeDataFile(m_path.toStdString(), sampleXml(), "user", "Secret");
+        m_path = QString::fromStdString(writeSample("sample.kmf"));
         m_host = std::make_unique<TestHost>();
         auto session = openSession(m_path.toStdString(), "user", "Secret");
         QVERIFY(session);
@@ -172,6 +171,14 @@ protected:
         m_w = nullptr;
         m_dir.reset();
     }
+
+    // Another copy of the sample in the test's folder, and a window on it.
+    std::string writeSample(const char* name, const char* filetype = "private") {
+        const std::string path = m_dir->file(name);
+        writeDataFile(path, sampleXml(filetype), "user", "Secret");
+        return path;
+    }
+    frmKMF* openWindow(const std::string& path) { return showWindow(*m_host, openSession(path, "user", "Secret")); }
 
     DocumentSession& session() { return m_w->session(); }
     pugi::xml_node node(const char* id) { return session().doc().nodeById(id); }

@@ -165,11 +165,10 @@ private slots:
     }
 
     void readOnlyFileTakesNoEdits() {
-        const std::string shared = m_dir->file("shared.kmf");
-        writeDataFile(shared, sampleXml("shared"), "user", "Secret");
+        const std::string shared = writeSample("shared.kmf", "shared");
         LockResult writer = FileLock::tryAcquire(shared, LockMode::SharedWriter);
         QVERIFY(writer.ok());
-        frmKMF* w = showWindow(*m_host, openSession(shared, "user", "Secret"));
+        frmKMF* w = openWindow(shared);
         QCOMPARE(w->titleLabel(0), QStringLiteral("Multi User Shared File (Read Only)"));
         QCOMPARE(w->titleLabel(1), QStringLiteral("Read Only"));
         QSignalSpy status(w, &frmKMF::mainStatusText);

@@ -26,6 +26,8 @@ using namespace keymora::test;
 
 namespace {
 
+const Credentials kUserP{QStringLiteral("u"), QStringLiteral("p")};
+
 // Runs `step` while no file may grow past 4 KiB, as on a full disk.
 bool withSmallFileLimit(const std::function<bool()>& step) {
     struct rlimit old {};
@@ -46,7 +48,6 @@ class DocLifecycleTest : public QObject, private MainWindowFixture {
     Q_OBJECT
 
 private:
-
     QString makeFile(const QString& name) {
         const std::string path = m_dir->file(name.toStdString());
         writeDataFile(path, sampleXml(), "demo", "keymora");
@@ -58,6 +59,14 @@ private:
         std::string big(200000, 'x');
         for (char& c : big) c = static_cast<char>('a' + (std::rand() % 26));
         QVERIFY(w.session().updateField(w.session().doc().nodeById(kMail), labels::Field::Notes, big));
+    }
+
+    // A new document under "u" / "p", marked edited unless told otherwise.
+    static frmKMF* newDoc(TestHost& host, ScriptedPrompt& prompt, bool edited = true) {
+        prompt.expectCredentials(kUserP);
+        frmKMF* w = NewDocumentCommand(host);
+        if (w && edited) w->session().markEdited();
+        return w;
     }
 
     frmKMF* open(TestHost& host, ScriptedPrompt& prompt, const QString& path) {
@@ -185,10 +194,8 @@ private slots:
         QVERIFY(FileLock::tryAcquire(path.toStdString(), LockMode::Private).ok());  // lock released
 
         // A never-saved document: Yes, then no name -> "Filename missing", stays open.
-        prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
-        frmKMF* n = NewDocumentCommand(host);
+        frmKMF* n = newDoc(host, prompt);
         QVERIFY(n != nullptr);
-        n->session().markEdited();
         prompt.expectMessageContaining(QStringLiteral("Save it now?"), MsgAnswer::Yes);
         prompt.expectSaveFile(QString());
         prompt.expectMessageContaining(QStringLiteral("You must specify a document name to close with save."));
@@ -208,12 +215,7 @@ private slots:
     void exitStopsAtTheSecondOfThreeDocuments() {
         ScriptedPrompt prompt;
         TestHost host;
-        for (int i = 0; i < 3; ++i) {
-            prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
-            frmKMF* w = NewDocumentCommand(host);
-            QVERIFY(w != nullptr);
-            w->session().markEdited();
-        }
+        for (int i = 0; i < 3; ++i) QVERIFY(newDoc(host, prompt) != nullptr);
         QCOMPARE(host.windows().size(), 3);
         prompt.expectMessageContaining(QStringLiteral("Save it now?"), MsgAnswer::No);
         prompt.expectMessageContaining(QStringLiteral("Save it now?"), MsgAnswer::Cancel);
@@ -233,20 +235,16 @@ private slots:
         prompt.expectCredentials(std::nullopt);
         QVERIFY(NewDocumentCommand(host) == nullptr);
         QVERIFY(host.windows().isEmpty());
-        prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
-        prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
-        QVERIFY(NewDocumentCommand(host) != nullptr);
-        QVERIFY(NewDocumentCommand(host) != nullptr);
+        QVERIFY(newDoc(host, prompt, false) && newDoc(host, prompt, false));
         QVERIFY(CloseAllForExit(host));
-        prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
-        frmKMF* third = NewDocumentCommand(host);
+        frmKMF* third = newDoc(host, prompt, false);
         QVERIFY(third != nullptr);
         QCOMPARE(third->caption(), QStringLiteral("Document 3"));
         QVERIFY(third->session().saveRequired());  // what that means is OpenSaveTest's
         // Legacy protection is offered, unticked; a ticked box makes a modern file.
         QVERIFY(prompt.logins().last().offerModern && !prompt.logins().last().modern);
         QCOMPARE(third->session().protection(), Protection::Legacy);
-        Credentials modern{QStringLiteral("u"), QStringLiteral("p")};
+        Credentials modern = kUserP;
         modern.modern = true;
         prompt.expectCredentials(modern);
         frmKMF* fourth = NewDocumentCommand(host);
@@ -259,10 +257,8 @@ private slots:
     void firstSaveOfANewDocument() {
         ScriptedPrompt prompt;
         TestHost host;
-        prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
-        frmKMF* w = NewDocumentCommand(host);
+        frmKMF* w = newDoc(host, prompt);
         QVERIFY(w != nullptr);
-        w->session().markEdited();
         // No name at first: the question; OK asks again; a name saves.
         const QString path = QString::fromStdString(m_dir->file("new.kmf"));
         prompt.expectSaveFile(QString());
@@ -275,10 +271,8 @@ private slots:
         QVERIFY(QFileInfo::exists(path));
 
         // Another new document, question answered Cancel: the window closes unsaved.
-        prompt.expectCredentials(Credentials{QStringLiteral("u"), QStringLiteral("p")});
-        frmKMF* n = NewDocumentCommand(host);
+        frmKMF* n = newDoc(host, prompt);
         QVERIFY(n != nullptr);
-        n->session().markEdited();
         prompt.expectSaveFile(QString());
         prompt.expectMessageContaining(QStringLiteral("Press Cancel to close this file."), MsgAnswer::Cancel);
         QVERIFY(!SaveCommand(host, *n));

@@ -1,5 +1,4 @@
-// Dragging nodes in the tree and between document windows: the drop events
-// are sent as the platform would send them, the pop-ups answered by keys.
+// Dragging nodes in the tree and between windows: drop events as the platform sends them, pop-ups answered by keys.
 #include <QApplication>
 #include <QMenu>
 #include <QMimeData>
@@ -25,8 +24,7 @@ struct DropOutcome {
     Qt::DropAction action = Qt::IgnoreAction;
 };
 
-// Drags the node named `name` in `from` onto the row named `onto` in `to`
-// (an empty name: blank space below the rows).
+// Drags the node named `name` in `from` onto the row named `onto` in `to` (empty: blank space below the rows).
 DropOutcome dragTo(frmKMF* from, const QString& name, frmKMF* to, const QString& onto,
                    Qt::KeyboardModifiers keys = {}) {
     DropOutcome out;
@@ -106,8 +104,6 @@ std::set<std::string> idsOf(const XmlDoc& doc, std::size_t* count) {
 class DragDropTest : public QObject, private DocWindowFixture {
     Q_OBJECT
 
-    pugi::xml_node named(frmKMF* w, const char* xpath) { return w->session().doc().dom().select_node(xpath).node(); }
-
 private slots:
     void initTestCase() { QVERIFY(m_config.isValid()); }
     void init() { openSample(); }
@@ -163,15 +159,13 @@ private slots:
         QVERIFY(session().save().saved());
         auto reread = readDataFile(m_path.toStdString(), "user", "Secret");
         QVERIFY(reread);
-        const pugi::xml_node other = reread->nodeById(kOther);
-        QCOMPARE(treeChildNames(other), (QStringList{"Shop", "Mail"}));
+        QCOMPARE(treeChildNames(reread->nodeById(kOther)), (QStringList{"Shop", "Mail"}));
         QCOMPARE(treeChildNames(reread->nodeById(kBanking)), (QStringList{"Cards", "Loans", "Bank", "Mail"}));
     }
 
     void betweenWindowsNodesCopy() {
-        const std::string second = m_dir->file("second.kmf");
-        writeDataFile(second, sampleXml(), "user", "Secret");
-        frmKMF* w2 = showWindow(*m_host, openSession(second, "user", "Secret"));
+        const std::string second = writeSample("second.kmf");
+        frmKMF* w2 = openWindow(second);
 
         // A sub-category onto a category of another window: a copy under it.
         DropOutcome out = dragTo(m_w, QStringLiteral("Cards"), w2, QStringLiteral("Other"));
@@ -206,9 +200,7 @@ private slots:
 
     void refusedDropsChangeNothing() {
         // From a shared file into a private one: the message, nothing else.
-        const std::string sharedPath = m_dir->file("shared.kmf");
-        writeDataFile(sharedPath, sampleXml("shared"), "user", "Secret");
-        frmKMF* shared = showWindow(*m_host, openSession(sharedPath, "user", "Secret"));
+        frmKMF* shared = openWindow(writeSample("shared.kmf", "shared"));
         QVERIFY(!shared->session().readOnly());
         ScriptedPrompt prompt;
         prompt.expectMessage(LoadResString(1198), QStringLiteral("Invalid Item Transfer"), MsgIcon::Critical,
@@ -223,11 +215,10 @@ private slots:
         QCOMPARE(out.action, Qt::CopyAction);
 
         // Nothing is dropped on, or dragged out of, a read-only window.
-        const std::string busy = m_dir->file("busy.kmf");
-        writeDataFile(busy, sampleXml("shared"), "user", "Secret");
+        const std::string busy = writeSample("busy.kmf", "shared");
         LockResult writer = FileLock::tryAcquire(busy, LockMode::SharedWriter);
         QVERIFY(writer.ok());
-        frmKMF* reader = showWindow(*m_host, openSession(busy, "user", "Secret"));
+        frmKMF* reader = openWindow(busy);
         QVERIFY(reader->session().readOnly());
         QSignalSpy status(reader, &frmKMF::mainStatusText);
         out = dragTo(m_w, QStringLiteral("Bank"), reader, QStringLiteral("Other"));

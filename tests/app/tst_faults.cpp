@@ -1,5 +1,4 @@
-// Faults found when the program was used as a new user would: each test drives
-// real clicks and keys and checks what the user would see or lose.
+// Faults found by using the program as a new user would: real clicks and keys, and what the user sees or loses.
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -26,14 +25,11 @@
 #include "session/DocumentSession.h"
 
 using namespace keymora;
-using keymora::test::ScriptedPrompt;
-using keymora::test::clickRow;
-using keymora::test::rowTexts;
+using namespace keymora::test;
 
 namespace {
 
 const Credentials kLogin{QStringLiteral("me"), QStringLiteral("pw")};
-constexpr const char* kMail = "{E0000000-0000-0000-0000-000000000001}";
 
 bool docHas(frmKMF& doc, const char* id) { return doc.session().doc().nodeById(id); }
 
@@ -46,12 +42,12 @@ bool editMenuShown(const frmMain& main) { return main.menuItem(QStringLiteral("m
 class FaultsTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    test::TestSettings m_config;
+    TestSettings m_config;
 
     QString writeSample(const QString& name, const char* filetype = "private") {
         const QString path = m_dir.filePath(name);
         QDir().mkpath(QFileInfo(path).absolutePath());
-        test::writeDataFile(path.toStdString(), test::sampleXml(filetype), "me", "pw");
+        writeDataFile(path.toStdString(), sampleXml(filetype), "me", "pw");
         return path;
     }
     frmKMF* openIn(frmMain& main, const QString& path, ScriptedPrompt& prompt) {
@@ -63,12 +59,11 @@ class FaultsTest : public QObject {
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid() && m_config.isValid()); }
     void init() {
-        test::TestSettings::startSeeded();  // as every real start does
+        TestSettings::startSeeded();  // as every real start does
         keymora::OpenDocumentCount() = 0;
     }
 
-    // (a) Clicking a list item and then another tree node: Delete names the
-    // tree node and removes it, not the list item clicked before.
+    // (a) A list item clicked, then another tree node: Delete names and removes the tree node.
     void deleteActsOnTheNodeTheMenuNames() {
         ScriptedPrompt prompt;
         frmMain main;
@@ -84,13 +79,12 @@ private slots:
         prompt.expectMessageContaining(QStringLiteral("\"Other\""), MsgAnswer::Yes);  // full text: tst_doccommands
         main.menuItem(QStringLiteral("mnuDeleteItem"))->trigger();
         QVERIFY(docHas(*doc, kMail));                                      // Mail survives
-        QVERIFY(!docHas(*doc, "{C0000000-0000-0000-0000-000000000002}"));  // Other is gone
+        QVERIFY(!docHas(*doc, kOther));  // Other is gone
         QVERIFY(!editMenuShown(main));  // nothing is selected any more
         KM_VERIFY_SCRIPT(prompt);
     }
 
-    // (a) The Edit menu names the active window's selection, also after
-    // switching windows, and no menu shows for a window without one.
+    // (a) The Edit menu names the active window's selection, also after switching windows.
     void editMenuFollowsTheActiveWindow() {
         ScriptedPrompt prompt;
         frmMain main;
@@ -112,8 +106,7 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
     }
 
-    // (c) While the window is covered no key reaches the fields beneath, and
-    // nothing can be copied out of them.
+    // (c) While the window is covered no key reaches the fields beneath, nor can they be copied.
     void lockedWindowTakesNoKeys() {
         ScriptedPrompt prompt;
         frmMain main;
@@ -152,7 +145,7 @@ private slots:
         QDir::setCurrent(old);
         QVERIFY(doc);
         QCOMPARE(doc->fileName(), m_dir.filePath(QStringLiteral("Documents/mine.kmf")));
-        test::putOption("Auto Save Changes", "0");
+        putOption("Auto Save Changes", "0");
         QVERIFY(clickRow(doc->treeView(), QStringLiteral("Mail")));
         doc->entryPane()->txtUserName->setText(QStringLiteral("carol"));
         main.menuItem(QStringLiteral("mnuFileSave"))->trigger();  // no save dialog may appear
@@ -160,8 +153,7 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
     }
 
-    // (d) A private file this program holds, also after a save, is "in use" to
-    // a second open, which must not even ask for the password nor open a window.
+    // (d) A private file held here, also after a save, is "in use" to a second open, which asks nothing.
     void privateFileOpenTwiceIsInUse() {
         ScriptedPrompt prompt;
         frmMain main;
@@ -177,13 +169,12 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
     }
 
-    // (e) The views agree with the document: the list behind an entry after
-    // switching windows, the status count, the entry's modification date.
+    // (e) The list behind an entry after switching windows, the status count and the modified date agree.
     void viewsAgreeWithTheDocument() {
         ScriptedPrompt prompt;
         frmMain main;
         main.show();
-        test::putOption("Auto Save Changes", "0");
+        putOption("Auto Save Changes", "0");
         frmKMF* doc = openIn(main, writeSample(QStringLiteral("views.kmf")), prompt);
         QVERIFY(doc);
         QVERIFY(!doc->listView()->isVisible());  // nothing selected: no list

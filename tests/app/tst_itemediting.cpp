@@ -1,20 +1,12 @@
-// Editing in the document window as a user does it: the Add Item dialog at
-// each place, renaming a new category by typing, the pop-up menus on the node
-// under the pointer, the item keys, the labels dialog, and the lock that
-// shuts all of them out. Every kind of edit survives a save and a reopen.
+// Editing in the document window as a user does it; every kind of edit survives a save and a reopen.
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTextEdit>
 #include <QTimer>
-
-#include <functional>
-#include <memory>
 
 #include "ModalDialog.h"
 #include "ScriptedPrompt.h"
@@ -74,6 +66,15 @@ bool clickPopupItem(const char* name) {
     }
     menu->close();
     return false;
+}
+
+// Types into the in-place editor that has the focus and ends with `key`.
+bool typeInEditor(const QString& text, Qt::Key key) {
+    QWidget* editor = QApplication::focusWidget();
+    if (!qobject_cast<QLineEdit*>(editor)) return false;
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, key);
+    return true;
 }
 
 }  // namespace
@@ -160,28 +161,19 @@ private slots:
     // Typing replaces the new name at once; Escape keeps the default.
     void newCategoryIsRenamedByTyping() {
         m_w->addCategory();
-        QWidget* editor = QApplication::focusWidget();
-        QVERIFY(qobject_cast<QLineEdit*>(editor));
-        QTest::keyClicks(editor, QStringLiteral("Travel"));
-        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(typeInEditor(QStringLiteral("Travel"), Qt::Key_Return));
         QTRY_COMPARE(treeChildNames(session().doc().records()).last(), QStringLiteral("Travel"));
         QCOMPARE(m_w->selection().currentName(), QStringLiteral("Travel"));
 
         m_w->addSubCategory();
-        editor = QApplication::focusWidget();
-        QVERIFY(qobject_cast<QLineEdit*>(editor));
-        QTest::keyClicks(editor, QStringLiteral("Hotels"));
-        QTest::keyClick(editor, Qt::Key_Escape);
+        QVERIFY(typeInEditor(QStringLiteral("Hotels"), Qt::Key_Escape));
         QTRY_VERIFY(!m_w->treeView()->isAncestorOf(QApplication::focusWidget()) ||
                     QApplication::focusWidget() == m_w->treeView());
         QCOMPARE(m_w->selection().currentName(), QStringLiteral("New Sub-Category"));
 
         // F2 renames the selected category again.
         QTest::keyClick(m_w->treeView(), Qt::Key_F2);
-        editor = QApplication::focusWidget();
-        QVERIFY(qobject_cast<QLineEdit*>(editor));
-        QTest::keyClicks(editor, QStringLiteral("Hotels"));
-        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(typeInEditor(QStringLiteral("Hotels"), Qt::Key_Return));
         QTRY_COMPARE(m_w->selection().currentName(), QStringLiteral("Hotels"));
         verifySavedAndReopened();
     }
@@ -199,8 +191,7 @@ private slots:
         QVERIFY(!node(kLoans));
         KM_VERIFY_SCRIPT(prompt);
 
-        // In the list: Delete takes the selected item, never the listed node;
-        // Enter opens an entry.
+        // In the list: Delete takes the selected item, never the listed node; Enter opens an entry.
         QVERIFY(clickTree(QStringLiteral("Banking")));
         QTest::keyClick(m_w->listView(), Qt::Key_Delete);
         QVERIFY(node(kBanking));
@@ -253,8 +244,7 @@ private slots:
         // The shown entry's caption follows at once.
         QCOMPARE(m_w->entryPane()->lblNodeProperties(1)->text(), QStringLiteral("Card Number"));
 
-        // A category: its own labels and those of the entries directly in it;
-        // Cancel changes nothing.
+        // A category: its own labels and those of the entries directly in it; Cancel changes nothing.
         QVERIFY(clickTree(QStringLiteral("Cards")));
         const std::string before = session().doc().xml();
         whenShown<frmEditLabels>([](frmEditLabels& d) { QTest::mouseClick(d.cmdCANX, Qt::LeftButton); });
@@ -272,8 +262,7 @@ private slots:
         verifySavedAndReopened();
     }
 
-    // The move menus are answered by tst_dragdrop's drops; no drop there
-    // shows the copy menu.
+    // The move menus are answered by tst_dragdrop's drops; none there shows the copy menu.
     void copyMenuGivesThePlaceChosen() {
         TransferMenu copy(TransferMode::Copy);
         QTimer::singleShot(0, [] { QVERIFY(clickPopupItem("mnuCopyNodeUnder")); });
