@@ -31,9 +31,8 @@ class TestHost : public DocumentHost {
 public:
     TestHost() { m_area.resize(1000, 700); m_area.show(); }
     ~TestHost() override {
-        for (QMdiSubWindow* sub : m_area.subWindowList()) {
+        for (QMdiSubWindow* sub : m_area.subWindowList())
             if (auto* w = qobject_cast<frmKMF*>(sub->widget())) w->session().discardChanges();
-        }
         m_area.closeAllSubWindows();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

@@ -22,9 +22,8 @@ const std::string kSmallXml =
 
 std::string unhex(std::string_view text) {
     std::string out;
-    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
+    for (std::size_t i = 0; i + 1 < text.size(); i += 2)
         out.push_back(static_cast<char>(std::stoi(std::string(text.substr(i, 2)), nullptr, 16)));
-    }
     return out;
 }
 
@@ -32,9 +31,8 @@ std::string documentOfLength(std::size_t n) {
     std::string text = "<datafile><records>";
     const std::string tail = "</records></datafile>";
     int i = 0;
-    while (text.size() + tail.size() < n) {
+    while (text.size() + tail.size() < n)
         text += "<category type=\"category\" name=\"Cat " + std::to_string(i++) + "\"/>";
-    }
     text.resize(n - tail.size(), ' ');
     return text + tail;
 }
@@ -101,9 +99,8 @@ TEST(Container, RoundTripsAndReadsEveryZlibLevel) {
 TEST(Container, SizeFieldForms) {
     const std::string stream = compressedStream(kSmallXml);
     // Digits, then blanks only, at least one digit, in the last ten characters.
-    for (const char* field : {"114       ", "0000000114", "1         "}) {
+    for (const char* field : {"114       ", "0000000114", "1         "})
         EXPECT_EQ(container::classifyPayload("a", stream + field), PayloadKind::Compressed) << field;
-    }
     for (const char* field : {"          ", "   114    ", "11 4      ", "114z      ", ""}) {
         EXPECT_EQ(container::classifyPayload("a", "hello" + std::string(field)),
                   PayloadKind::Unreadable)

@@ -63,9 +63,8 @@ TEST(ModCrypto, DerivedKeyIsFortyBitsOfMd5) {
         {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
          "57EDF4A22B"},
     };
-    for (const auto& [text, digest] : suite) {
+    for (const auto& [text, digest] : suite)
         EXPECT_EQ(keyHex(text), digest + "0000000000000000000000") << text;
-    }
 }
 
 TEST(ModCrypto, KeyTextGoesThroughWindows1252) {
@@ -92,9 +91,8 @@ TEST(ModCrypto, EmptyBufferIsRefused) {
 
 TEST(ModCrypto, EveryByteValueRoundTrips) {
     std::string plain;
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 3; ++round)
         for (int b = 0; b < 256; ++b) plain.push_back(static_cast<char>(b));
-    }
     const std::string cipher = encrypt(plain, "someone\xC3\xA9secret");
     ASSERT_EQ(cipher.size(), plain.size());
     EXPECT_NE(cipher, plain);

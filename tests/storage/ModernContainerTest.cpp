@@ -99,12 +99,10 @@ TEST(ModernContainer, EveryFlippedBitIsRefused) {
 TEST(ModernContainer, TruncatedFileIsRefused) {
     const auto key = modern::FileKey::create("ann", "pw", kSmall);
     const std::string file = sealed(key);
-    for (std::size_t n = 0; n < file.size(); ++n) {
+    for (std::size_t n = 0; n < file.size(); ++n)
         EXPECT_EQ(datafile::decodeText("a.kmf", file.substr(0, n), key), std::nullopt) << n;
-    }
-    for (std::size_t n : {8u, 46u, 47u, 62u}) {
+    for (std::size_t n : {8u, 46u, 47u, 62u})
         EXPECT_EQ(datafile::decodeText("a.kmf", file.substr(0, n), "ann", "pw"), std::nullopt) << n;
-    }
 }
 
 TEST(ModernContainer, AbsurdParametersAreRefusedAsNeedingANewerProgram) {

@@ -42,9 +42,8 @@ namespace {
 std::vector<std::filesystem::path> asideFiles(const std::filesystem::path& dir) {
     std::vector<std::filesystem::path> out;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        if (entry.path().filename().string().rfind("settings.reg.damaged-", 0) == 0) {
+        if (entry.path().filename().string().rfind("settings.reg.damaged-", 0) == 0)
             out.push_back(entry.path());
-        }
     }
     return out;
 }
@@ -222,9 +221,8 @@ TEST_F(ClsRegTest, ConcurrentThreadsLoseNothing) {
     for (int t = 0; t < 2; ++t) {
         threads.emplace_back([this, t] {
             clsReg reg(m_path);
-            for (int i = 0; i < 40; ++i) {
+            for (int i = 0; i < 40; ++i)
                 reg.WriteString(HKCU, "T", "t" + std::to_string(t) + "-" + std::to_string(i), "v");
-            }
         });
     }
     for (auto& th : threads) th.join();

@@ -75,18 +75,16 @@ inline std::unique_ptr<XmlDoc> docFrom(const std::string& categories,
 // Identifiers of the tree-node children of a node, in document order.
 inline std::vector<std::string> childIds(pugi::xml_node node) {
     std::vector<std::string> ids;
-    for (pugi::xml_node c : node.children()) {
+    for (pugi::xml_node c : node.children())
         if (IsTreeNode(c)) ids.emplace_back(c.attribute("id").value());
-    }
     return ids;
 }
 
 // Every identifier of the document in document order.
 inline std::vector<std::string> allIds(const XmlDoc& doc) {
     std::vector<std::string> ids;
-    for (pugi::xpath_node n : doc.dom().select_nodes("//*[@id]")) {
+    for (pugi::xpath_node n : doc.dom().select_nodes("//*[@id]"))
         ids.emplace_back(n.node().attribute("id").value());
-    }
     return ids;
 }
 
