@@ -24,8 +24,7 @@ void load(XmlDoc& doc, const std::string& xml) {
     ASSERT_TRUE(doc.loadXml(xml, &error)) << error;
 }
 
-// "Banking/Savings: A, B" lines describing every category and sub-category
-// with its entries, in document order.
+// "Banking/Savings: A B" for every category and sub-category, in document order.
 std::vector<std::string> outline(const XmlDoc& doc) {
     std::vector<std::string> lines;
     std::vector<std::pair<pugi::xml_node, std::string>> stack;
@@ -46,6 +45,18 @@ std::vector<std::string> outline(const XmlDoc& doc) {
     return lines;
 }
 
+// Loads both documents; merged() merges the source into the destination.
+class MergeTest : public ::testing::Test {
+protected:
+    XmlDoc dest, source;
+    merge::MergeOutcome merged(const std::string& destXml, const std::string& sourceXml,
+                               const merge::ProgressFn& progress = {}) {
+        load(dest, destXml);
+        load(source, sourceXml);
+        return MergeSourceCategoryToDestination(source, dest, progress);
+    }
+};
+
 void expectUniqueIds(const XmlDoc& doc) {
     const auto ids = test::allIds(doc);
     const std::set<std::string> unique(ids.begin(), ids.end());
@@ -53,12 +64,10 @@ void expectUniqueIds(const XmlDoc& doc) {
     EXPECT_EQ(unique.count(""), 0u);
 }
 
-TEST(MergeTest, NewCategoriesAreAddedWholeAndMatchingIsCaseSensitive) {
-    XmlDoc dest, source;
-    load(dest, docXml(catXml("D1", "banking", entryXml("D2", "old"))));
-    load(source, docXml(catXml("S1", "Banking", subXml("S2", "Cards", entryXml("S3", "visa")) +
-                                                        entryXml("S4", "loan"))));
-    const auto outcome = MergeSourceCategoryToDestination(source, dest);
+TEST_F(MergeTest, NewCategoriesAreAddedWholeAndMatchingIsCaseSensitive) {
+    const auto outcome = merged(docXml(catXml("D1", "banking", entryXml("D2", "old"))),
+                                docXml(catXml("S1", "Banking", subXml("S2", "Cards", entryXml("S3", "visa")) +
+                                                                   entryXml("S4", "loan"))));
     ASSERT_TRUE(outcome.ok) << outcome.errorDescription;
     EXPECT_EQ(outline(dest), (std::vector<std::string>{"banking: old", "Banking: loan",
                                                        "Banking/Cards: visa"}));
@@ -68,19 +77,17 @@ TEST(MergeTest, NewCategoriesAreAddedWholeAndMatchingIsCaseSensitive) {
     expectUniqueIds(dest);
 }
 
-TEST(MergeTest, MatchingCategoriesReceiveEntriesAndSubcategoriesMergeByName) {
-    XmlDoc dest, source;
-    load(dest, docXml(catXml("D1", "Personal Information",
+TEST_F(MergeTest, MatchingCategoriesReceiveEntriesAndSubcategoriesMergeByName) {
+    const auto outcome = merged(docXml(catXml("D1", "Personal Information",
                                  subXml("D2", "Mine", entryXml("D3", "SSN") + subXml("D4", "Old", entryXml("D5", "a"))) +
                                      entryXml("D6", "top")) +
-                        catXml("D7", "Other", "")));
-    load(source, docXml(catXml("S1", "Personal Information",
+                        catXml("D7", "Other", "")),
+                        docXml(catXml("S1", "Personal Information",
                                    entryXml("S2", "top") +
                                        subXml("S3", "Mine", entryXml("S4", "SSN") + entryXml("S5", "Passport") +
                                                              subXml("S6", "Old", entryXml("S7", "b")) +
                                                              subXml("S8", "mine", "")) +
                                        subXml("S9", "Spouse", entryXml("S10", "Birthday")))));
-    const auto outcome = MergeSourceCategoryToDestination(source, dest);
     ASSERT_TRUE(outcome.ok) << outcome.errorDescription;
     // Entries are never compared: "SSN" and "top" are now there twice.
     EXPECT_EQ(outline(dest), (std::vector<std::string>{
@@ -98,17 +105,13 @@ TEST(MergeTest, MatchingCategoriesReceiveEntriesAndSubcategoriesMergeByName) {
     expectUniqueIds(dest);
 }
 
-TEST(MergeTest, NoIdentifierOccursTwiceEvenWhenSourceSharesTheDestinationsIds) {
+TEST_F(MergeTest, NoIdentifierOccursTwiceEvenWhenSourceSharesTheDestinationsIds) {
     // A copy of the same file merged into itself: every identifier collides.
     const std::string xml = docXml(catXml("A", "One", subXml("B", "Sub", entryXml("C", "x"))) +
                                      catXml("D", "Two", entryXml("E", "y")));
-    XmlDoc dest, source;
-    load(dest, xml);
-    load(source, xml);
-    ASSERT_TRUE(MergeSourceCategoryToDestination(source, dest).ok);
+    ASSERT_TRUE(merged(xml, xml).ok);
     expectUniqueIds(dest);
-    // Categories and sub-categories merged into the existing ones, which kept
-    // their identifiers; the two entries came in with new ones.
+    // Categories and sub-categories merged into existing ones (same ids); the two entries got new ones.
     EXPECT_EQ(test::allIds(dest).size(), 7u);
     EXPECT_EQ(dest.nodeById("A").attribute("value").as_string(), std::string("One"));
     EXPECT_EQ(dest.nodeById("C").parent(), dest.nodeById("B"));
@@ -118,28 +121,22 @@ TEST(MergeTest, NoIdentifierOccursTwiceEvenWhenSourceSharesTheDestinationsIds) {
         }
 }
 
-// A file may hold a category inside a category; it comes over with its
-// parent instead of being merged again after the parent has gone.
-TEST(MergeTest, CategoryNestedInACategoryTravelsWithItsParent) {
-    XmlDoc dest, source;
+// A category inside a category comes over with its parent, not merged again after it has gone.
+TEST_F(MergeTest, CategoryNestedInACategoryTravelsWithItsParent) {
     // "S2" in both: the nested category must be renumbered too (fuzzer).
-    load(dest, docXml(catXml("D1", "Banking", entryXml("S2", "old"))));
-    load(source, docXml(catXml("S1", "Outer", catXml("S2", "Inner", entryXml("S3", "deep")) +
-                                                  entryXml("S4", "top")) +
-                        catXml("S5", "Banking", entryXml("S6", "new"))));
-    const auto outcome = MergeSourceCategoryToDestination(source, dest);
+    const auto outcome = merged(docXml(catXml("D1", "Banking", entryXml("S2", "old"))),
+                                docXml(catXml("S1", "Outer", catXml("S2", "Inner", entryXml("S3", "deep")) +
+                                                                 entryXml("S4", "top")) +
+                                       catXml("S5", "Banking", entryXml("S6", "new"))));
     ASSERT_TRUE(outcome.ok) << outcome.errorDescription;
     EXPECT_EQ(outline(dest), (std::vector<std::string>{"Banking: old new", "Outer: top"}));
     EXPECT_EQ(dest.dom().select_nodes("//category[@value='Inner']/record_detail").size(), 1u);
     expectUniqueIds(dest);
 }
 
-// Files cannot nest this deep, but documents built in memory can: the merge
-// must neither recurse per level nor walk up the chain at every level, and
-// must not leave a document deeper than a file may be.
-TEST(MergeTest, HundredThousandNestedLevelsMergeInOnePassAndAreRefused) {
+// Documents built in memory can nest this deep: no recursion or walk up per level, and no result deeper than a file.
+TEST_F(MergeTest, HundredThousandNestedLevelsMergeInOnePassAndAreRefused) {
     constexpr int kLevels = 100000;
-    XmlDoc dest, source;
     load(dest, docXml(catXml("D1", "Banking", subXml("D2", "Deep"))));
     load(source, docXml(catXml("S1", "Banking", subXml("S2", "Deep")) + catXml("S3", "Outer")));
     const auto chain = [](pugi::xml_node node, const char* name) {
@@ -159,12 +156,11 @@ TEST(MergeTest, HundredThousandNestedLevelsMergeInOnePassAndAreRefused) {
     EXPECT_EQ(dest.records().select_nodes("category").size(), 1u);  // no "Outer"
 }
 
-TEST(MergeTest, NamesWithQuotesMergeLikeAnyOther) {
-    XmlDoc dest, source;
-    load(dest, docXml(catXml("D1", "Bob&apos;s &quot;bank&quot;", subXml("D2", "It&apos;s", entryXml("D3", "a")))));
-    load(source, docXml(catXml("S1", "Bob&apos;s &quot;bank&quot;", subXml("S2", "It&apos;s", entryXml("S3", "b"))) +
-                          catXml("S4", "&quot;]|//x[&apos;", entryXml("S5", "c"))));
-    const auto outcome = MergeSourceCategoryToDestination(source, dest);
+TEST_F(MergeTest, NamesWithQuotesMergeLikeAnyOther) {
+    const auto outcome =
+        merged(docXml(catXml("D1", "Bob&apos;s &quot;bank&quot;", subXml("D2", "It&apos;s", entryXml("D3", "a")))),
+               docXml(catXml("S1", "Bob&apos;s &quot;bank&quot;", subXml("S2", "It&apos;s", entryXml("S3", "b"))) +
+                      catXml("S4", "&quot;]|//x[&apos;", entryXml("S5", "c"))));
     ASSERT_TRUE(outcome.ok) << outcome.errorDescription;
     EXPECT_EQ(outline(dest), (std::vector<std::string>{"Bob's \"bank\":", "Bob's \"bank\"/It's: a b",
                                                        "\"]|//x[': c"}));
@@ -172,18 +168,17 @@ TEST(MergeTest, NamesWithQuotesMergeLikeAnyOther) {
     EXPECT_EQ(outcome.stats.subcategoriesMatched, 1u);
 }
 
-TEST(MergeTest, ProgressReportsEachStepInOrder) {
-    XmlDoc dest, source;
-    load(dest, docXml(catXml("D1", "Known", "")));
-    load(source, docXml(catXml("S1", "Known", entryXml("S2", "a")) + catXml("S3", "Fresh", "")));
+TEST_F(MergeTest, ProgressReportsEachStepInOrder) {
     std::vector<std::string> statuses;
     std::vector<int> values;
     int maximum = 0;
-    const auto outcome = MergeSourceCategoryToDestination(source, dest, [&](const merge::MergeProgress& p) {
-        statuses.push_back(p.status);
-        values.push_back(p.value);
-        maximum = p.maximum;
-    });
+    const auto outcome = merged(docXml(catXml("D1", "Known", "")),
+                                docXml(catXml("S1", "Known", entryXml("S2", "a")) + catXml("S3", "Fresh", "")),
+                                [&](const merge::MergeProgress& p) {
+                                    statuses.push_back(p.status);
+                                    values.push_back(p.value);
+                                    maximum = p.maximum;
+                                });
     ASSERT_TRUE(outcome.ok);
     EXPECT_EQ(maximum, 3);
     // Each category is looked for, then found or created, in source order.
@@ -197,16 +192,16 @@ TEST(MergeTest, ProgressReportsEachStepInOrder) {
     EXPECT_EQ(values.back(), 3);
 }
 
-TEST(MergeTest, AFailingMergeLeavesTheDestinationExactlyAsItWas) {
-    XmlDoc dest, source;
+TEST_F(MergeTest, AFailingMergeLeavesTheDestinationExactlyAsItWas) {
     load(dest, docXml(catXml("D1", "Known", entryXml("D2", "a"))));
-    load(source, docXml(catXml("S1", "Known", entryXml("S2", "b")) + catXml("S3", "Fresh", "")));
     const std::string before = dest.xml();
     int calls = 0;
-    const auto outcome = MergeSourceCategoryToDestination(source, dest, [&](const merge::MergeProgress& p) {
-        // Fail part-way: after the first category went in.
-        if (++calls > 1 && p.status == "Looking for Category: Fresh") throw std::runtime_error("stopped");
-    });
+    // Fail part-way: after the first category went in.
+    const auto outcome = merged(before, docXml(catXml("S1", "Known", entryXml("S2", "b")) + catXml("S3", "Fresh", "")),
+                                [&](const merge::MergeProgress& p) {
+                                    if (++calls > 1 && p.status == "Looking for Category: Fresh")
+                                        throw std::runtime_error("stopped");
+                                });
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.errorDescription, "stopped");
     EXPECT_EQ(dest.xml(), before);
@@ -225,16 +220,15 @@ TEST(MergeTest, AFailingMergeLeavesTheDestinationExactlyAsItWas) {
     EXPECT_EQ(dest.xml(), self);
 }
 
-TEST(MergeTest, SameNamedSourceCategoriesBothLandInOne) {
-    XmlDoc dest, source;
-    load(dest, docXml(""));
-    load(source, docXml(catXml("S1", "Dup", entryXml("S2", "a")) + catXml("S3", "Dup", entryXml("S4", "b"))));
-    ASSERT_TRUE(MergeSourceCategoryToDestination(source, dest).ok);
+TEST_F(MergeTest, SameNamedSourceCategoriesBothLandInOne) {
+    ASSERT_TRUE(
+        merged(docXml(""), docXml(catXml("S1", "Dup", entryXml("S2", "a")) + catXml("S3", "Dup", entryXml("S4", "b"))))
+            .ok);
     EXPECT_EQ(outline(dest), std::vector<std::string>{"Dup: a b"});
 }
 
-TEST(MergeTest, MovingWithinOneDocumentKeepsIdentifiers) {
-    XmlDoc doc;
+TEST_F(MergeTest, MovingWithinOneDocumentKeepsIdentifiers) {
+    XmlDoc& doc = dest;
     load(doc, docXml(catXml("A", "From", subXml("B", "S", entryXml("C", "x")) + entryXml("D", "y")) +
                        catXml("E", "To", subXml("F", "S", entryXml("G", "z")))));
     const pugi::xml_node from = doc.nodeById("A");

@@ -1,5 +1,4 @@
-// Opening, saving, reloading and closing a data file, and the locks that keep
-// other Keymora programs out while it is open.
+// Opening, saving, reloading and closing a data file, and the locks that keep other programs out.
 #include <gtest/gtest.h>
 
 #include "SessionFixture.h"
@@ -19,6 +18,11 @@ protected:
         OpenOutcome out = DocumentSession::open(path, policy, login.fn());
         EXPECT_EQ(out.status, OpenStatus::Opened);
         return std::move(out.session);
+    }
+    // The sample of that file type written to `path`, then opened.
+    std::unique_ptr<DocumentSession> openSample(const char* filetype = "private") {
+        writeDataFile(path, sampleXml(filetype));
+        return openOk();
     }
     OpenStatus openStatus(LockPolicy policy = LockPolicy::ByFileType) {
         return DocumentSession::open(path, policy, login.fn()).status;
@@ -48,8 +52,7 @@ TEST_F(OpenSave, FailuresLeaveNothingOpenOrLocked) {
 }
 
 TEST_F(OpenSave, PrivateFileOpenElsewhereIsInUseAlsoAfterASave) {
-    writeDataFile(path, sampleXml("private"));
-    auto first = openOk();
+    auto first = openSample();
     ASSERT_TRUE(first);
     login.asked = 0;
     EXPECT_EQ(openStatus(), OpenStatus::InUse);
@@ -65,8 +68,7 @@ TEST_F(OpenSave, PrivateFileOpenElsewhereIsInUseAlsoAfterASave) {
 }
 
 TEST_F(OpenSave, SharedFileHasOneWriterAndReadOnlyReaders) {
-    writeDataFile(path, sampleXml("shared"));
-    auto writer = openOk();
+    auto writer = openSample("shared");
     auto reader = openOk();
     ASSERT_TRUE(writer && reader);
     EXPECT_EQ(writer->access(), AccessMode::SharedWriter);
@@ -94,8 +96,7 @@ TEST_F(OpenSave, SharedFileHasOneWriterAndReadOnlyReaders) {
 }
 
 TEST_F(OpenSave, SaveWritesWhatReopensAndStampsTheRoot) {
-    writeDataFile(path, sampleXml("private"));
-    auto session = openOk();
+    auto session = openSample();
     ASSERT_TRUE(session);
     ASSERT_TRUE(session->updateField(session->doc().nodeById("{E2}"), labels::Field::UserId, "bob"));
     EXPECT_TRUE(session->dirty());
@@ -110,9 +111,8 @@ TEST_F(OpenSave, SaveWritesWhatReopensAndStampsTheRoot) {
 }
 
 TEST_F(OpenSave, SaveAsMovesTheLockAndLeavesTheOldFile) {
-    writeDataFile(path, sampleXml("private"));
+    auto session = openSample();
     const std::string before = readFile(path);
-    auto session = openOk();
     ASSERT_TRUE(session);
     const std::string other = dir.file("b.kmf");
     ASSERT_TRUE(session->saveAs(other).saved());
@@ -136,8 +136,7 @@ TEST_F(OpenSave, NewDocumentIsNeverSavedUntilItsFirstSave) {
 }
 
 TEST_F(OpenSave, DocumentWithoutRootIsNotWritten) {
-    writeDataFile(path, sampleXml("private"));
-    auto session = openOk();
+    auto session = openSample();
     ASSERT_TRUE(session);
     const std::string before = readFile(path);
     session->doc().dom().remove_child(session->doc().datafile());
@@ -146,8 +145,7 @@ TEST_F(OpenSave, DocumentWithoutRootIsNotWritten) {
 }
 
 TEST_F(OpenSave, ReloadAfterTheWriterChangedThePasswordKeepsTheDocument) {
-    writeDataFile(path, sampleXml("shared"));
-    auto writer = openOk();
+    auto writer = openSample("shared");
     auto reader = openOk();
     ASSERT_TRUE(writer && reader);
     FileCredentials key;
@@ -177,8 +175,7 @@ TEST_F(OpenSave, EditingLockIsTakenBeforeTheRead) {
     EXPECT_EQ(openStatus(LockPolicy::ForEditing), OpenStatus::InUse);
 }
 
-// The credentials are asked between the read and the lock; a file another
-// program saves meanwhile must not be overwritten with the older document.
+// A file saved elsewhere between the read and the lock is not overwritten with the older document.
 TEST_F(OpenSave, FileSavedElsewhereWhileThePasswordIsTypedIsTheOneOpened) {
     writeDataFile(path, sampleXml("private"));
     const auto saveElsewhere = [&](FileCredentials& c) {
@@ -195,8 +192,7 @@ TEST_F(OpenSave, FileSavedElsewhereWhileThePasswordIsTypedIsTheOneOpened) {
 }
 
 TEST_F(OpenSave, CloseWipesAndReleases) {
-    writeDataFile(path, sampleXml("private"));
-    auto session = openOk();
+    auto session = openSample();
     ASSERT_TRUE(session);
     session->close();
     EXPECT_TRUE(session->closed());
