@@ -15,8 +15,7 @@
 #include "app/frmMain.h"
 
 using namespace keymora;
-using keymora::test::ScriptedPrompt;
-using keymora::test::TestSettings;
+using namespace keymora::test;
 
 class GeneratePasswordTest : public QObject {
     Q_OBJECT

@@ -28,8 +28,7 @@
 #include "app/frmOptions.h"
 
 using namespace keymora;
-using keymora::test::ScriptedPrompt;
-using keymora::test::TestSettings;
+using namespace keymora::test;
 
 namespace {
 

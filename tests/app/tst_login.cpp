@@ -16,8 +16,7 @@
 #include "ui/frmLoginWithConfirm.h"
 
 using namespace keymora;
-using keymora::test::ScriptedPrompt;
-using keymora::test::TestSettings;
+using namespace keymora::test;
 
 namespace {
 const QString kRequired = QStringLiteral("A Password is required to continue.");

@@ -12,10 +12,7 @@
 #include "support/ClsReg.h"
 
 using namespace keymora;
-using keymora::test::ScriptedPrompt;
-using keymora::test::TestSettings;
-using keymora::test::option;
-using keymora::test::putOption;
+using namespace keymora::test;
 
 class StartupTest : public QObject {
     Q_OBJECT

@@ -25,6 +25,8 @@ const std::string kSourceOneXml =
            catXml("{C3}", "Banking", entryXml("{E3}", "Checking")));
 
 const std::string kSourceTwoXml = docXml(catXml("{C4}", "Games", entryXml("{E4}", "Arcade")));
+const std::string kTwoMerged = ": 1 entry merged; categories: 1 added, 0 matched; sub-categories: 0 added, 0 matched\n";
+const std::string kWrongPassword = ": Document Merge failed.  Decryption Error.  Username or Password incorrect.\n";
 
 class MergeFiles : public ::testing::Test {
 protected:
@@ -47,32 +49,23 @@ protected:
         return runInProcess(args, input);
     }
     std::string ls() { return runInProcess({"ls", "-u", "ann", dest}, "d-pw\n").out; }
+    std::size_t entriesInDest() { return readDataFile(dest, "ann", "d-pw")->dom().select_nodes("//record_detail").size(); }
+    std::string unchanged() { return "Nothing was merged; " + dest + " was not changed.\n"; }
 };
 
 TEST_F(MergeFiles, MergesEverySourceByNameAndSummarises) {
     const auto r = merge("d-pw\none-pw\ntwo-pw\n");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out,
-              srcOne + ": 3 entries merged; categories: 1 added, 1 matched; "
-                       "sub-categories: 0 added, 1 matched\n" +
-                  srcTwo + ": 1 entry merged; categories: 1 added, 0 matched; "
-                           "sub-categories: 0 added, 0 matched\n"
-                           "Merge complete.\n");
-    auto doc = readDataFile(dest, "ann", "d-pw");
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->dom().select_nodes("//record_detail").size(), 5u);
+    EXPECT_EQ(r.out, srcOne + ": 3 entries merged; categories: 1 added, 1 matched; sub-categories: 0 added, 1 matched\n" +
+                         srcTwo + kTwoMerged + "Merge complete.\n");
+    EXPECT_EQ(entriesInDest(), 5u);
 }
 
 TEST_F(MergeFiles, AWrongSourcePasswordSkipsThatSourceOnly) {
     const auto r = merge("d-pw\nWRONG\ntwo-pw\n");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err,
-              srcTwo + ": 1 entry merged; categories: 1 added, 0 matched; "
-                       "sub-categories: 0 added, 0 matched\n" +
-                  srcOne + ": Document Merge failed.  Decryption Error.  Username or Password "
-                           "incorrect.\n"
-                           "Merge complete.\n");
+    EXPECT_EQ(r.err, srcTwo + kTwoMerged + srcOne + kWrongPassword + "Merge complete.\n");
     EXPECT_EQ(ls(), "Personal Information/\n  Mine/\n    Passport\nbanking/\nGames/\n  Arcade\n");
 }
 
@@ -81,12 +74,9 @@ TEST_F(MergeFiles, NothingMergedLeavesTheDestinationByteForByte) {
     const auto r = merge("d-pw\nWRONG\npassword\n");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err,
-              srcOne + ": Document Merge failed.  Decryption Error.  Username or Password "
-                       "incorrect.\n" +
-                  srcTwo + ": A Password is required to continue.\nThe word \"Password\" will "
-                           "not be accepted.\n"
-                           "Nothing was merged; " + dest + " was not changed.\n");
+    EXPECT_EQ(r.err, srcOne + kWrongPassword + srcTwo +
+                         ": A Password is required to continue.\nThe word \"Password\" will not be accepted.\n" +
+                         unchanged());
     EXPECT_EQ(readFile(dest), before);
 
     // Running out of passwords is a failure of the sources that got none.
@@ -105,8 +95,7 @@ TEST_F(MergeFiles, SharedAndMissingSourcesAreRefused) {
     const auto r = merge("d-pw\none-pw\ntwo-pw\n");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, srcOne + ": Source Documents on a merge operation may not be a SHARED document.\n" +
-                         srcTwo + ": Error: 53\nDescription: File Not Found\n"
-                                  "Nothing was merged; " + dest + " was not changed.\n");
+                         srcTwo + ": Error: 53\nDescription: File Not Found\n" + unchanged());
     EXPECT_EQ(readFile(dest), before);
 }
 
@@ -119,13 +108,11 @@ TEST_F(MergeFiles, TheDestinationUnderAnotherNameIsRefused) {
     const auto r = runInProcess({"merge", "-u", "ann", dest, link, hard, dir.file("./dest.kmf")}, "d-pw\n");
     EXPECT_EQ(r.status, 1);
     const std::string refused = ": A data file cannot be merged into itself: every entry would be there twice.\n";
-    EXPECT_EQ(r.err, link + refused + hard + refused + dir.file("./dest.kmf") + refused +
-                         "Nothing was merged; " + dest + " was not changed.\n");
+    EXPECT_EQ(r.err, link + refused + hard + refused + dir.file("./dest.kmf") + refused + unchanged());
     EXPECT_EQ(readFile(dest), before);
 }
 
-// Made unwritable for this process: by its mode, or for root (who ignores
-// modes) by the immutable flag; undone on destruction. False when neither works.
+// Unwritable for this process: by its mode, or for root by the immutable flag; undone on destruction.
 struct Unwritable {
     explicit Unwritable(std::string p) : path(std::move(p)) {
         if (::geteuid() != 0) {
@@ -166,9 +153,7 @@ TEST_F(MergeFiles, SourcesMayHaveTheirOwnUserName) {
     writeDataFile(srcTwo, kSourceTwoXml, "bob", "two-pw");
     const auto r = merge("d-pw\none-pw\ntwo-pw\n", {"--source-user", "bob"});
     ASSERT_EQ(r.status, 0) << r.err;
-    auto doc = readDataFile(dest, "ann", "d-pw");
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->dom().select_nodes("//record_detail").size(), 5u);
+    EXPECT_EQ(entriesInDest(), 5u);
 }
 
 }  // namespace

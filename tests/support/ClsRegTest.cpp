@@ -20,9 +20,7 @@
 
 using keymora::clsReg;
 using keymora::RegRoot;
-using keymora::test::readFile;
-using keymora::test::TempDir;
-using keymora::test::writeFile;
+using namespace keymora::test;
 
 namespace {
 
@@ -33,8 +31,7 @@ std::vector<std::string> g_reports;
 
 }  // namespace
 
-// Stands in for the program's report (standard error and syslog) in this test
-// program, so damage reports can be counted.
+// Stands in for the program's report (standard error and syslog) so damage reports can be counted.
 void keymora::settingsdamage::Report(const std::string& message) { g_reports.push_back(message); }
 
 namespace {
@@ -47,6 +44,14 @@ std::vector<std::filesystem::path> asideFiles(const std::filesystem::path& dir) 
     }
     return out;
 }
+
+// The permission bits of the file, or -1 when it cannot be looked at.
+int modeOf(const std::filesystem::path& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 0777) : -1;
+}
+
+std::string processValue(int process, int i) { return "p" + std::to_string(process) + "-" + std::to_string(i); }
 
 class ClsRegTest : public ::testing::Test {
 protected:
@@ -83,9 +88,7 @@ TEST_F(ClsRegTest, ReadsCreateNothingAndWritesCreateTheKeyAndItsParents) {
     EXPECT_FALSE(m_reg.CreateKey(HKCU, "A\\\\B"));
 }
 
-// Letter case and first spellings of names and keys, and how each byte and
-// each line-like text is written, are RegFileTest's; the store must hand
-// names, texts (of any length, empty ones too) and key paths over whole.
+// How each byte and spelling is written is RegFileTest's; the store hands names, texts and keys over whole.
 TEST_F(ClsRegTest, TextsAndNamesReachTheFileWhole) {
     const std::string nul("nul\0inside", 10);
     const std::string deep = "[k]\\a=b\\ d \\\xFF\x01";
@@ -129,24 +132,17 @@ TEST_F(ClsRegTest, FileAndFolderAreReadableOnlyByTheOwner) {
     const bool written = reg.WriteString(HKCU, kOptions, "x", "1");
     umask(oldMask);
     ASSERT_TRUE(written);
-    struct stat st {};
-    ASSERT_EQ(stat(nested.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600U);
-    ASSERT_EQ(stat((m_dir.path() / "cfg" / "keymora").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700U);
-    ASSERT_EQ(stat((nested + ".lock").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600U);
+    EXPECT_EQ(modeOf(nested), 0600);
+    EXPECT_EQ(modeOf(m_dir.path() / "cfg" / "keymora"), 0700);
+    EXPECT_EQ(modeOf(nested + ".lock"), 0600);
 
     // A file someone loosened is replaced by a private one on the next write.
     ASSERT_EQ(chmod(nested.c_str(), 0644), 0);
     ASSERT_TRUE(reg.WriteString(HKCU, kOptions, "x", "2"));
-    ASSERT_EQ(stat(nested.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600U);
+    EXPECT_EQ(modeOf(nested), 0600);
     // No temporary files are left behind.
-    for (const auto& entry :
-         std::filesystem::directory_iterator(m_dir.path() / "cfg" / "keymora")) {
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.path() / "cfg" / "keymora"))
         EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);
-    }
 }
 
 // Puts the variable back as it was when the test ends.
@@ -192,10 +188,9 @@ TEST_F(ClsRegTest, ConcurrentProcessesLoseNothing) {
         if (pid == 0) {
             clsReg reg(m_path);
             int failures = 0;
-            for (int i = 0; i < kWrites; ++i) {
-                const std::string name = "p" + std::to_string(p) + "-" + std::to_string(i);
-                if (!reg.WriteString(HKCU, keymora::kMruKey, name, name + "-value")) ++failures;
-            }
+            for (int i = 0; i < kWrites; ++i)
+                if (!reg.WriteString(HKCU, keymora::kMruKey, processValue(p, i), processValue(p, i) + "-value"))
+                    ++failures;
             _exit(failures == 0 ? 0 : 1);
         }
         children.push_back(pid);
@@ -207,12 +202,9 @@ TEST_F(ClsRegTest, ConcurrentProcessesLoseNothing) {
     }
     EXPECT_EQ(m_reg.ListValues(HKCU, keymora::kMruKey).size(),
               static_cast<std::size_t>(kProcesses * kWrites));
-    for (int p = 0; p < kProcesses; ++p) {
-        for (int i = 0; i < kWrites; ++i) {
-            const std::string name = "p" + std::to_string(p) + "-" + std::to_string(i);
-            EXPECT_EQ(m_reg.ReadString(HKCU, keymora::kMruKey, name, ""), name + "-value");
-        }
-    }
+    for (int p = 0; p < kProcesses; ++p)
+        for (int i = 0; i < kWrites; ++i)
+            EXPECT_EQ(m_reg.ReadString(HKCU, keymora::kMruKey, processValue(p, i), ""), processValue(p, i) + "-value");
     EXPECT_TRUE(g_reports.empty());
 }
 
@@ -221,8 +213,7 @@ TEST_F(ClsRegTest, ConcurrentThreadsLoseNothing) {
     for (int t = 0; t < 2; ++t) {
         threads.emplace_back([this, t] {
             clsReg reg(m_path);
-            for (int i = 0; i < 40; ++i)
-                reg.WriteString(HKCU, "T", "t" + std::to_string(t) + "-" + std::to_string(i), "v");
+            for (int i = 0; i < 40; ++i) reg.WriteString(HKCU, "T", processValue(t, i), "v");
         });
     }
     for (auto& th : threads) th.join();
@@ -230,9 +221,7 @@ TEST_F(ClsRegTest, ConcurrentThreadsLoseNothing) {
 }
 
 TEST_F(ClsRegTest, GarbageFileIsReportedOnceSetAsideAndReadAsEmpty) {
-    std::string junk =
-        "\x7F"
-        "ELF\x01\x02";
+    std::string junk = "\x7F" "ELF\x01\x02";
     junk += std::string("\0\0\xFF\n[broken", 12);
     std::mt19937 rng(7);
     for (int i = 0; i < 4000; ++i) junk.push_back(static_cast<char>(rng() & 0xFFU));
@@ -261,8 +250,7 @@ TEST_F(ClsRegTest, DamageFoundByAWriteIsSetAsideBeforeWriting) {
     EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "x", ""), "1");
 }
 
-// Which lines are unreadable is RegFileTest's; the store reports them once,
-// without their text, keeps the file as it was and goes on with the rest.
+// Which lines are unreadable is RegFileTest's; the store reports them once, without their text, and goes on.
 TEST_F(ClsRegTest, UnreadableLinesAreSkippedAndTheRestIsKept) {
     const std::string text = std::string(keymora::regfile::kHeader) +
                              "\n[Software\\Orrindale\\Keymora\\options]\n"
@@ -296,14 +284,8 @@ TEST_F(ClsRegTest, UnreadableLinesAreSkippedAndTheRestIsKept) {
 }
 
 TEST_F(ClsRegTest, AbsurdlyLargeFileIsSetAsideWithoutBeingRead) {
-    {
-        const int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ASSERT_GE(fd, 0);
-        const std::string head = std::string(keymora::regfile::kHeader) + "\n";
-        ASSERT_EQ(::write(fd, head.data(), head.size()), static_cast<ssize_t>(head.size()));
-        ASSERT_EQ(ftruncate(fd, static_cast<off_t>(keymora::regfile::kMaxFileSize) + 1), 0);
-        ::close(fd);
-    }
+    writeFile(m_path, std::string(keymora::regfile::kHeader) + "\n");
+    std::filesystem::resize_file(m_path, keymora::regfile::kMaxFileSize + 1);
     EXPECT_EQ(m_reg.ReadString(HKCU, kOptions, "x", "dflt"), "dflt");
     EXPECT_EQ(g_reports.size(), 1U);
     EXPECT_EQ(asideFiles(m_dir.path()).size(), 1U);
@@ -324,8 +306,7 @@ TEST_F(ClsRegTest, SettingsPathThatIsAFolderFailsCleanly) {
     EXPECT_THAT(g_reports[0], ::testing::HasSubstr("(it is not a plain file)"));
 }
 
-// A named pipe in place of the file must not block: a child that hangs is
-// stopped by its alarm and fails the test.
+// A named pipe in place of the file must not block: a hanging child is stopped by its alarm.
 TEST_F(ClsRegTest, NamedPipeInPlaceOfTheFileDoesNotBlock) {
     ASSERT_EQ(::mkfifo(m_path.c_str(), 0600), 0);
     const pid_t child = ::fork();
