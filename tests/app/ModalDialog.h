@@ -1,6 +1,5 @@
 #pragma once
-// Acting on a modal dialog the code under test opens: the action runs once
-// the dialog of that type is shown, and should close it.
+// Acting on a modal dialog the code under test opens: runs once it is shown, and should close it.
 #include <QApplication>
 #include <QDialog>
 #include <QTest>

@@ -19,9 +19,7 @@ inline std::string option(const char* name) {
     return clsReg().ReadString(RegRoot::CurrentUser, kOptionsKey, name, "<absent>");
 }
 
-// The settings folder of one test executable. Every real start seeds the
-// options, so each test starts from the seeded store unless it is about a
-// missing setting and empties it first.
+// One test executable's settings folder, seeded as every real start seeds it.
 class TestSettings {
 public:
     TestSettings() { qputenv("KEYMORA_CONFIG_DIR", m_dir.path().toUtf8()); }

@@ -1,10 +1,7 @@
 #pragma once
-// A Prompt that answers from a script. Every prompt the program shows must be
-// the next expected one: the same kind and, for messages, the same text,
-// title, icon and buttons, or only a part of the text for messages that carry
-// a file name or a system error. Anything else, and answers left unused, fail
-// the running test when the prompt goes out of scope; KM_VERIFY_SCRIPT(prompt)
-// checks at a point inside a test.
+// A Prompt answering from a script: each prompt shown must be the next expected one (same kind;
+// for messages the same text, title, icon and buttons, or a part of the text). Anything else, and
+// answers left unused, fail the test when it goes out of scope; KM_VERIFY_SCRIPT checks inside one.
 #include <QList>
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,5 @@
 #pragma once
-// A small document host for the document-window tests, a sample document to
-// put in it, and real mouse clicks on the rows of its views.
+// A document host for the document-window tests, a sample document, and real clicks on rows.
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QMdiArea>
@@ -90,8 +89,7 @@ inline constexpr const char* kOther = "{C0000000-0000-0000-0000-000000000002}";
 inline constexpr const char* kCards = "{50000000-0000-0000-0000-000000000001}";
 inline constexpr const char* kLoans = "{50000000-0000-0000-0000-000000000002}";
 
-// A small document: one category with a labels element, two sub-categories
-// (the first with an entry) and three entries.
+// One category with a labels element, two sub-categories (the first with an entry), three entries.
 inline std::string sampleXml(const char* filetype = "private") {
     return std::string("<?xml version='1.0' encoding='iso-8859-1' ?>"
                        "<datafile version=\"1.5\" DateModified=\"1/2/2020 3:04:05 PM\" filetype=\"") +
@@ -145,8 +143,7 @@ inline QStringList rowTexts(QAbstractItemView* view, const QModelIndex& parent =
     return texts;
 }
 
-// The sample file under "user" / "Secret", open in a window of a test host,
-// with Auto Save off unless a test turns it on.
+// The sample under "user" / "Secret" in a test host's window; Auto Save off unless turned on.
 class DocWindowFixture {
 protected:
     TestSettings m_config;
@@ -186,8 +183,7 @@ protected:
     bool clickList(const QString& name) { return clickRow(m_w->listView(), name); }
 };
 
-// Tests of the main window: seeded settings with Auto Save off and a fresh
-// folder for each test, and the sample opened as File > Open opens it.
+// Main-window tests: seeded settings, Auto Save off, a fresh folder, the sample opened as File > Open does.
 class MainWindowFixture {
 protected:
     TestSettings m_config;

@@ -1,7 +1,5 @@
-// One explicit Save of a document window, for the kill-during-save test
-// (tests/stress/torture.sh): opens FILE as the desktop program does, adds a
-// category, locks the file with a new password and saves through the window's
-// Save command. Usage: keymora_save_driver FILE USER PASSWORD NEWPASSWORD
+// One explicit Save through a document window, killed at random by tests/stress/torture.sh.
+// Usage: keymora_save_driver FILE USER PASSWORD NEWPASSWORD (adds a category, sets the new password).
 #include <QApplication>
 #include <QTemporaryDir>
 

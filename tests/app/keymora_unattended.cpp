@@ -1,7 +1,5 @@
-// The desktop program for tests that start it as a process. Nobody is at the
-// screen, so every message is answered at once (OK, Yes or Abort; Cancel where
-// the only other button is Retry, which would ask again) and printed on
-// standard output; file and credential requests are cancelled.
+// The desktop program for tests that start it: every message answered at once (OK, Yes or Abort;
+// Cancel against Retry) and printed; file and credential requests cancelled.
 #include <cstdio>
 
 #include "app/RunKeymora.h"

@@ -1,5 +1,4 @@
-// Finding the default browser through the desktop's tools, starting it, and
-// the address list of the browser window.
+// Finding and starting the default browser, and the browser window's address list.
 #include <QComboBox>
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,4 @@
-// The document window's commands and state: item commands on the one
-// selected node, the caption and title strip taken from the session, Auto
-// Save, read-only files, the inactivity lock and closing.
+// Document window commands and state: item commands, caption and titles, Auto Save, read-only, lock, close.
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>

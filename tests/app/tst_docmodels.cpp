@@ -1,6 +1,4 @@
-// The tree and list models of a document window follow every edit of the
-// session row by row: QAbstractItemModelTester checks each notice, and the
-// rows the views see must match the document after each edit.
+// The tree and list models follow every session edit row by row (QAbstractItemModelTester on each).
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QtTest/QtTest>

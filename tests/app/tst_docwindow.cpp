@@ -1,5 +1,4 @@
-// The document window's views: the tree, the list and the entry pane, driven
-// by clicks and keys, and what they show after edits of the session.
+// The document window's tree, list and entry pane, driven by clicks and keys, and after session edits.
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>

@@ -1,5 +1,4 @@
-// Find with its dialog and results panel, CSV import, merging other data
-// files, and data files dropped on the main window.
+// Find with its dialog and results panel, CSV import, merging data files, and files dropped on the window.
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,5 +1,4 @@
-// Help pages, the help window and F1, the about box, and the View > Web
-// Browser item.
+// Help pages, the help window and F1, the about box, and the View > Web Browser item.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -39,8 +38,7 @@ QString readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
-// "" when `target` (page.html or page.html#anchor) resolves in the folder,
-// else what is wrong.
+// "" when `target` (page.html or page.html#anchor) resolves in the folder, else what is wrong.
 QString unresolved(const QString& folder, const QString& target) {
     const QString page = target.section(QLatin1Char('#'), 0, 0);
     const QString anchor = target.section(QLatin1Char('#'), 1);

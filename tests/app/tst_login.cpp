@@ -1,5 +1,4 @@
-// The login dialogs: each refusal with its text and title, what is emptied,
-// where the focus goes, and the Change Password command.
+// The login dialogs: each refusal's text and title, what is emptied, the focus, and Change Password.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>

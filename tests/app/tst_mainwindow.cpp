@@ -1,6 +1,4 @@
-// The main window: which commands are offered with and without documents,
-// the Edit menu for the selected node's kind, recent files, placement in
-// twips, lock timers on minimise, and commands on the active document.
+// The main window: commands offered, the Edit menu, recent files, placement, lock timers, active document.
 #include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>

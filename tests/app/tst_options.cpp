@@ -1,5 +1,4 @@
-// Options: rounding on load, the values and names written on save, and the
-// dialog's buttons and start-up file controls.
+// Options: rounding on load, values and names written on save, the dialog's buttons and start-up file.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,6 +1,4 @@
-// Shared files in the desktop program, with the writer in another process
-// (keymora_holder): the reader's refusals, the change watcher, Refresh and
-// Mark Shared, driven through the main window's own commands and keys.
+// Shared files with the writer in another process (keymora_holder): refusals, watcher, Refresh, Mark Shared.
 #include <QAction>
 #include <QLineEdit>
 #include <QTest>
@@ -28,8 +26,7 @@ const QString kNotifyText = QStringLiteral(
 const QString kChangedText = QStringLiteral(
     "The file family.kmf has changed.  To see the changes, press the Refresh button on the toolbar.");
 
-// The tree's names and fields in order; how nodes are shown (expanded, list
-// mode) is not an edit and left out.
+// The tree's names and fields in order (expansion and list mode are no edit, so left out).
 std::string documentText(DocumentSession& session) {
     std::string text;
     for (pugi::xpath_node n : session.doc().dom().select_nodes("//*[@id]")) {

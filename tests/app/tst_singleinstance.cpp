@@ -1,6 +1,4 @@
-// One copy per user: a second start of the program says so and ends without
-// touching its settings; the first keeps running. The copies are the real
-// start-up behind a prompt that answers at once (keymora_unattended.cpp).
+// One copy per user: a second start says so and ends without touching settings (keymora_unattended).
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>

@@ -9,8 +9,7 @@
 namespace keymora::test {
 namespace {
 
-// Which characters each class draws is PasswordGeneratorTest's; here the
-// options reach the generator and the password comes on a line of its own.
+// Character classes are PasswordGeneratorTest's; here the options reach it and the line is its own.
 TEST(CliGenerate, PatternAndLengthReachTheGenerator) {
     const auto plain = runInProcess({"generate"});
     ASSERT_EQ(plain.status, 0) << plain.err;
@@ -61,8 +60,7 @@ TEST_F(Passwd, NewCredentialsOpenTheFileAndTheOldOnesNoLonger) {
     EXPECT_FALSE(readDataFile(kmf, "ann", "pw-2"));
 }
 
-// Which new credentials are refused is NewFile's (the same questions); wrong
-// credentials and a held file are the shared open's (CliOpenTest).
+// Refused new credentials are NewFile's; wrong credentials and held files the shared open's (CliOpenTest).
 TEST_F(Passwd, RefusedNewPasswordLeavesTheFileByteForByte) {
     const std::string before = readFile(kmf);
     const auto r = runInProcess({"passwd", "-u", "ann", kmf}, "old-pw\nnew-pw\nNew-pw\n");

@@ -12,9 +12,7 @@
 namespace keymora::test {
 namespace {
 
-// Quoted commas, doubled quotes, a line break inside quotes, an empty password,
-// a sixth column, a short row, blanks around a password, non-ASCII text, CRLF
-// and LF line ends, and a header with other names.
+// Quoted commas and quotes, line breaks in quotes, short and long rows, blanks, non-ASCII, CRLF and LF.
 const std::string kQuirkyCsv =
     "Site,User,Secret,Address,Remarks,Extra\r\n"
     "\"Bank, Main\",ann,\"pa\"\"ss,word\",https://bank.example/?a=1&b=2,\"line one\nline two\",x\r\n"
@@ -139,8 +137,7 @@ TEST_F(ImportExport, ExportRefusesToOverwrite) {
     EXPECT_TRUE(std::filesystem::is_symlink(link));
 }
 
-// Wrong credentials and the texts of a held file are the shared open's
-// (CliOpenTest); import must open for editing.
+// Wrong credentials and held files are the shared open's (CliOpenTest); import opens for editing.
 TEST_F(ImportExport, FailuresLeaveTheFileAsItWas) {
     const std::string before = readFile(kmf);
     // A missing CSV is refused before any password is asked.

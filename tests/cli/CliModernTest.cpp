@@ -1,6 +1,4 @@
-// Modern protection from the command line: written by new, encode and passwd,
-// read by every reader, described by info; and the written format checked by
-// a reader of its own, straight over Botan and zlib.
+// Modern protection from the command line, and its written format checked by a reader over Botan and zlib.
 #include <botan/aead.h>
 #include <botan/pwdhash.h>
 #include <gtest/gtest.h>
@@ -23,8 +21,7 @@ std::uint32_t le32(const std::string& b, std::size_t at) {
     return v;
 }
 
-// The documented layout read by hand: the Windows-1252 XML text, or "" when
-// anything does not fit.
+// The documented layout read by hand: the Windows-1252 XML text, or "" when anything does not fit.
 std::string readByTheBook(const std::string& file, const std::string& user, const std::string& password) {
     if (file.size() < 63 || file.compare(0, 8, std::string("KEYMORA\x02", 8)) != 0 || file[8] != 1 ||
         file[34] != 1)

@@ -26,8 +26,7 @@ TEST_F(NewFile, WritesTheTemplateThatLsShows) {
     EXPECT_EQ(ls.out.rfind("Internet Sites/\nATM Pins/\n", 0), 0u) << ls.out;
 }
 
-// Each rule of the confirm dialog with its text is tst_login's; here the
-// texts come out with plain line ends and nothing is written.
+// Each rule's text is tst_login's; here the texts come with plain line ends and nothing is written.
 TEST_F(NewFile, RefusesWhatTheConfirmDialogRefusesAndWritesNothing) {
     struct Case {
         std::string user;
@@ -122,8 +121,7 @@ TEST_F(SearchFile, FindsInEveryFieldCaseInsensitivelyAndMasksPasswords) {
     EXPECT_EQ(r.err, "");
 }
 
-// Only the chosen fields (keys in any letter case, each once), in their
-// order; passwords shown only when asked; notes on one line.
+// Only the chosen fields (any case, each once) in their order; passwords only when asked; notes on one line.
 TEST_F(SearchFile, ChosenFieldsInTheirOrderPasswordsOnlyWhenAsked) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"--show-passwords", "--fields", "password", "BANK"},

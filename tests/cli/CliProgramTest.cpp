@@ -1,5 +1,4 @@
-// The built keymora-cli program, on the example file shipped with it (what
-// each command does is checked in process by the other tests here).
+// The built keymora-cli on its shipped example file (each command is checked in process elsewhere).
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>

@@ -1,6 +1,5 @@
 #pragma once
-// Runs keymora-cli in-process or as the real program, with given standard
-// input, and collects what it printed.
+// Runs keymora-cli in-process or as the real program with given input, and collects its output.
 #include <string>
 #include <vector>
 

@@ -1,5 +1,4 @@
-// Several programs on one data file at once, each a real process: the
-// desktop program's open (keymora_holder) and keymora-cli.
+// Several real processes on one data file: the desktop program's open (keymora_holder) and keymora-cli.
 #include <gtest/gtest.h>
 
 #include "CliRunner.h"

@@ -16,8 +16,7 @@
 namespace keymora::test {
 namespace {
 
-// Reads from the terminal's master side until `until` appears (or, with an
-// empty `until`, until the other side is closed); gives up after 20 s.
+// Reads the terminal's master side until `until` (empty: until closed); gives up after 20 s.
 std::string readUntil(int master, const std::string& until) {
     std::string got;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);

@@ -1,6 +1,4 @@
-// What reaches the system log on error paths: never a password, a user name
-// or the text of a document. The log writer and the settings-damage reporter
-// are replaced at link time by ones that keep what they are given.
+// No password, user name or document text reaches the system log on error paths (writers replaced at link).
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -96,8 +96,7 @@ TEST(CsvDecodeTest, Utf16IsConvertedUtf32AndBrokenTextRefused) {
               "The file is in UTF-32; save it as UTF-8 and import it again");
 }
 
-// Binary files, quotes that never close and empty files are refused instead
-// of turning into junk entries; control characters XML cannot hold are marked.
+// Binary, unclosed and empty files are refused, not made junk entries; control characters are marked.
 TEST(CsvParseTest, DamagedTextIsRefusedOrMadeStorable) {
     std::string random(1 << 20, '\0');
     unsigned seed = 1;

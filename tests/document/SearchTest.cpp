@@ -53,8 +53,7 @@ TEST_F(SearchTest, FindsSubstringsWithoutRegardToCaseOnlyInTheChosenFields) {
     EXPECT_TRUE(SearchNodes(doc, "bank", {"userid"}).rows.empty());
 }
 
-// The text is a regular expression, and case folding covers letters beyond
-// ASCII; "." is one character, not one byte, so it spans the two of "É".
+// A regular expression, folding case beyond ASCII; "." is one character, so it spans both bytes of "É".
 TEST_F(SearchTest, TextIsARegularExpressionMatchedWithoutCase) {
     using Ids = std::vector<std::string>;
     EXPECT_EQ(ids(SearchNodes(doc, "a.c", {"password"})), Ids{"E2"});

@@ -18,8 +18,7 @@ using test::docFrom;
 using test::entryXml;
 using test::subXml;
 
-// Names compare by code unit after lower-casing: '_' (0x5F) before 'a' (0x61),
-// and "Éclair" folds to "é" (U+00E9), after every ASCII letter.
+// By code unit after lower-casing: '_' (0x5F) before 'a' (0x61); "Éclair" folds to U+00E9, after ASCII.
 TEST(SortTreeLevelTest, IgnoresCaseInBothDirections) {
     auto doc = docFrom(catXml("C1", "Cat", entryXml("E1", "beta") + entryXml("E2", "Alpha") +
                                                entryXml("E3", "gamma") + entryXml("E4", "\xC3\x89" "clair") +
@@ -73,8 +72,7 @@ TEST(SortTreeLevelTest, SingleNodeAndMissingNode) {
     EXPECT_EQ(doc->xml(), before);
 }
 
-// Names equal but for case: the order of the equal ones is the one the
-// partition steps give (middle pivot rounded half to even), not input order.
+// Equal but for case: the order is the partition steps' (middle pivot, half to even), not input order.
 TEST(SortTreeLevelTest, EqualNamesFollowThePartitionSteps) {
     const std::vector<std::string> names = {"bank", "card", "atm", "Card", "BANK", "Bank", "CARD", "card"};
     std::string inner;

@@ -15,8 +15,7 @@ namespace {
 using test::allIds;
 using test::childNames;
 
-// What other programs reading the file rely on: the declaration, the root's
-// attributes in order, and every node well formed with its own identifier.
+// What other readers rely on: the declaration, the root's attributes in order, a well-formed node per id.
 TEST(NewDocumentTemplate, IsAWellFormedDataFile) {
     auto doc = BuildNewDocument();
     const std::string text = doc->xml();

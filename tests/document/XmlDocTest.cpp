@@ -36,8 +36,7 @@ int childCount(pugi::xml_node n) {
     return count;
 }
 
-// Indentation is dropped, but a field whose whole text is blanks is the
-// user's data (a password of spaces) and must survive a save and reopen.
+// Indentation goes, but an all-blank field is user data (a password of spaces) and survives a reopen.
 TEST(XmlDoc, IndentationIsDroppedAndBlankFieldTextKept) {
     std::string text = kIndented;
     text.replace(text.find("<password>secret</password>"), 27, "<password>   </password>");
@@ -123,8 +122,7 @@ TEST(XmlDoc, MalformedTextLeavesAnEmptyDocumentAndSays) {
     }
 }
 
-// Declarations are refused whether or not they declare entities, and nesting
-// is bounded so that nothing walking the tree can run out of stack.
+// Declarations are refused, and nesting is bounded so no walk of the tree runs out of stack.
 TEST(XmlDoc, DoctypeAndExcessiveNestingAreRefused) {
     const auto nested = [](std::size_t levels) {
         std::string xml;

@@ -1,5 +1,4 @@
-// Auto Save's background saves: one at a time, edits meanwhile coalesced into
-// one more, and nothing lost when the file is closed during a save.
+// Auto Save in the background: one at a time, edits meanwhile coalesced, nothing lost on close.
 #include <gtest/gtest.h>
 
 #include <chrono>

@@ -1,5 +1,4 @@
-// Every edit of an open file is announced, in an order a view can follow, and
-// marks the file dirty once.
+// Every edit is announced in an order a view can follow, and marks the file dirty once.
 #include <gtest/gtest.h>
 
 #include "SessionFixture.h"

@@ -1,5 +1,4 @@
-// An open file in the modern container: chosen by its first bytes, kept in
-// its kind across saves, switched only when credentials are set.
+// The modern container: chosen by the first bytes, kept across saves, switched only with new credentials.
 #include <gtest/gtest.h>
 
 #include "SessionFixture.h"

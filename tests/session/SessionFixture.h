@@ -1,6 +1,5 @@
 #pragma once
-// The open-file tests' sample document, a login that counts how often it was
-// asked, and a listener that records what it hears.
+// The open-file tests' sample, a login that counts its questions, and a listener that records notices.
 #include <string>
 #include <vector>
 

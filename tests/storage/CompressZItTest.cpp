@@ -36,8 +36,7 @@ std::string compressed(const std::string& text) {
 
 }  // namespace
 
-// Round trips of every size, the empty text among them, are ContainerTest's.
-// Text that does not compress still fits: 1,000 characters get 1,022 bytes.
+// Round trips are ContainerTest's; text that does not compress still fits: 1,000 characters in 1,022 bytes.
 TEST(CompressZIt, IncompressibleTextStillFitsAndExpandsBack) {
     const std::string noise = randomBytes(1000, 7);
     std::string grown = noise;

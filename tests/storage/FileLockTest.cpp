@@ -15,8 +15,7 @@ using namespace keymora;
 
 namespace {
 
-// What another program instance sees, run in a child process:
-// 0 success, 70 refused as in use, anything else an unexpected failure.
+// What another instance sees, in a child process: 0 success, 70 in use, else an unexpected failure.
 enum class Attempt { Read, Private, SharedWriter, SharedReader };
 
 int outcome(const std::function<void()>& action) {
@@ -133,9 +132,7 @@ TEST_F(FileLockTest, MovingALockKeepsItHeldOnce) {
     EXPECT_EQ(inOtherProcess(m_path, Attempt::Read), 0);
 }
 
-// Another writer renamed its new file over the path between our open and our
-// lock: the lock must land on the file now there, or be refused while that
-// writer still holds it.
+// A writer renamed its file over the path between our open and lock: lock the new one or be refused.
 TEST_F(FileLockTest, LockLandsOnTheFileThePathNamesNow) {
     const int stale = ::open(m_path.c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_GE(stale, 0);

@@ -35,8 +35,7 @@ std::string keyHex(std::string_view keyText) {
 
 }  // namespace
 
-// Microsoft's published sample for its base provider: key text "1134-kelp",
-// plaintext the bytes 00..1F.
+// Microsoft's published base-provider sample: key text "1134-kelp", plaintext the bytes 00..1F.
 TEST(ModCrypto, BaseProviderSample) {
     std::string plain;
     for (int b = 0; b < 32; ++b) plain.push_back(static_cast<char>(b));

@@ -1,5 +1,4 @@
-// New file contents before they replace a file: nobody else may read them at
-// any moment, and a program killed while writing leaves nothing readable.
+// New contents before they replace a file: unreadable to others, and nothing readable after a kill.
 #include "storage/PendingFile.h"
 
 #include <fcntl.h>

@@ -28,8 +28,7 @@ bool g_sinkFails = false;
 
 }  // namespace
 
-// Stands in for the system log writer: linked before the library's, so the
-// library's copy is never pulled in.
+// Stands in for the system log writer; linked first, so the library's copy is never pulled in.
 void keymora::eventlog::Write(const std::string& source, const std::string& message) {
     if (g_sinkFails) throw std::runtime_error("event log unavailable");
     g_events.emplace_back(source, message);

@@ -40,8 +40,7 @@ std::string readings(const clsReg& reg) {
     return all.str();
 }
 
-// Seeding fills only missing or empty values, writes nothing else, and the
-// values it writes are the ones a reader falls back to.
+// Seeding fills only missing or empty values, and what it writes is what a reader falls back to.
 TEST_F(OptionsTest, SeedingChangesNothingAReaderSees) {
     const std::string fallbacks = readings(m_reg);
     put("clipboard timeout", "");

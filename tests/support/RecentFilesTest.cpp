@@ -124,8 +124,7 @@ TEST_F(RecentFilesTest, DamagedCountReadsAsAnEmptyList) {
               "<absent>");
 }
 
-// A count of two billion must neither hang nor exhaust memory; the list stays
-// bounded when names keep coming.
+// A count of two billion neither hangs nor exhausts memory; the list stays bounded.
 TEST_F(RecentFilesTest, HugeCountIsReadOnlyAsFarAsTheLimit) {
     setCountText("2000000000");
     EXPECT_EQ(list().size(), static_cast<std::size_t>(rf::kMaxEntries));

@@ -11,8 +11,7 @@ namespace rf = keymora::regfile;
 
 namespace {
 
-// Every byte survives in names and texts, with one line per value, and text
-// that needs no escaping stays readable in an editor.
+// Every byte survives in names and texts, one line per value; plain text stays readable in an editor.
 TEST(RegFileText, EveryByteRoundTripsAndReadableTextStaysReadable) {
     rf::RegData data;
     auto& key = data.ensureKey({"Every", "Byte"});
@@ -112,8 +111,7 @@ TEST(RegFileParse, AWrongStartRejectsTheWholeFile) {
     }
 }
 
-// Whatever the bytes, parsing never fails hard, and what it keeps serialises
-// to a file that reads back the same and clean.
+// Any bytes parse without failing hard, and what is kept serialises to a file that reads back clean.
 TEST(RegFileParse, RandomAndMutatedInputKeepsWhatItReads) {
     rf::RegData data;
     auto& key = data.ensureKey({"Software", "Orrindale", "Keymora", "options"});

@@ -1,6 +1,5 @@
 #pragma once
-// Data files on disk and open files made from XML text, for the tests of every
-// area. No test framework in here, so the widget tests use them too.
+// Data files on disk and open files made from XML, for every area's tests (no test framework here).
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -49,8 +48,7 @@ inline std::unique_ptr<DocumentSession> sessionFromXml(const std::string& xml, b
     return DocumentSession::create(parsedOrThrow(xml), std::move(key), saveRequired);
 }
 
-// The data file opened as the program opens it (locked by its kind); nothing
-// when it cannot be opened with these credentials.
+// The file opened as the program opens it (locked by kind); nothing when these credentials fail.
 inline std::unique_ptr<DocumentSession> openSession(const std::string& path, const std::string& user,
                                                     const std::string& password) {
     OpenOutcome out = DocumentSession::open(path, LockPolicy::ByFileType, [&](FileCredentials& c) {

@@ -1,6 +1,5 @@
 #pragma once
-// Another Keymora holding a data file, as a real process (keymora_holder):
-// send it a command, read its answer line. No test framework in here.
+// Another Keymora holding a data file as a real process (keymora_holder); no test framework here.
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>

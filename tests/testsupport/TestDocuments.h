@@ -1,6 +1,5 @@
 #pragma once
-// Small documents written as XML with readable identifiers, and the checks
-// several test areas make on documents.
+// Small XML documents with readable identifiers, and checks several test areas make on documents.
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
@@ -15,8 +14,7 @@
 
 namespace keymora::test {
 
-// Exactly the form identifiers are written in, checked without the program's
-// code: "{" 8 "-" 4 "-" 4 "-" 4 "-" 12 upper-case hexadecimal digits "}".
+// The exact written form, checked without the program's code: {8-4-4-4-12 upper-case hex digits}.
 inline bool isGuidText(std::string_view id) {
     const std::string_view form = "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
     if (id.size() != form.size()) return false;
