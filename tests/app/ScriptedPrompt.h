@@ -27,9 +27,7 @@ public:
     ~ScriptedPrompt() override {
         Prompt::install(nullptr);
         if (ok()) return;
-        // A test that already failed has left early, so unused answers say
-        // nothing new. Outside a test function there is no test to fail;
-        // the caller checks ok() itself.
+        // A failed test left early, so unused answers say nothing new; outside a test the caller checks ok().
         if (QTest::currentTestFunction() == nullptr)
             qWarning("ScriptedPrompt: %s", qPrintable(report()));
         else if (!QTest::currentTestFailed())

@@ -47,8 +47,7 @@ private slots:
         QVERIFY(!cClipBoard::FormatAvailable(cClipBoard::CF_TEXT));
     }
 
-    // A second copy while the first waits starts the time again, and the
-    // text from before the first copy comes back in the end.
+    // A second copy restarts the time, and the text from before the first copy comes back in the end.
     void secondCopyRestartsTheTimeAndKeepsTheFirstRememberedText() {
         cClipBoard::SetText(QStringLiteral("before"));
         QElapsedTimer clock;

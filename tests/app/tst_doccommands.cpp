@@ -126,8 +126,7 @@ private slots:
         QCOMPARE(m_w->caption(), m_path);
         QCOMPARE(captions.count(), 2);
 
-        // A new file has no kind or access until it is held (its caption
-        // before and after the first save is tst_doclifecycle's).
+        // A new file has no kind or access until held (its caption is tst_doclifecycle's).
         frmKMF* fresh = showWindow(*m_host, sessionFromXml(sampleXml(), true), QStringLiteral("Document 7"));
         QCOMPARE(fresh->titleLabel(0), QString());
     }
@@ -184,8 +183,7 @@ private slots:
         QVERIFY(!SaveCommand(*m_host, *w));
     }
 
-    // While covered, the entry is hidden and commands do nothing (tst_faults
-    // checks the keys); only the right credentials bring everything back.
+    // Covered: the entry hidden, commands do nothing (keys: tst_faults); only right credentials uncover it.
     void coverHoldsUntilTheCredentialsAreGiven() {
         QVERIFY(clickTree(QStringLiteral("Mail")));
         EntryPane* pane = m_w->entryPane();
@@ -214,8 +212,7 @@ private slots:
         QCOMPARE(field(kMail, "userid"), std::string("alice!"));
     }
 
-    // What a closed session wipes and releases is OpenSaveTest's; the window
-    // must close it and empty its views.
+    // What a closed session wipes is OpenSaveTest's; the window must close it and empty its views.
     void closingClosesTheSessionAndEmptiesTheViews() {
         QVERIFY(clickTree(QStringLiteral("Visa")));
         m_w->releaseEverything();

@@ -83,8 +83,7 @@ private slots:
     void init() { startFresh(); }  // changes wait for an explicit save
     void cleanup() { m_dir.reset(); }
 
-    // How the lock keeps others out is OpenSaveTest's; a second open of a held
-    // file is tst_faults' (d).
+    // How the lock keeps others out is OpenSaveTest's; a second open of a held file is tst_faults' (d).
     void openWithRightCredentialsShowsTheDocumentAndLocksIt() {
         const QString path = makeFile(QStringLiteral("a.kmf"));
         ScriptedPrompt prompt;
@@ -143,8 +142,7 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
     }
 
-    // A save that fails, by Save or on closing, keeps the window and its
-    // changes (the old file's bytes are DataFileTest's).
+    // A failed save, by Save or on closing, keeps the window and its changes (old bytes: DataFileTest).
     void failedSaveKeepsTheWindowAndTheChanges() {
         const QString path = makeFile(QStringLiteral("e.kmf"));
         ScriptedPrompt prompt;

@@ -75,8 +75,7 @@ class DocModelsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // A move between two files gives each file's model one half of the move's
-    // notices (EditNoticesTest), so one file is enough here.
+    // A move between files gives each model half the notices (EditNoticesTest): one file is enough.
     void treeFollowsEditsRowByRow() {
         auto session = sampleSession();
         DocTreeModel model(*session);
@@ -117,8 +116,7 @@ private slots:
         QCOMPARE(model.rowCount(), 0);
     }
 
-    // Children nobody asked for are not listed, and an edit below them still
-    // shows once they are.
+    // Children nobody asked for are not listed, and an edit below them still shows once they are.
     void treeStaysLazy() {
         auto session = sampleSession();
         DocTreeModel model(*session);

@@ -61,8 +61,7 @@ private slots:
     }
 
     void launchButtonFollowsTheBrowser() {
-        // Found after the window opened (start-up opens its file first): the
-        // button still wears the browser's icon.
+        // Browser found after the window opened (start-up opens its file first): the button gets its icon.
         QPixmap picture(16, 16);
         picture.fill(Qt::red);
         m_host->icon = QIcon(picture);
@@ -239,9 +238,7 @@ private slots:
         QVERIFY(!session().dirty());
     }
 
-    // Every item gets room for its own name, not the width of the item the
-    // view happened to measure first: two lines under a large icon, one line
-    // in the small icon and list modes.
+    // Each item gets room for its own name: two lines under a large icon, one in small icon and list modes.
     void longNamesGetTheirRoomInEveryIconMode() {
         QVERIFY(session().addEntry(kBanking, EntryPosition::Root, entryNamed("Northwind Books")).ok());
         QVERIFY(clickTree(QStringLiteral("Banking")));
@@ -262,8 +259,7 @@ private slots:
         }
     }
 
-    // Each level opens in its own stored mode, large icons when it has none;
-    // a first visit stores the name sort without making the file dirty.
+    // Each level opens in its stored mode (else large icons); a first visit stores the sort, not dirty.
     void storedListModeIsAppliedPerLevel() {
         node(kBanking).append_attribute("listview") = "3";
         QVERIFY(clickTree(QStringLiteral("Banking")));

@@ -40,8 +40,7 @@ std::shared_ptr<bool> answerFind(const QString& text, const std::vector<const ch
 QStringList hitTexts(frmKMF* w) { return rowTexts(w->searchResults()->view()); }
 
 std::string csvBytes() {
-    // A quoted comma, a doubled quote, a line break inside quotes, a
-    // Windows-1252 letter, and a row with empty fields.
+    // A quoted comma, a doubled quote, a line break in quotes, a Windows-1252 letter, empty fields.
     return "Account,Login Name,Password,Web Site,Comments\r\n"
            "\"Caf\xE9, Inc\",joe,\"pa\"\"ss\",http://x,\"line1\r\nline2\"\r\n"
            "Solo,,,,\r\n";
@@ -99,8 +98,7 @@ private slots:
         QVERIFY(m_w->searchResultsVisible());
         QCOMPARE(shown.last().at(0).toBool(), true);
 
-        // The hit shows the text it matched (which field wins is SearchTest's),
-        // but never a password in clear.
+        // The hit shows the text it matched (which field wins is SearchTest's), never a password in clear.
         m_w->searchFor(QStringLiteral("l.ce"), {"resource", "userid"});
         QCOMPARE(hitTexts(m_w), QStringList{"alice"});
         m_w->searchFor(QStringLiteral("s.cret"), {"resource", "password"});

@@ -26,8 +26,7 @@ private slots:
     void initTestCase() { QVERIFY(m_config.isValid()); }
     void init() { TestSettings::startSeeded(); }
 
-    // Too long is cut to 15; not a number, on leaving the box or on
-    // Generate, says so and goes back to 8.
+    // Too long is cut to 15; not a number, on leaving the box or on Generate, says so and goes back to 8.
     void lengthBoxChecks() {
         const QString notANumber = QStringLiteral("The password length must be a number.");
         ScriptedPrompt prompt;
@@ -47,8 +46,7 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
     }
 
-    // Which characters each class draws is PasswordGeneratorTest's; the dialog
-    // passes on the class and length chosen.
+    // Which characters each class draws is PasswordGeneratorTest's; the dialog passes class and length.
     void generatesFromTheChosenClass() {
         ScriptedPrompt prompt;
         frmGeneratePassword d;  // as it opens: 8 from letters, digits and some signs

@@ -133,8 +133,7 @@ private slots:
         QCOMPARE(window->findChild<QTextBrowser*>()->source().fileName(), QStringLiteral("getting-started.html"));
         window->close();
 
-        // F1 in the options dialog, modal over the main window: its own page,
-        // in a help window that the modal dialog does not block.
+        // F1 in the modal options dialog: its own page, in a help window the dialog does not block.
         QString shownPage;
         bool blocked = true;
         QTimer::singleShot(0, [&] {

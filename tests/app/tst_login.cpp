@@ -174,8 +174,7 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
     }
 
-    // The protection box appears only where offered, and each turn of it is
-    // confirmed first: No leaves it as it was.
+    // The protection box shows only where offered, and each turn is confirmed first: No leaves it.
     void modernProtectionBoxAsksBeforeEachTurn() {
         ScriptedPrompt prompt;
         const QString title = QString::fromLatin1(kModernProtectionTitle);
@@ -205,8 +204,7 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
     }
 
-    // Change Password sets the new credentials (trimmed) and marks the
-    // document dirty; cancelling changes nothing.
+    // Change Password sets the new credentials (trimmed), marks the document dirty; cancel changes nothing.
     void changePassword() {
         frmMain main;
         main.show();

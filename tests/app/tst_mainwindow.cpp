@@ -92,8 +92,7 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
     }
 
-    // Clicking a node sets the Edit menu up for its kind, each item naming it
-    // (Delete's name is tst_faults').
+    // Clicking a node sets the Edit menu up for its kind, each item naming it (Delete's is tst_faults').
     void editMenuFollowsTheKindOfTheSelection() {
         frmMain main;
         main.show();
@@ -123,8 +122,7 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
     }
 
-    // The box lists the stored names in order, empty ones kept; a failed open
-    // leaves the list alone, a good one moves the file to the top.
+    // The stored names in order, empty ones kept; a failed open leaves the list, a good one goes on top.
     void recentFiles() {
         const QString path = QString::fromStdString(m_dir->file("recent.kmf"));
         writeDataFile(path.toStdString(), sampleXml(), "user", "Secret");
@@ -233,8 +231,7 @@ private slots:
         KM_VERIFY_SCRIPT(prompt);
     }
 
-    // Toolbar buttons and menu items reach the active document's selection
-    // (what each command does is tst_doccommands'; Delete is tst_faults').
+    // Toolbar and menu reach the active document (what commands do: tst_doccommands, Delete: tst_faults).
     void commandsActOnTheActiveDocument() {
         frmMain main;
         main.show();
@@ -263,8 +260,7 @@ private slots:
         doc->session().discardChanges();
     }
 
-    // Exit refused by a document keeps the program running, yet the
-    // placement is written; a clean exit closes the window.
+    // Exit refused by a document keeps the program running, yet writes the placement; a clean exit closes.
     void exitWritesPlacementEvenWhenRefused() {
         putOption("MainWindowState", "0");
         frmMain main;

@@ -90,9 +90,7 @@ private slots:
         QVERIFY(w->watchingForChanges());
         QVERIFY(!item(main, "mnuFileMarkShared")->isEnabled());
 
-        // The main window's menus and keys and a slow second click (rename)
-        // change nothing, and what is on screen stays (the window's own
-        // commands and the entry pane are tst_doccommands').
+        // Menus, keys and a slow second click change nothing and the screen stays (own commands: tst_doccommands).
         const std::string before = documentText(w->session());
         QVERIFY(clickRow(w->treeView(), QStringLiteral("Banking")));
         QVERIFY(clickRow(w->treeView(), QStringLiteral("Banking")));
@@ -107,9 +105,7 @@ private slots:
         QCOMPARE(w->entryPane()->txtResourceName->text(), QStringLiteral("Mail"));
         KM_VERIFY_SCRIPT(prompt);
 
-        // The writer saves (by a rename); the reader is told within 2 s and
-        // F5 reads the new file, keeping the selection and the branch the
-        // user closed.
+        // The writer saves (a rename): told within 2 s; F5 reads it, keeping the selection and closed branch.
         w->treeView()->collapse(findRow(w->treeView(), QStringLiteral("Cards")));
         prompt.expectMessage(kChangedText, QString(), MsgIcon::None, MsgButtons::Ok);
         QCOMPARE(writer.ask("add Work"), std::string("added"));
@@ -124,8 +120,7 @@ private slots:
         QVERIFY(w->session().readOnly());
         KM_VERIFY_SCRIPT(prompt);
 
-        // Without notification, saves racing the reader's reads never fail
-        // them: every read gets the old file or the new one, whole.
+        // Without notification, saves racing the reader's reads never fail them: old file or new, whole.
         QVERIFY(CloseDocument(main));
         w = open(main, prompt, MsgAnswer::No);
         QVERIFY(w && !w->watchingForChanges());
@@ -149,15 +144,15 @@ private slots:
         frmKMF* w = openAndType(main, prompt);
         QVERIFY(w);
         QVERIFY(w->session().dirty());
-        const QString question = QStringLiteral(
-            "This document has changes that are not saved.\r\n\r\n"
-            "Are you sure you wish to refresh and lose the changes?");
-        prompt.expectMessage(question, QStringLiteral("Refresh"), MsgIcon::Question, MsgButtons::YesNo,
-                             MsgAnswer::No);
+        const auto expectQuestion = [&](MsgAnswer answer) {
+            prompt.expectMessage(QStringLiteral("This document has changes that are not saved.\r\n\r\n"
+                                                "Are you sure you wish to refresh and lose the changes?"),
+                                 QStringLiteral("Refresh"), MsgIcon::Question, MsgButtons::YesNo, answer);
+        };
+        expectQuestion(MsgAnswer::No);
         pressF5(main);
         QCOMPARE(w->entryPane()->txtUserName->text(), QStringLiteral("alicez"));
-        prompt.expectMessage(question, QStringLiteral("Refresh"), MsgIcon::Question, MsgButtons::YesNo,
-                             MsgAnswer::Yes);
+        expectQuestion(MsgAnswer::Yes);
         main.toolbarButton(QStringLiteral("Refresh"))->trigger();
         QCOMPARE(w->entryPane()->txtUserName->text(), QStringLiteral("alice"));
         QVERIFY(!w->session().dirty());

@@ -51,8 +51,7 @@ private slots:
         QCOMPARE(StartupFileToOpen(QString()), QString());
     }
 
-    // The whole routine with a browser present: no message, the main window
-    // shown without documents, its recent-files box filled, options seeded.
+    // With a browser: no message, the main window without documents, recent files filled, options seeded.
     void startUpWithBrowser() {
         TestSettings::startEmpty();
         clsReg().WriteString(RegRoot::CurrentUser, kMruKey, "MRUNumber", "2");

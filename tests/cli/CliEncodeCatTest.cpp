@@ -57,8 +57,7 @@ TEST_F(EncodeCat, RoundTripsTheTextByteForByteStoringWindows1252) {
 }
 
 TEST_F(EncodeCat, KeepsCharactersOutsideWindows1252AsReferences) {
-    // 中 (U+4E2D) has no Windows-1252 byte: it is stored as a reference and
-    // still reads as itself in the document.
+    // 中 (U+4E2D) has no Windows-1252 byte: stored as a reference, it still reads as itself.
     const std::string xml =
         "<datafile version=\"1.5\" filetype=\"private\"><records>"
         "<category id=\"{A0000000-0000-0000-0000-000000000001}\" type=\"category\" "

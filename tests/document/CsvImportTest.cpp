@@ -33,8 +33,7 @@ std::vector<Row> parse(const std::string& bytes) { return rows(ParseCsv(DecodeTe
 const std::string kHeader = "Account,Login Name,Password,Web Site,Comments\r\n";
 
 TEST(CsvParseTest, QuotesLineEndingsAndMissingFields) {
-    // Quoted commas, doubled quotes and line breaks; LF only, no final line
-    // break, a blank line, short and long rows.
+    // Quoted commas, quotes and line breaks; LF only, no final line break, a blank line, short and long rows.
     const auto got = parse(kHeader +
                            "\"Bank, Main\",bob,\"pa\"\"ss,word\",http://b.example,\"line one\r\nline two\"\r\n"
                            "A,u,  spaced pw  ,w,\"a\nb\"\n\nB,v\nC,x,,y,z,extra,more");

@@ -81,8 +81,7 @@ TEST(ResetUniqueIdentifiers, InADocumentCoversTheWholeDocument) {
 
     const auto ids = idsByResourceOrValue(doc.datafile());
     ASSERT_EQ(ids.size(), 7u);
-    // The element itself, and every sub-category and entry of the document,
-    // in either category; other categories keep theirs.
+    // The element and every sub-category and entry, in either category; other categories keep theirs.
     EXPECT_NE(ids.at("One"), "{C1}");
     EXPECT_EQ(ids.at("Two"), "{C2}");
     std::set<std::string> distinct;

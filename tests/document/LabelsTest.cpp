@@ -101,8 +101,7 @@ TEST(EditLabelsTest, ExistingLabelsAreUpdatedByLowerCasedTag) {
               EditLabelsStatus::Done);
     pugi::xml_node entry = doc->nodeById("E1");
     EXPECT_EQ(entry.select_nodes("labels").size(), 1u);
-    // Existing labels keep their tags and places; an unknown tag is left as it is;
-    // the fields that had no label get one, so nothing typed is lost.
+    // Existing labels keep tags and places, unknown tags stay; unlabelled fields get one, so nothing is lost.
     EXPECT_EQ(pairs(entry), (std::vector<Pair>{{"url", "Web2"}, {"PASSWORD", "Code2"}, {"colour", "Red"},
                                                {"resource", "Name2"}, {"userid", "User2"}, {"notes", "Notes2"}}));
     EXPECT_EQ(labels::CaptionsOf(entry), captions("Name2", "User2", "Code2", "Notes2", "Web2"));

@@ -93,8 +93,7 @@ TEST_F(BackgroundSave, ClosingDuringASaveWaitsAndLeavesTheLastEditOnDisk) {
     EXPECT_EQ(notesOnDisk(), "last");
     EXPECT_EQ(counter.saved, 2);
 
-    // Ends posted for saves already waited for, even after the session is
-    // gone, do nothing (the threads that posted them have ended).
+    // Ends posted for saves already waited for do nothing, even after the session is gone.
     session.reset();
     int ends = 0;
     while (events.runNext(std::chrono::seconds(0))) ++ends;

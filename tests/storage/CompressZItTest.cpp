@@ -54,8 +54,7 @@ TEST(CompressZIt, ExpectedSizeRules) {
     const std::string stream = compressed(text);
     EXPECT_LT(stream.size(), text.size());
 
-    // Exact size and one below both fit: the buffer has one byte to spare.
-    // Bytes after the stream (the container's size field) are ignored.
+    // Exact size and one below fit (one byte to spare); bytes after the stream (the size field) are ignored.
     for (const std::int32_t expected : {n, n - 1, n + 500}) {
         std::string s = stream + "12345     ";
         CompressZIt zip;
@@ -89,8 +88,7 @@ TEST(CompressZIt, GarbageIsADataErrorAndLeftAlone) {
 TEST(CompressZIt, ImpossibleExpectedSizesFailWithoutAllocating) {
     const std::string text = sampleText();
     const std::string stream = compressed(text);
-    // A size no stream of this length could fill (over 1032 times its length),
-    // or a negative one, is refused before any buffer is made for it.
+    // A size no stream this long could fill (over 1032 times), or a negative one, is refused before allocating.
     for (const std::int32_t expected :
          {std::int32_t{-1}, std::int32_t{-2147483647 - 1}, std::int32_t{2147483647},
           static_cast<std::int32_t>(stream.size() * 1032 + 2000)}) {

@@ -160,8 +160,7 @@ TEST_F(FileLockTest, ErrorsOfTheOpenItself) {
     EXPECT_NE(folder.error->number(), 70);
 
     if (::geteuid() != 0) {
-        // A file this user may not write cannot be held for writing: the
-        // shared-file open then falls back to read only.
+        // A file this user may not write cannot be held for writing: the shared open falls back to read only.
         ASSERT_EQ(::chmod(m_path.c_str(), 0400), 0);
         LockResult writer = FileLock::tryAcquire(m_path, LockMode::SharedWriter);
         ASSERT_FALSE(writer.ok());

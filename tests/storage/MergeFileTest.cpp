@@ -72,8 +72,7 @@ TEST_F(MergeFileTest, PrivateSourceMergesWithTrimmedCredentials) {
     EXPECT_FALSE(r.message.has_value());
     EXPECT_EQ(instructions, std::vector<std::string>{"Enter the User Name and\r\nPassword to UN-Lock \r\nsource.kmf"});
     EXPECT_EQ(r.stats.entries, 2u);
-    // Where the nodes land, with which identifiers and counts, is MergeTest's;
-    // the counts and the progress reach the caller.
+    // Where nodes land is MergeTest's; here the counts and the progress reach the caller.
     EXPECT_NE(statuses.end(), std::find(statuses.begin(), statuses.end(), "Created Category Mail \"x\""));
 }
 

@@ -81,8 +81,7 @@ TEST(ModernContainer, EveryFlippedBitIsRefused) {
         }
         ASSERT_EQ(text, std::nullopt) << "bit " << bit;
     }
-    // From the password, one bit in each header field: a changed salt or
-    // parameter derives another key, which the tag then refuses.
+    // One bit in each header field: a changed salt or parameter derives another key, which the tag refuses.
     for (std::size_t byte : {0u, 8u, 9u, 13u, 17u, 18u, 33u, 34u, 35u, 46u}) {
         std::string bad = file;
         bad[byte] = static_cast<char>(bad[byte] ^ 1);

@@ -53,9 +53,7 @@ TEST(PasswordGeneratorTest, EachClassDrawsExactlyItsAlphabet) {
 }
 
 TEST(PasswordGeneratorTest, AllowedCharactersAreEquallyLikely) {
-    // 71 characters over 60,000 draws: about 845 each, standard deviation
-    // about 29; the bounds are five of those away. A draw that favoured the
-    // low codes (a plain modulo of a byte) would give some letters about 620.
+    // 71 characters over 60,000 draws: ~845 each, sd ~29, bounds five sd away; a byte modulo would give ~620.
     const auto seen = histogram(4, 15, 4000);
     ASSERT_EQ(seen.size(), 71u);
     for (const auto& [c, n] : seen) {

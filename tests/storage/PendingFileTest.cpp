@@ -57,8 +57,7 @@ TEST(PendingFile, KilledWhileWritingLeavesNoCopy) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status));
-    // Where the file system has no unnamed files, a hidden copy stays until
-    // the next write of the same file removes it.
+    // Without unnamed files, a hidden copy stays until the next write of the same file removes it.
     if (namesIn(dir.path()).size() > 1) datafile::writeFileAtomically(target, "old");
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"a.kmf"});
     EXPECT_EQ(test::readFile(target), "old");
