@@ -60,6 +60,12 @@ std::string sourceXml(const char* category, const char* entry) {
 class FindImportMergeTest : public QObject, private DocWindowFixture {
     Q_OBJECT
 
+    QString writeCsv() {
+        const std::string path = m_dir->file("accounts.csv");
+        writeFile(path, csvBytes());
+        return QString::fromStdString(path);
+    }
+
 private slots:
     void initTestCase() { QVERIFY(m_config.isValid()); }
     void init() { openSample(); }
@@ -160,10 +166,8 @@ private slots:
     }
 
     void importAddsACategoryAndSelectsIt() {
-        const std::string path = m_dir->file("accounts.csv");
-        writeFile(path, csvBytes());
         ScriptedPrompt prompt;
-        prompt.expectOpenFile(QString::fromStdString(path));
+        prompt.expectOpenFile(writeCsv());
         prompt.expectMessageContaining(QStringLiteral("2 records imported to \"Imported Items "));
         auto ran = whenShown<frmImport>([](frmImport& d) {
             QAbstractItemModelTester tester(d.grid()->model());
@@ -194,10 +198,9 @@ private slots:
                              MsgIcon::Critical, MsgButtons::Ok);
         ImportCommand(*m_w);
         // Cancel in the dialog imports nothing and says so.
-        const std::string csv = m_dir->file("accounts.csv");
-        writeFile(csv, csvBytes());
-        prompt.expectOpenFile(QString::fromStdString(csv));
-        prompt.expectMessage(QString::fromStdString(csv) + QStringLiteral(" import failed"),
+        const QString csv = writeCsv();
+        prompt.expectOpenFile(csv);
+        prompt.expectMessage(csv + QStringLiteral(" import failed"),
                              QStringLiteral("File Import Failed"), MsgIcon::Critical, MsgButtons::Ok);
         auto ran = whenShown<frmImport>([](frmImport& d) { d.reject(); });
         ImportCommand(*m_w);
@@ -245,10 +248,8 @@ private slots:
     void droppedDataFilesOpenEach() {
         frmMain main;
         main.show();
-        const QString a = QString::fromStdString(m_dir->file("a.kmf"));
-        const QString b = QString::fromStdString(m_dir->file("B.KMF"));
-        writeDataFile(a.toStdString(), sampleXml(), "user", "Secret");
-        writeDataFile(b.toStdString(), sampleXml(), "user", "Secret");
+        const QString a = QString::fromStdString(writeSample("a.kmf"));
+        const QString b = QString::fromStdString(writeSample("B.KMF"));
         const QString text = QString::fromStdString(m_dir->file("notes.txt"));
         writeFile(text.toStdString(), "hello");
         QMimeData data;

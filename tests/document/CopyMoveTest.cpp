@@ -160,10 +160,9 @@ TEST(CopyMoveNodeTest, SharedToPrivateIsRefused) {
     auto priv = docFrom(catXml("D1", "Mine"));
     const std::string sharedBefore = shared->xml();
     const std::string privBefore = priv->xml();
-    for (TransferMode mode : {TransferMode::Copy, TransferMode::Move}) {
+    for (TransferMode mode : {TransferMode::Copy, TransferMode::Move})
         EXPECT_EQ(CopyMoveNode(*shared, *priv, Relation::Child, "E4", "D1", mode).status,
                   EditStatus::SharedToPrivate);
-    }
     EXPECT_EQ(shared->xml(), sharedBefore);
     EXPECT_EQ(priv->xml(), privBefore);
 

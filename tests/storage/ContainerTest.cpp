@@ -99,11 +99,10 @@ TEST(Container, SizeFieldForms) {
     // Digits, then blanks only, at least one digit, in the last ten characters.
     for (const char* field : {"114       ", "0000000114", "1         "})
         EXPECT_EQ(container::classifyPayload("a", stream + field), PayloadKind::Compressed) << field;
-    for (const char* field : {"          ", "   114    ", "11 4      ", "114z      ", ""}) {
+    for (const char* field : {"          ", "   114    ", "11 4      ", "114z      ", ""})
         EXPECT_EQ(container::classifyPayload("a", "hello" + std::string(field)),
                   PayloadKind::Unreadable)
             << field;
-    }
     EXPECT_EQ(container::decodePayload("a", stream + "0000000114"), kSmallXml);
 }
 

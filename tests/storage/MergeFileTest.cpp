@@ -85,11 +85,10 @@ TEST_F(MergeFileTest, WrongCredentialsOrDamagedFileAreReportedAndChangeNothing) 
     std::string cipher;
     ASSERT_TRUE(modCrypto::Encrypt("<datafile filetype=\"private\"><records>", "bobpw", cipher));
     test::writeFile(broken, cipher);
-    for (const auto& [path, password] : {std::pair{source, "wrong"}, {damaged, "pw"}, {broken, "pw"}}) {
+    for (const auto& [path, password] : {std::pair{source, "wrong"}, {damaged, "pw"}, {broken, "pw"}})
         expectFailure(MergeFile(dest, path, answer("bob", password)), Status::DecryptFailed,
                       "Document Merge failed.  Decryption Error.  Username or Password incorrect.",
                       "Document Merge Failure", Icon::Critical);
-    }
 }
 
 TEST_F(MergeFileTest, SharedOrUntypedSourcesAreRefused) {

@@ -38,10 +38,9 @@ namespace {
 
 std::vector<std::filesystem::path> asideFiles(const std::filesystem::path& dir) {
     std::vector<std::filesystem::path> out;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
         if (entry.path().filename().string().rfind("settings.reg.damaged-", 0) == 0)
             out.push_back(entry.path());
-    }
     return out;
 }
 
