@@ -164,11 +164,9 @@ private slots:
 
     // Reading the stored placement; writing it is checked on exit below.
     void placementInTwips() {
-        putOption("MainLeft", "1500");
-        putOption("MainTop", "3000");
-        putOption("MainWidth", "9000");
-        putOption("MainHeight", "7500");
-        putOption("MainWindowState", "0");
+        for (const auto& [name, value] : {std::pair{"MainLeft", "1500"}, {"MainTop", "3000"}, {"MainWidth", "9000"},
+                                          {"MainHeight", "7500"}, {"MainWindowState", "0"}})
+            putOption(name, value);
         {
             frmMain main;
             QCOMPARE(main.geometry(), QRect(100, 200, 600, 500));
@@ -184,8 +182,7 @@ private slots:
         QCOMPARE(option("MainWidth"), std::string("9000"));
 
         // Off screen: back to the default place (1000, 1000, 6500 x 6500 twips).
-        putOption("MainLeft", "-48000");
-        putOption("MainTop", "-48000");
+        for (const char* name : {"MainLeft", "MainTop"}) putOption(name, "-48000");
         QCOMPARE(frmMain().geometry(), QRect(66, 66, 433, 433));
     }
 
