@@ -10,12 +10,7 @@
 namespace keymora {
 namespace {
 
-using test::allIds;
-using test::catXml;
-using test::childIds;
-using test::docFrom;
-using test::entryXml;
-using test::subXml;
+using namespace test;
 
 // C1 holds S1 (with S2 and three entries), E4 and E5; C2 is empty.
 std::unique_ptr<XmlDoc> sample(const std::string& filetype = "private") {

@@ -13,11 +13,7 @@ namespace {
 using labels::Captions;
 using labels::EditLabelsStatus;
 using labels::Field;
-using test::catXml;
-using test::childNames;
-using test::docFrom;
-using test::entryXml;
-using test::subXml;
+using namespace test;
 
 struct Pair {
     std::string tag;

@@ -14,10 +14,7 @@ using merge::MergeSourceCategoryToDestination;
 
 namespace {
 
-using test::catXml;
-using test::docXml;
-using test::entryXml;
-using test::subXml;
+using namespace test;
 
 void load(XmlDoc& doc, const std::string& xml) {
     std::string error;

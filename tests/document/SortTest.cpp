@@ -11,12 +11,7 @@
 namespace keymora {
 namespace {
 
-using test::catXml;
-using test::childIds;
-using test::childNames;
-using test::docFrom;
-using test::entryXml;
-using test::subXml;
+using namespace test;
 
 // By code unit after lower-casing: '_' (0x5F) before 'a' (0x61); "Éclair" folds to U+00E9, after ASCII.
 TEST(SortTreeLevelTest, IgnoresCaseInBothDirections) {

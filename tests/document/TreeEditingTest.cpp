@@ -11,12 +11,7 @@
 namespace keymora {
 namespace {
 
-using test::catXml;
-using test::childIds;
-using test::childNames;
-using test::docFrom;
-using test::entryXml;
-using test::subXml;
+using namespace test;
 
 const char* kLabelsAtm =
     "<labels><label associated_tag=\"resource\" value=\"Bank\"/>"

@@ -17,9 +17,7 @@ using namespace keymora::mergefile;
 
 namespace {
 
-using test::catXml;
-using test::docXml;
-using test::entryXml;
+using namespace test;
 
 class MergeFileTest : public ::testing::Test {
 protected:
