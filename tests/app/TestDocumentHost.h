@@ -6,7 +6,6 @@
 #include <QMdiSubWindow>
 #include <QStringList>
 #include <QTest>
-#include <QTreeView>
 
 #include <memory>
 #include <string>

@@ -2,7 +2,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -1,5 +1,4 @@
 // Timed password copy: the copy returns at once; a timer takes it away and restores the earlier text.
-#include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QMimeData>

@@ -1,10 +1,6 @@
 // Document window commands and state: item commands, caption and titles, Auto Save, read-only, lock, close.
-#include <QApplication>
-#include <QClipboard>
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <QToolButton>
-#include <QTreeView>
 
 #include <filesystem>
 

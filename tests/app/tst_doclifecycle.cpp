@@ -1,8 +1,5 @@
 // Opening, saving, creating and closing document windows.
-#include <QApplication>
-#include <QMdiArea>
 #include <QLineEdit>
-#include <QTreeView>
 #include <QtTest/QtTest>
 
 #include <sys/resource.h>

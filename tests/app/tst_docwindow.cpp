@@ -1,12 +1,11 @@
 // The document window's tree, list and entry pane, driven by clicks and keys, and after session edits.
-#include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QMimeData>
 #include <QPixmap>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QToolButton>
 #include <QTreeView>

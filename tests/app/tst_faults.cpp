@@ -4,13 +4,10 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-#include <QTreeView>
 
 #include "OptionStore.h"
 #include "ScriptedPrompt.h"

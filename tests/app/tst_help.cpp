@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>

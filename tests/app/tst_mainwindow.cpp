@@ -1,7 +1,5 @@
 // The main window: commands offered, the Edit menu, recent files, placement, lock timers, active document.
 #include <QComboBox>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>

@@ -4,7 +4,6 @@
 #include <QTest>
 
 #include <optional>
-#include <sstream>
 
 #include "OptionStore.h"
 #include "ScriptedPrompt.h"

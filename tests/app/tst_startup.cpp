@@ -1,5 +1,4 @@
 // Start-up: which file the command line or the options open, and the browser check.
-#include <QApplication>
 #include <QComboBox>
 #include <QTest>
 

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <thread>
 
 #include "CliRunner.h"
 #include "testsupport/ProcessState.h"

@@ -5,7 +5,6 @@
 
 #include <random>
 #include <string>
-#include <vector>
 
 using namespace keymora;
 

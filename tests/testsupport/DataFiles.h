@@ -1,7 +1,6 @@
 #pragma once
 // Data files on disk and open files made from XML, for every area's tests (no test framework here).
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "document/XmlDoc.h"

@@ -1,6 +1,5 @@
 #include "testsupport/TempDir.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
