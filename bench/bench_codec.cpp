@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "SyntheticDocument.h"
 #include "document/XmlDoc.h"
 #include "storage/Container.h"
@@ -30,36 +31,13 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using keymora::XmlDoc;
 
 constexpr const char* kUser = "bench";
 constexpr const char* kPassword = "Bench-Password-2024";
 
-double cpuSeconds() {
-    struct timespec ts {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
-// Wall-clock and CPU seconds. On a machine shared with other work the CPU
-// time is the steadier figure; with nothing else running the two agree.
-struct Timing {
-    double wall = 1e9;
-    double cpu = 1e9;
-};
-
-Timing bestOf3(const std::function<void()>& work) {
-    Timing best;
-    for (int i = 0; i < 3; ++i) {
-        const auto start = Clock::now();
-        const double cpuStart = cpuSeconds();
-        work();
-        best.cpu = std::min(best.cpu, cpuSeconds() - cpuStart);
-        best.wall = std::min(best.wall, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return best;
-}
+using keymora::bench::bestOf;
+using keymora::bench::Timing;
 
 // Current and peak resident set of this process, in bytes (from /proc).
 long statusKb(const char* key) {
@@ -134,24 +112,24 @@ void printStages(const std::string& path, const std::string& fileBytes, const Xm
     const std::string key = std::string(kUser) + kPassword;
     std::string payload, windows1252, utf8;
     XmlDoc parsed;
-    const Timing tDecrypt = bestOf3([&] {
+    const Timing tDecrypt = bestOf(3, [&] {
         payload = fileBytes;
         keymora::modCrypto::ApplyInPlace(payload, key);
     });
-    const Timing tExpand = bestOf3([&] {
+    const Timing tExpand = bestOf(3, [&] {
         windows1252 = *keymora::container::decodePayload(path, payload);
     });
-    const Timing tToUtf8 = bestOf3([&] { utf8 = keymora::cp1252::toUtf8(windows1252); });
-    const Timing tParse = bestOf3([&] {
+    const Timing tToUtf8 = bestOf(3, [&] { utf8 = keymora::cp1252::toUtf8(windows1252); });
+    const Timing tParse = bestOf(3, [&] {
         std::string copy = utf8;
         parsed.loadXmlInPlace(std::move(copy));
     });
 
     std::string text, bytes, compressed, encrypted;
-    const Timing tSerialise = bestOf3([&] { text = doc.xml(); });
-    const Timing tFromUtf8 = bestOf3([&] { bytes = keymora::cp1252::fromUtf8XmlText(text); });
-    const Timing tCompress = bestOf3([&] { compressed = keymora::container::encodePayload(bytes); });
-    const Timing tEncrypt = bestOf3([&] {
+    const Timing tSerialise = bestOf(3, [&] { text = doc.xml(); });
+    const Timing tFromUtf8 = bestOf(3, [&] { bytes = keymora::cp1252::fromUtf8XmlText(text); });
+    const Timing tCompress = bestOf(3, [&] { compressed = keymora::container::encodePayload(bytes); });
+    const Timing tEncrypt = bestOf(3, [&] {
         encrypted = compressed;
         keymora::modCrypto::ApplyInPlace(encrypted, key);
     });
@@ -233,7 +211,7 @@ int main(int argc, char** argv) {
         xml.shrink_to_fit();
 
         std::string fileBytes;
-        const Timing save = bestOf3([&] {
+        const Timing save = bestOf(3, [&] {
             fileBytes = keymora::datafile::saveDocument(*doc, kUser, kPassword);
         });
         const std::string path = (folder / ("bench-" + std::to_string(n) + ".kmf")).string();
@@ -242,7 +220,7 @@ int main(int argc, char** argv) {
             out.write(fileBytes.data(), static_cast<std::streamsize>(fileBytes.size()));
         }
         bool ok = true;
-        const Timing open = bestOf3([&] {
+        const Timing open = bestOf(3, [&] {
             ok = ok && keymora::datafile::openDocument(path, std::string(fileBytes), kUser,
                                                        kPassword) != nullptr;
         });

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "session/DocumentSession.h"
 #include "storage/DataFile.h"
 #include "storage/ModernContainer.h"
@@ -19,32 +20,9 @@
 namespace {
 
 using namespace keymora;
-using Clock = std::chrono::steady_clock;
 
-double cpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
-// Best wall-clock and CPU seconds of n runs: on a shared machine the CPU time
-// is the steadier figure.
-struct Timing {
-    double wall = 1e9;
-    double cpu = 1e9;
-};
-
-Timing best(int runs, const std::function<void()>& work) {
-    Timing t;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        const double cpuStart = cpuSeconds();
-        work();
-        t.cpu = std::min(t.cpu, cpuSeconds() - cpuStart);
-        t.wall = std::min(t.wall, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return t;
-}
+using bench::bestOf;
+using bench::Timing;
 
 std::string entryXml(int i) {
     const std::string n = std::to_string(i);
@@ -77,7 +55,7 @@ void derivations() {
     const std::vector<modern::Argon2Params> candidates = {
         {32768, 3, 1}, {65536, 2, 1}, modern::kDefaultParams, {131072, 2, 1}};
     for (const auto& p : candidates) {
-        const Timing t = best(3, [&] { (void)modern::FileKey::create("bench", "bench-password", p); });
+        const Timing t = bestOf(3, [&] { (void)modern::FileKey::create("bench", "bench-password", p); });
         std::printf("  %-62s %6.3f s wall %6.3f s cpu%s\n", modern::describe(p).c_str(), t.wall, t.cpu,
                     p.memoryKiB == modern::kDefaultParams.memoryKiB &&
                             p.iterations == modern::kDefaultParams.iterations
@@ -112,8 +90,8 @@ void openAndSave(const std::string& folder) {
     // Interleaved, so that a busy moment of the machine hits both alike.
     Timing legacySave, modernSave;
     for (int round = 0; round < 5; ++round) {
-        const Timing l = best(1, [&] { mustSave(legacy->saveAs(legacyPath)); });
-        const Timing m = best(1, [&] { mustSave(modern->saveAs(modernPath)); });
+        const Timing l = bestOf(1, [&] { mustSave(legacy->saveAs(legacyPath)); });
+        const Timing m = bestOf(1, [&] { mustSave(modern->saveAs(modernPath)); });
         legacySave.wall = std::min(legacySave.wall, l.wall);
         legacySave.cpu = std::min(legacySave.cpu, l.cpu);
         modernSave.wall = std::min(modernSave.wall, m.wall);
@@ -132,8 +110,8 @@ void openAndSave(const std::string& folder) {
             std::exit(1);
         }
     };
-    const Timing legacyOpen = best(3, [&] { open(legacyPath); });
-    const Timing modernOpen = best(3, [&] { open(modernPath); });
+    const Timing legacyOpen = bestOf(3, [&] { open(legacyPath); });
+    const Timing modernOpen = bestOf(3, [&] { open(modernPath); });
     std::printf("  open legacy  %6.3f s wall %6.3f s cpu\n", legacyOpen.wall, legacyOpen.cpu);
     std::printf("  open modern  %6.3f s wall %6.3f s cpu (one key derivation included)\n",
                 modernOpen.wall, modernOpen.cpu);

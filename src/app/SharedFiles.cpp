@@ -15,16 +15,22 @@ namespace keymora {
 
 namespace {
 constexpr int kRefreshQuestionId = 1157;
+
+// Yes, and the window is still there to act on (it may close while the question is up).
+bool answeredYes(const frmKMF& window, const QString& text, const QString& title) {
+    QPointer<const frmKMF> guard(&window);
+    const MsgAnswer answer = Prompt::current().message(text, title, MsgIcon::Question, MsgButtons::YesNo);
+    return guard && answer == MsgAnswer::Yes;
+}
 }  // namespace
 
 void AskNotifyOfChanges(frmKMF& window) {
-    QPointer<frmKMF> guard(&window);
-    const MsgAnswer answer = Prompt::current().message(
-        QStringLiteral("This is a shared file that you only have read access in.\r\n"
-                       "Would you like to be notified when the current Read/Write owner saves "
-                       "changes?"),
-        QStringLiteral("Notify you of changes?"), MsgIcon::Question, MsgButtons::YesNo);
-    if (guard && answer == MsgAnswer::Yes) window.watchForChanges();
+    if (answeredYes(window,
+                    QStringLiteral("This is a shared file that you only have read access in.\r\n"
+                                   "Would you like to be notified when the current Read/Write owner saves "
+                                   "changes?"),
+                    QStringLiteral("Notify you of changes?")))
+        window.watchForChanges();
 }
 
 bool ReloadDataFile(DocumentHost& host, frmKMF& window) {
@@ -49,13 +55,9 @@ bool ReloadDataFile(DocumentHost& host, frmKMF& window) {
 
 bool RefreshCommand(DocumentHost& host, frmKMF& window) {
     if (window.session().closed() || window.displayLocked()) return false;
-    if (window.session().dirty()) {
-        QPointer<frmKMF> guard(&window);
-        const MsgAnswer answer =
-            Prompt::current().message(LoadResString(kRefreshQuestionId), QStringLiteral("Refresh"),
-                                      MsgIcon::Question, MsgButtons::YesNo);
-        if (!guard || answer != MsgAnswer::Yes) return false;
-    }
+    if (window.session().dirty() &&
+        !answeredYes(window, LoadResString(kRefreshQuestionId), QStringLiteral("Refresh")))
+        return false;
     return ReloadDataFile(host, window);
 }
 
@@ -63,13 +65,13 @@ bool MarkSharedCommand(DocumentHost& host, frmKMF& window) {
     DocumentSession& session = window.session();
     if (session.closed() || session.readOnly() || session.sharedFile() || window.displayLocked())
         return false;
+    if (!answeredYes(window,
+                     QStringLiteral("This operation may not be undone once it is completed.  The file will "
+                                    "forever be marked as a shared file.\r\n\r\n"
+                                    "Are you sure you want to permanently mark this file as shared?"),
+                     QStringLiteral("Permanent File Attribute Change")))
+        return false;
     QPointer<frmKMF> guard(&window);
-    const MsgAnswer answer = Prompt::current().message(
-        QStringLiteral("This operation may not be undone once it is completed.  The file will "
-                       "forever be marked as a shared file.\r\n\r\n"
-                       "Are you sure you want to permanently mark this file as shared?"),
-        QStringLiteral("Permanent File Attribute Change"), MsgIcon::Question, MsgButtons::YesNo);
-    if (!guard || answer != MsgAnswer::Yes) return false;
     // The file is written under its name, so a new document needs one first.
     if (session.neverSaved() && (!SaveCommand(host, window) || !guard)) return false;
     const SaveOutcome outcome = session.markShared();

@@ -14,6 +14,7 @@
 
 #include "app/SystemInfo.h"
 #include "keymora/Version.h"
+#include "ui/DialogButtons.h"
 #include "ui/Icons.h"
 #include "ui/StringTable.h"
 
@@ -65,10 +66,9 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     lblDisclaimer->setWordWrap(true);
 
     auto* buttons = new QDialogButtonBox(this);
-    cmdOK = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdSysInfo = buttons->addButton(QStringLiteral("&System Info..."), QDialogButtonBox::ActionRole);
-    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+    cmdOK = addDialogButton(buttons, QStringLiteral("OK"), QDialogButtonBox::AcceptRole, "cmdOK");
+    cmdSysInfo = addDialogButton(buttons, QStringLiteral("&System Info..."),
+                                 QDialogButtonBox::ActionRole, "cmdSysInfo");
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::StartSysInfo);
 
@@ -92,8 +92,8 @@ void frmAbout::StartSysInfo() {
     text->setReadOnly(true);
     text->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &box);
-    QPushButton* copy = buttons->addButton(QStringLiteral("&Copy"), QDialogButtonBox::ActionRole);
-    copy->setObjectName(QStringLiteral("cmdCopy"));
+    QPushButton* copy = addDialogButton(buttons, QStringLiteral("&Copy"),
+                                        QDialogButtonBox::ActionRole, "cmdCopy");
     connect(copy, &QPushButton::clicked, &box, [text] { QApplication::clipboard()->setText(text->toPlainText()); });
     connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
     auto* layout = new QVBoxLayout(&box);

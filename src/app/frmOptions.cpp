@@ -19,6 +19,7 @@
 #include "app/DocumentLifecycle.h"
 #include "support/ClsReg.h"
 #include "support/Options.h"
+#include "ui/DialogButtons.h"
 #include "ui/Prompt.h"
 #include "ui/StringTable.h"
 
@@ -168,15 +169,14 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent) {
     tabs->addTab(fileOps, LoadResString(sid::FileOperations));
 
     auto* buttons = new QDialogButtonBox(this);
-    cmdOK = buttons->addButton(LoadResString(sid::Ok), QDialogButtonBox::AcceptRole);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK = addDialogButton(buttons, LoadResString(sid::Ok), QDialogButtonBox::AcceptRole, "cmdOK");
     cmdOK->setProperty(kCaptionIdProperty, sid::Ok);
     cmdOK->setDefault(true);
-    cmdCancel = buttons->addButton(LoadResString(sid::Cancel), QDialogButtonBox::RejectRole);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel = addDialogButton(buttons, LoadResString(sid::Cancel),
+                                QDialogButtonBox::RejectRole, "cmdCancel");
     cmdCancel->setProperty(kCaptionIdProperty, sid::Cancel);
-    cmdApply = buttons->addButton(LoadResString(sid::Apply), QDialogButtonBox::ApplyRole);
-    cmdApply->setObjectName(QStringLiteral("cmdApply"));
+    cmdApply = addDialogButton(buttons, LoadResString(sid::Apply),
+                               QDialogButtonBox::ApplyRole, "cmdApply");
     cmdApply->setProperty(kCaptionIdProperty, sid::Apply);
 
     auto* layout = new QVBoxLayout(this);

@@ -12,6 +12,7 @@
 
 #include "document/Search.h"
 #include "document/XmlDoc.h"
+#include "ui/DialogButtons.h"
 
 namespace keymora {
 
@@ -67,11 +68,9 @@ frmSearch::frmSearch(QWidget* parent) : QDialog(parent), m_scratch(std::make_uni
     connect(unselectAllButton, &QPushButton::clicked, this, &frmSearch::unselectAll);
 
     auto* buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    m_ok->setObjectName(QStringLiteral("OKButton"));
+    m_ok = addDialogButton(buttons, QStringLiteral("OK"), QDialogButtonBox::AcceptRole, "OKButton");
     m_ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
+    addDialogButton(buttons, QStringLiteral("Cancel"), QDialogButtonBox::RejectRole, "CancelButton");
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/DialogButtons.h"
 #include "ui/Mnemonic.h"
 #include "ui/Prompt.h"
 #include "ui/StringTable.h"
@@ -66,11 +67,10 @@ frmEditLabels::frmEditLabels(const labels::EditLabelsForm& form, QWidget* parent
     lblDisclaimer->setEnabled(false);
 
     auto* buttons = new QDialogButtonBox(this);
-    cmdOK = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK = addDialogButton(buttons, QStringLiteral("&OK"), QDialogButtonBox::AcceptRole, "cmdOK");
     cmdOK->setDefault(true);
-    cmdCANX = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    cmdCANX->setObjectName(QStringLiteral("cmdCANX"));
+    cmdCANX = addDialogButton(buttons, QStringLiteral("&Cancel"),
+                              QDialogButtonBox::RejectRole, "cmdCANX");
     connect(cmdOK, &QPushButton::clicked, this, &frmEditLabels::cmdOK_Click);
     connect(cmdCANX, &QPushButton::clicked, this, &QDialog::reject);
 

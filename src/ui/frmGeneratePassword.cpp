@@ -18,6 +18,7 @@
 
 #include "storage/PasswordGenerator.h"
 #include "support/KmError.h"
+#include "ui/DialogButtons.h"
 #include "ui/Prompt.h"
 
 namespace keymora {
@@ -64,11 +65,11 @@ frmGeneratePassword::frmGeneratePassword(QWidget* parent) : QDialog(parent) {
     lengthRow->addWidget(up);
 
     auto* buttons = new QDialogButtonBox(this);
-    cmdGenerate = buttons->addButton(QStringLiteral("Generate"), QDialogButtonBox::AcceptRole);
-    cmdGenerate->setObjectName(QStringLiteral("cmdGenerate"));
+    cmdGenerate = addDialogButton(buttons, QStringLiteral("Generate"),
+                                  QDialogButtonBox::AcceptRole, "cmdGenerate");
     cmdGenerate->setDefault(true);
-    cmdCancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel = addDialogButton(buttons, QStringLiteral("Cancel"),
+                                QDialogButtonBox::RejectRole, "cmdCancel");
     connect(cmdGenerate, &QPushButton::clicked, this, &frmGeneratePassword::cmdGenerate_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmGeneratePassword::reject);
 

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "storage/CredentialRules.h"
+#include "ui/DialogButtons.h"
 #include "ui/Icons.h"
 #include "ui/Prompt.h"
 #include "ui/StringTable.h"
@@ -65,12 +66,11 @@ frmLogin::frmLogin(QWidget* parent, int titleId) : QDialog(parent) {
     m_grid->addWidget(txtPassword, 1, 1);
 
     auto* buttons = new QDialogButtonBox(this);
-    cmdOK = buttons->addButton(LoadResString(1209), QDialogButtonBox::AcceptRole);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK = addDialogButton(buttons, LoadResString(1209), QDialogButtonBox::AcceptRole, "cmdOK");
     cmdOK->setProperty(kCaptionIdProperty, 1209);
     cmdOK->setDefault(true);
-    cmdCancel = buttons->addButton(LoadResString(1210), QDialogButtonBox::RejectRole);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel = addDialogButton(buttons, LoadResString(1210),
+                                QDialogButtonBox::RejectRole, "cmdCancel");
     cmdCancel->setProperty(kCaptionIdProperty, 1210);
     connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);

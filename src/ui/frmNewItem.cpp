@@ -12,6 +12,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "ui/DialogButtons.h"
 #include "ui/Mnemonic.h"
 #include "ui/PasswordMask.h"
 #include "ui/WipeText.h"
@@ -80,11 +81,10 @@ frmNewItem::frmNewItem(const labels::Captions& captions, QWidget* parent) : QDia
     form->addRow(lblURL, txtURL);
 
     auto* buttons = new QDialogButtonBox(this);
-    cmdOk = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk = addDialogButton(buttons, QStringLiteral("&OK"), QDialogButtonBox::AcceptRole, "cmdOk");
     cmdOk->setDefault(true);
-    cmdCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel = addDialogButton(buttons, QStringLiteral("&Cancel"),
+                                QDialogButtonBox::RejectRole, "cmdCancel");
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
